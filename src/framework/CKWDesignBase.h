@@ -1,0 +1,123 @@
+// The abstract base of every KelvoWare core generator: identity, the four parameter groups,
+// the output streams of one Generate run, and the shared flow (argument parsing, output path,
+// core file with signature and header, directives, testbench script, host project).
+#pragma once
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/ParameterGroup.h"
+#include "quantizer/Quantizer.h"
+
+class CAppCommand;
+class CCmdArguments;
+class CCmdParameter;
+
+namespace kw {
+
+class CKWDesignBase {
+public:
+    CKWDesignBase(const std::string& shortName, const std::string& fullName, const std::string& description,
+                  bool warnOnGenerate);
+    virtual ~CKWDesignBase();
+    CKWDesignBase(const CKWDesignBase&) = delete;
+    CKWDesignBase& operator=(const CKWDesignBase&) = delete;
+
+    // Generator operations.
+    virtual void ValidateFunctionalParameters() = 0;
+    virtual void LoadXMLParameters();
+    virtual void GenerateCore() = 0;
+    virtual void FinishCore() = 0;
+    virtual void WriteDirectives() = 0;
+    virtual void AutoIndentFile(const std::string& fileName);
+    virtual void WriteTestbench();
+    virtual void WriteWarnings(std::ostream& stream);
+
+    // Identity and groups.
+    const std::string& GetShortName() const { return m_shortName; }
+    const std::string& GetFullName() const { return m_fullName; }
+    const std::string& GetDescription() const { return m_description; }
+    bool WarnOnGenerate() const { return m_warnOnGenerate; }
+    ParameterGroup& InputsGroup() { return *m_inputsGroup; }
+    ParameterGroup& OutputsGroup() { return *m_outputsGroup; }
+    ParameterGroup& FunctionalGroup() { return *m_functionalGroup; }
+    ParameterGroup& ImplementationGroup() { return *m_implementationGroup; }
+    CAppCommand* GetCommand() const { return m_command; }
+    void SetCommand(CAppCommand* command) { m_command = command; }
+    bool UseSubdirectory() const { return m_useSubdirectory; }
+    const std::string& FunctionName() const { return m_functionName; }
+    const std::string& OutputDirectory() const { return m_outputDirectory; }
+
+    // Port bookkeeping: sizes at registration; every Generate starts from them.
+    void RecordRegisteredPorts();
+    void TruncatePortsToRegistered();
+
+    // The Generate flow, in this order.
+    void ParseArguments(CCmdArguments* arguments);
+    void SetAllAppParams();
+    std::string ChooseOutputPath();
+    void RunGenerate();
+    // Closes every output stream that is still open (the command handler calls this on every exit).
+    void CloseStreams();
+
+    // MATLAB writer.
+    bool BannerSwitchedOff() const;
+    void WriteBanner(std::ostream& stream) const;
+    void WriteToFile(const std::string& content, const std::string& fileName);
+
+protected:
+    // Port declaration (from a generator's constructor).
+    void DeclareInputPort(const std::string& switchName, const std::string& description, const Quantizer& q);
+    void DeclareHiddenInputPort(const std::string& switchName);
+    void DeclareOutputPort(const std::string& switchName, const std::string& description, const Quantizer& q);
+    void DeclareHiddenOutputPort(const std::string& switchName);
+
+    CCmdArguments* Arguments() const { return m_arguments; }
+
+    // Nine port and word formats available to generators.
+    Quantizer m_quantizers[9];
+
+    std::ofstream m_coreStream;
+    std::ofstream m_scriptStream;
+    std::ofstream m_directivesStream;
+    std::ofstream m_projectDirectivesStream;
+
+    std::string m_warningsText;
+    std::string m_warningsTitle;
+    std::string m_nameArgument;
+    int m_uniqueCounter = -1;
+    int m_latency = -1;
+    int m_inputCount = -1;
+    int m_outputCount = -1;
+
+    int m_OBITS = -1;
+    int m_OFBITS = -1;
+    int m_IBITS = -1;
+    int m_IFBITS = -1;
+
+    bool m_nameGiven = false;
+    bool m_hasTestbench = true;
+    bool m_useSubdirectory = true;
+    std::string m_functionName;
+    std::string m_outputDirectory;
+    std::string m_instancePath;
+
+private:
+    bool m_warnOnGenerate;
+    CAppCommand* m_command = nullptr;
+    CCmdArguments* m_arguments = nullptr;
+    std::unique_ptr<ParameterGroup> m_inputsGroup;
+    std::unique_ptr<ParameterGroup> m_outputsGroup;
+    std::unique_ptr<ParameterGroup> m_functionalGroup;
+    std::unique_ptr<ParameterGroup> m_implementationGroup;
+    std::vector<std::unique_ptr<CCmdParameter>> m_hiddenPorts;  // never given to the command
+    std::string m_shortName;
+    std::string m_fullName;
+    std::string m_description;
+    int m_registeredInputCount = 0;
+    int m_registeredOutputCount = 0;
+};
+
+}  // namespace kw

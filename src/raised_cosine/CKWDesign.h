@@ -1,0 +1,59 @@
+// The raised-cosine FIR filter generator: reads and checks the filter's functional and
+// implementation parameters, designs and quantises the coefficients, and writes the core
+// function, its directives and the testbench script.
+#pragma once
+
+#include <string>
+
+#include "framework/CKWDesignBase.h"
+#include "quantizer/Quantizer.h"
+
+namespace kw {
+
+class CKWDesign : public CKWDesignBase {
+public:
+    CKWDesign();
+
+    void ValidateFunctionalParameters() override;
+    void GenerateCore() override;
+    void FinishCore() override;
+    void WriteDirectives() override;
+    void WriteTestbench() override;
+
+    virtual void ValidateImplementationParameters();
+    virtual void ParseImplementationParameters();
+
+    // Exact derived sizes (valid after the checks): samples per symbol and number of taps.
+    int OversamplingRatio() const { return m_Ratio; }
+    int TapCount() const { return m_Taps; }
+
+protected:
+    std::string m_NoMults;
+    int m_CBITS = 0;
+    int m_Trunc = 0;
+    std::string m_Form;
+    std::string m_ResourceShared;
+    int m_NumChannels = 1;
+    float m_Fs = 0;
+    float m_R = 0;
+    std::string m_Type;
+    std::string m_FsFlag;
+    int m_Delay = 0;
+    float m_Fd = 0;
+
+    int m_ObitsAuto = 0;
+    int m_OfbitsAuto = 0;
+    int m_CoefFracBits = 0;
+    int m_ScaleExp = 0;
+
+    int m_Ratio = 0;  // OversamplingRatio, set by the functional checks
+    int m_Taps = 0;   // TapCount, set by the functional checks
+
+    Quantizer qin;
+    Quantizer qout;
+    Quantizer qmult;
+    Quantizer qcoef;
+    Quantizer qspare;
+};
+
+}  // namespace kw

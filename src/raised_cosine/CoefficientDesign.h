@@ -1,0 +1,50 @@
+// Coefficient design of the raised-cosine generator: the sampled RC or RRC impulse response,
+// its normalisation to unit peak DFT magnitude, quantisation, symmetry class, the derived
+// "auto" output lengths and the two-term power-of-two form used by multiplier-free cores.
+#pragma once
+
+#include <vector>
+
+namespace rcos {
+
+// 1: q[i] == q[N-1-i] for every pair; -1: equal magnitudes but not all equal; 0: otherwise.
+enum class CoefSymmetry : int { Symmetric = 1, MagnitudeSymmetric = -1, None = 0 };
+
+// A coefficient value approximated as s1*2^d + s2*2^f (d, f <= 0; signs in {-1, 0, 1}).
+struct PowerOfTwoPair {
+    int s1 = 0;
+    int d = 0;
+    int s2 = 0;
+    int f = 0;
+};
+
+// N raw samples (N odd) of the RC (rootRaisedCosine false) or RRC response with roll-off r,
+// oversampling ratio ratio (samples per symbol), R widened from single precision by the caller.
+std::vector<double> DesignImpulseResponse(double r, int ratio, int tapCount, bool rootRaisedCosine);
+
+struct QuantizedCoefficients {
+    std::vector<double> normalized;  // h scaled to unit peak DFT magnitude
+    std::vector<int> q;              // round-half-up of h * 2^(cbits-1)
+};
+
+// Normalises h to unit peak DFT magnitude and quantises it to cbits bits (cbits-1 fraction bits).
+QuantizedCoefficients NormalizeAndQuantize(const std::vector<double>& h, int cbits);
+
+CoefSymmetry ClassifySymmetry(const std::vector<int>& q);
+
+// Integer bits m of the coefficients' absolute sum S: floor(log10(S)/log10(2) + 1), at least 1
+// when S <= 0 (never reached by the designed responses).
+int CoefficientSumIntegerBits(const std::vector<double>& normalized);
+
+struct OutputLengths {
+    int obits;
+    int ofbits;
+};
+
+// Derives "auto" output lengths. obitsAuto/ofbitsAuto are -1 when derived, 0 when given.
+OutputLengths DeriveOutputLengths(const std::vector<double>& normalized, int obits, int ofbits,
+                                  int obitsAuto, int ofbitsAuto, int ibits, int ifbits, int cbits, int trunc);
+
+std::vector<PowerOfTwoPair> DecomposePowerOfTwo(const std::vector<int>& q, int cbits);
+
+}  // namespace rcos

@@ -1,0 +1,33 @@
+// Text of the fixed-point core function body for every filter structure: fully parallel and
+// resource-shared, direct and transposed, folded by symmetry or not, with multipliers or as
+// sums of two shifted terms. Pure text writers: everything they need is in CoreLayout.
+#pragma once
+
+#include <ostream>
+#include <vector>
+
+#include "raised_cosine/CoefficientDesign.h"
+
+namespace rcos {
+
+struct CoreLayout {
+    int tapCount = 0;       // N, odd
+    int channels = 1;       // ch: interleaved channels
+    CoefSymmetry symmetry = CoefSymmetry::Symmetric;
+    std::vector<int> q;     // integer coefficients; value q/2^(cbits-1)
+    int cbits = 0;
+    std::vector<PowerOfTwoPair> powerOfTwo;  // one per tap when multiplierFree
+    bool transposed = false;
+    bool multiplierFree = false;
+    bool fullyParallel = true;
+    int scaleExp = 0;       // E
+};
+
+// The input section: zero-stuffing counter (ratio r, counter width w) or the plain copy.
+void WriteInputSection(std::ostream& out, bool zeroStuffing, int ratio, int counterBits);
+
+// Everything after the four quantizer declarations: declarations of the state, products,
+// adder tree or loop, output and state update.
+void WriteStructure(std::ostream& out, const CoreLayout& layout);
+
+}  // namespace rcos
