@@ -30,6 +30,9 @@ struct QuantizedCoefficients {
 // Normalises h to unit peak DFT magnitude and quantises it to cbits bits (cbits-1 fraction bits).
 QuantizedCoefficients NormalizeAndQuantize(const std::vector<double>& h, int cbits);
 
+// One tap in units of 2^-(cbits-1), rounded half up: floor(h * 2^(cbits-1) + 0.5).
+int QuantizeCoefficient(double h, int cbits);
+
 CoefSymmetry ClassifySymmetry(const std::vector<int>& q);
 
 // Integer bits m of the coefficients' absolute sum S: floor(log10(S)/log10(2) + 1), at least 1
