@@ -19,6 +19,11 @@ enum RoundMode : int {
     kRoundUnset = -1, kFloor = 0, kRound = 1, kNearest = 2, kCeil = 3, kFix = 4, kConvergent = 5
 };
 
+// MATLAB mode words; empty text for a value without a name.
+std::string QuantizerTypeName(QuantizerType type);
+std::string OverflowModeName(OverflowMode mode);
+std::string RoundModeName(RoundMode mode);
+
 class Quantizer {
 public:
     // Runs the once-per-process MATLAB version check, then takes the project's default modes.
@@ -60,6 +65,7 @@ public:
 
 private:
     void InitialiseFromProject();
+    void ApplyWord(const std::string& word, const char* file, int line);
 
     int m_wordLength = 0;
     int m_fractionalLength = 0;

@@ -54,6 +54,11 @@ protected:
     Quantizer qmult;
     Quantizer qcoef;
     Quantizer qspare;
+
+private:
+    void ReadFunctionalArguments();
+    void SetDerivedFields();
+    void CheckFunctionalParameters();
 };
 
 }  // namespace kw
