@@ -1,10 +1,43 @@
-// Testbench of the raised-cosine generator: kw_psd.m and the script body.
-#include <stdexcept>
+// Testbench of the raised-cosine generator: writes kw_psd.m into the output directory, then the
+// script body (coefficients, stimulus, spectra, comparison with rcosflt) into the script stream.
+#include <sstream>
 
 #include "raised_cosine/CKWDesign.h"
+#include "raised_cosine/CoefficientDesign.h"
+#include "raised_cosine/TestbenchScript.h"
 
 namespace kw {
 
-void CKWDesign::WriteTestbench() { throw std::runtime_error("The testbench writer is not built yet."); }
+void CKWDesign::WriteTestbench() {
+    // The script prints the same double-precision coefficients the core was built from, so the
+    // design runs again here with the core's arguments on a copy of its own.
+    const bool rootRaisedCosine = !m_Type.empty() && m_Type[0] == 's';
+    const std::vector<double> raw =
+        rcos::DesignImpulseResponse(static_cast<double>(m_R), OversamplingRatio(), TapCount(), rootRaisedCosine);
+
+    rcos::TestbenchInputs inputs;
+    inputs.normalized = rcos::NormalizeAndQuantize(raw, m_CBITS).normalized;
+    inputs.fs = m_Fs;
+    inputs.fd = m_Fd;
+    inputs.r = m_R;
+    inputs.delay = m_Delay;
+    inputs.type = m_Type;
+    inputs.fsFlag = m_FsFlag;
+    inputs.channels = m_NumChannels;
+    inputs.ibits = m_IBITS;
+    inputs.ifbits = m_IFBITS;
+    inputs.obitsAuto = m_ObitsAuto;
+    inputs.ratio = OversamplingRatio();
+    inputs.functionName = m_functionName;
+
+    WriteToFile(rcos::KwPsdText(), "kw_psd.m");
+
+    // Declaring qin also limits its word length (53/52 bits), as every declaration does.
+    std::ostringstream declaration;
+    qin.WriteDeclaration(declaration, "qin");
+    inputs.qinDeclaration = declaration.str();
+
+    rcos::WriteTestbenchScript(m_scriptStream, inputs);
+}
 
 }  // namespace kw

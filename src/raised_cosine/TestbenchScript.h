@@ -18,6 +18,7 @@ struct TestbenchInputs {
     int ibits = 0;
     int ifbits = 0;
     int obitsAuto = 0;    // -1 when the output word length is derived
+    int ratio = 0;        // exact samples per symbol (OversamplingRatio), for sizes and indices
     std::string functionName;
     std::vector<double> normalized;  // doubleCoefs
     std::string qinDeclaration;      // the "qin = quantizer(...);\n" line
@@ -26,7 +27,11 @@ struct TestbenchInputs {
 // The 62 lines of kw_psd.m, each followed by "\n".
 std::string KwPsdText();
 
-// The script body (between the banner and the scaffolding's closing lines).
+// The script body (between the banner and the scaffolding's closing lines). Reals are written
+// in the stream's general format: precision 32 from the first coefficient on, 6 after the
+// full-precision error check; the precision is left as it ends. Sample counts and indices
+// (NUM_SAMPLES, the hold/decimation steps, the reference call's stride) are written as the exact
+// whole numbers derived from `ratio`, not from the single-precision rates.
 void WriteTestbenchScript(std::ostream& out, const TestbenchInputs& in);
 
 }  // namespace rcos

@@ -1,0 +1,247 @@
+// Text of the raised-cosine testbench script: random stimulus, sample-by-sample run of the core,
+// spectra against the ideal raised-cosine response, and the comparison with MATLAB's rcosflt.
+// Also the text of kw_psd.m, the PSD estimator the script calls.
+#include "raised_cosine/TestbenchScript.h"
+
+#include <iomanip>
+
+namespace rcos {
+
+namespace {
+
+// Rates and the roll-off are single precision; MATLAB gets the digits of the float itself.
+double Widened(float value) { return static_cast<double>(value); }
+
+bool IsRootRaisedCosine(const TestbenchInputs& in) { return !in.type.empty() && in.type[0] == 's'; }
+
+// With the input at the symbol rate the script holds each sample and decimates for the reference.
+bool InputAtSymbolRate(const TestbenchInputs& in) { return !in.fsFlag.empty() && in.fsFlag[0] == 'n'; }
+
+// The single-precision Fs/Fd; kept where it only scales a frequency axis.
+double RateRatio(const TestbenchInputs& in) { return Widened(in.fs / in.fd); }
+
+// Items 1-3: the double-precision coefficients at 32 significant digits.
+void WriteCoefficients(std::ostream& out, const std::vector<double>& normalized) {
+    out << "close all\n\n" << "warning off\n" << "doubleCoefs=[";
+    for (double coefficient : normalized) {
+        out << std::setprecision(32) << coefficient << " ";
+    }
+    out << "];\n\n";
+}
+
+// Items 4-8: the quantized random input; NUM_SAMPLES is channels*ratio*256 exactly, because a
+// fractional single-precision count (for rates such as 3000/1000) is refused by MATLAB as a size.
+void WriteStimulus(std::ostream& out, const TestbenchInputs& in) {
+    out << in.qinDeclaration;
+    out << "NUM_SAMPLES = " << in.channels * in.ratio * 256 << ";   %Set number of samples to simulate\n";
+    out << "SigInput = ((rand(1,NUM_SAMPLES)*2-1)*2^" << in.ibits - in.ifbits - 1 << ");\n";
+    if (InputAtSymbolRate(in)) {
+        out << "for ii = 2:" << in.ratio << " \n";
+        out << "SigInput(ii:" << in.ratio << ":end)=SigInput(1:" << in.ratio << ":end);\n";
+        out << "end\n";
+    }
+    out << "SigInput = quantize(qin, SigInput);\n";
+}
+
+// Items 9-12: one core call per sample, then (symbol-rate input) zeros between the symbols so the
+// reference sees the same input.
+void WriteDesignRun(std::ostream& out, const TestbenchInputs& in) {
+    out << "\n\nfor n = 1:NUM_SAMPLES\n";
+    out << "[data_out(n)]=" << in.functionName << "(SigInput(n));\n";
+    out << "end\n\n";
+    if (InputAtSymbolRate(in)) {
+        out << "for ii = 1:" << in.ratio - 1 << " \n";
+        out << "SigInput(ii:" << in.ratio << ":end)=0;\n";
+        out << "end\n";
+    }
+}
+
+// Items 13-14: input, output and coefficient spectra per channel in figure 1.
+void WriteChannelSpectra(std::ostream& out, const TestbenchInputs& in) {
+    out << "\nfigure(1)\n" << "hold off\n" << "temp=10*log10(mean(kw_psd(SigInput)));\n";
+    out << "for chans = 1:" << in.channels << ";\n";
+    out << "data_out_tmp=data_out(chans:" << in.channels << ":end);\n";
+    out << "[Pin,Win]=kw_psd(SigInput(chans:" << in.channels << ":end),2^9,2);\n";
+    out << "[Pout,Wout]=kw_psd(data_out_tmp,2^9,2);\n";
+    out << "Pref=(abs(fft(doubleCoefs,2^10)));\n";
+    out << "Pref=Pref(1:end/2);\n";
+    out << "plot(Win,10*log10(Pin),'r')\n";
+    out << "hold on\n";
+    out << "plot(Wout,10*log10(Pout))\n";
+    out << "plot(linspace(0,1,2^9),20*log10(Pref)+temp,'g')\n";
+    out << "end\n";
+}
+
+// Items 15-19: title of figure 1 and the ideal (root-)raised-cosine spectrum over it.
+void WriteReferenceSpectrum(std::ostream& out, const TestbenchInputs& in) {
+    const double r = Widened(in.r);
+    out << (IsRootRaisedCosine(in) ? "temptext = sprintf('%s','RRC filter; ', num2str("
+                                   : "temptext = sprintf('%s','RC filter; ', num2str(");
+    out << static_cast<int>(in.normalized.size()) << "),' Taps; Excess Bandwidth=',num2str(" << r << "),'; ' );\n";
+    out << "title(temptext)\n" << "grid on\n" << "\n%Create reference spectrum\n" << "fmin  = 1e-3;\n";
+    out << "fmax  = " << RateRatio(in) << ";\n";
+    out << "fpnt  = 500;\n" << "f = linspace(fmin,fmax,fpnt);\n" << "W = f*2*pi;\n"
+        << "refspec = zeros(1,length(W))+1e-12;\n";
+    out << "rcmin = find(f < (1-" << r << "));\n";
+    out << "refspec(rcmin) = 1;\n";
+    out << "rctrn = find(f >=(1-" << r << ") & f <= (1+" << r << "));\n";
+    out << "refspec(rctrn) = cos(pi/4*(abs(f(rctrn))+(1+" << r << ")-2)/((1+" << r << ")-1)).^2;\n";
+    if (IsRootRaisedCosine(in)) {
+        out << "refspec = sqrt(refspec);\n";
+    }
+    out << "amp = refspec;\n";
+    out << "freq = f/(" << RateRatio(in) << ");\n";
+    out << "plot(freq,20*log10(amp)+temp,'k');\n";
+    out << "temp=10*ceil(temp/10);";  // the axis command continues this line
+    out << "axis([0 1 temp-70 temp+10])\n" << "grid on\n"
+        << "legend('Input signal','FxPt Output signal','Double precision Coefs.')\n" << "xlabel('Frequency')\n"
+        << "ylabel('Power Spectral Density (dB)')\n";
+}
+
+// Item 21: MATLAB's rcosflt on the same input; at the symbol rate it reads every ratio-th sample
+// (the stride is the exact whole ratio, as it is an index step).
+void WriteReferenceCall(std::ostream& out, const TestbenchInputs& in) {
+    if (in.fsFlag == "no") {
+        const int stride = in.ratio * in.channels;
+        out << "temp = rcosflt(SigInput(chans+" << stride - 1 << ":" << stride << ":end),";
+    } else {
+        out << "temp = rcosflt(SigInput(chans:" << in.channels << ":end),";
+    }
+    out << Widened(in.fd) << "," << Widened(in.fs) << ",'fir";
+    if (in.type == "sqrt") {
+        out << "/sqrt";
+    }
+    if (in.fsFlag == "yes") {
+        out << "/Fs";
+    }
+    out << "'," << Widened(in.r) << "," << in.delay << ");\n";
+}
+
+// Items 20-23: reference output per channel, alignment by cross-correlation, equal-power scaling
+// and the normalised error in figure 2.
+void WriteReferenceComparison(std::ostream& out, const TestbenchInputs& in) {
+    out << "if (exist('rcosflt')==2)\n" << "matoutref =zeros(1,length(data_out));\n";
+    out << "for chans = 1:" << in.channels << ";\n";
+    WriteReferenceCall(out, in);
+    out << "matoutref(chans:" << in.channels << ":end) = temp(1:length(data_out)/" << in.channels << ");\n";
+    out << "end\n";
+    out << "xc = xcorr(matoutref,data_out);\n"
+        << "[mx,lc]=max(xc);\n"
+        << "dl=length(matoutref)-lc;\n"
+        << "gensig = data_out((dl+1):end);\n"
+        << "refsig = matoutref(1:length(gensig));\n"
+        << "pref = mean(abs(refsig).^2);\n"
+        << "psig = mean(abs(gensig).^2);\n"
+        << "refgain=sqrt(psig/pref);\t\n"
+        << "refsig=refsig*refgain;\t\n"
+        << "vecerror=(refsig(:)-gensig(:))/max(refsig);\n"
+        << "figure(2);plot((vecerror));\n"
+        << "temptext = sprintf('%s','   mean error: ',num2str(20*log10(mean(abs(vecerror)))),' dB');\n"
+        << "text(5,max(abs(vecerror))*1.3,temptext,'FontSize',12,'color','blue');\n"
+        << "temptext = sprintf('%s','   max error: ',num2str(20*log10(max(abs(vecerror)))),' dB');\n"
+        << "text(5,max(abs(vecerror))*1.05,temptext,'FontSize',12,'color','blue');\n"
+        << "axis([0 length(vecerror) -max(abs(vecerror))*2 max(abs(vecerror))*2]);\n"
+        << "temptext = sprintf('%s','Normalized error against Matlab rcosflt() after scaling by ', "
+           "num2str(1/refgain),'and Delay of ',num2str(dl),'samples' );\n"
+        << "title(temptext)\n"
+        << "grid on\n";
+}
+
+// Item 24: only a full-precision output can be held to the error bound; the gain bound is known
+// only for a rate ratio of 2.
+void WriteFullPrecisionChecks(std::ostream& out, const TestbenchInputs& in) {
+    if (in.obitsAuto >= 0) {
+        return;
+    }
+    const double bound = 0.5;
+    out << "\nif(max(abs(vecerror))>" << bound << ")\n";
+    out << std::setprecision(6)
+        << "error('Fixed-Point Simulation Failed: Max. error against Matlab built-in is > " << bound << "');\n";
+    out << "end\n\n";
+    const float integralFsOverFd = static_cast<float>(static_cast<int>(in.fs)) / in.fd;
+    if (integralFsOverFd == 2.0f) {
+        out << "\nif( ((1/refgain)>2.5) | ((1/refgain)<0.75))\n"
+            << "error('Fixed-Point Simulation Failed: Filter scaling is incorrect');\n"
+            << "end\n\n";
+    }
+}
+
+}  // namespace
+
+std::string KwPsdText() {
+    return "function [P,F]=kw_psd(X,NFFT,Fs)\n"
+           "if (min(size(X))~=1)\n"
+           "    disp('kw_psd only operates on row or column vectors')\n"
+           "    return;\n"
+           "end\n"
+           "% Convert input to column vector\n"
+           "X=X(:);\n"
+           "% Set default values if not specified\n"
+           "if (nargin < 3)\n"
+           "    Fs = 2;\n"
+           "end\n"
+           "if (nargin < 2)\n"
+           "    if (length(X)<256)\n"
+           "        NFFT = length(X);\n"
+           "    else\n"
+           "        NFFT = 2^8;\n"
+           "    end\n"
+           "end\n"
+           "RealVal = isreal(X);\n"
+           "if (RealVal == 0)\n"
+           "    Fs=Fs*2;\n"
+           "end\n"
+           "% Zero pad input if needed\n"
+           "if (length(X) < NFFT)\n"
+           "    X = [X;zeros(NFFT-length(X),1)];\n"
+           "end\n"
+           "% Determine available averaging\n"
+           "if (length(X) > NFFT)\n"
+           "    AVE = floor(length(X)/NFFT);\n"
+           "    X = X(1:AVE*NFFT);\n"
+           "%    X = [X;zeros(AVE*NFFT-length(X),1)];\n"
+           "else\n"
+           "    AVE = 1;\n"
+           "end\n"
+           "X=reshape(X,NFFT,AVE);\n"
+           "%Create Hanning Window\n"
+           "if ~rem(NFFT,2)\n"
+           "    % Even length window\n"
+           "    m=(NFFT)/2;\n"
+           "    w = .5*(1 - cos(2*pi*(1:m)'/(NFFT+1)));\n"
+           "    w = [w; w(end:-1:1)];\n"
+           "else\n"
+           "    % Odd length window\n"
+           "    m=(NFFT+1)/2;\n"
+           "    w = .5*(1 - cos(2*pi*(1:m)'/(NFFT+1)));\n"
+           "    w = [w; w(end-1:-1:1)];\n"
+           "end\n"
+           "hm=kron(ones(1,AVE),w);\n"
+           "%Compute PSD\n"
+           "P=abs(fft(X.*hm)).^2/((length(X))/2);\n"
+           "P=mean(P,2)*1.332;\n"
+           "if (RealVal == 1)\n"
+           "    P=P(1:end/2,:);\n"
+           "    NFFT=NFFT/2;\n"
+           "end\n"
+           "F=linspace(0,1-1/NFFT,NFFT)*Fs/2;\n"
+           "if (nargout == 0)\n"
+           "    plot(F,10*log10(P),'r')\n"
+           "   grid on\n"
+           "    xlabel('Frequency')\n"
+           "    ylabel('Power Spectrum Magnitude (dB)')\n"
+           "end\n";
+}
+
+void WriteTestbenchScript(std::ostream& out, const TestbenchInputs& in) {
+    WriteCoefficients(out, in.normalized);
+    WriteStimulus(out, in);
+    WriteDesignRun(out, in);
+    WriteChannelSpectra(out, in);
+    WriteReferenceSpectrum(out, in);
+    WriteReferenceComparison(out, in);
+    WriteFullPrecisionChecks(out, in);
+    out << "end";  // closes the rcosflt-availability block
+}
+
+}  // namespace rcos
