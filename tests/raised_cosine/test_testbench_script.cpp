@@ -185,17 +185,6 @@ INSTANTIATE_TEST_SUITE_P(
                      [](TestbenchInputs& in) { in.type = "s"; },
                      {"RRC filter; ", "refspec = sqrt(refspec);\n", ",1,8,'fir/Fs',0.5,3);\n"},
                      {"/sqrt"}},
-        FragmentCase{"RootRaisedCosineAtSymbolRate",
-                     [](TestbenchInputs& in) {
-                         in.type = "sqrt";
-                         in.fsFlag = "no";
-                     },
-                     {"temp = rcosflt(SigInput(chans+7:8:end),1,8,'fir/sqrt',0.5,3);\n"},
-                     {"/Fs"}},
-        FragmentCase{"AutoOutputRatio8ChecksThresholdOnly",
-                     [](TestbenchInputs&) {},
-                     {kThresholdCheck, "'samples' );\ntitle(temptext)\ngrid on\n\nif(max(abs(vecerror))>0.5)\n"},
-                     {kScalingCheck}},
         FragmentCase{"AutoOutputRatio4ChecksThresholdOnly",
                      [](TestbenchInputs& in) {
                          in.fs = 4.0f;
