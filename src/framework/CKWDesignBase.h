@@ -45,7 +45,8 @@ public:
     ParameterGroup& FunctionalGroup() { return *m_functionalGroup; }
     ParameterGroup& ImplementationGroup() { return *m_implementationGroup; }
     CAppCommand* GetCommand() const { return m_command; }
-    void SetCommand(CAppCommand* command) { m_command = command; }
+    // Remembers the generate command and hands it the visible ports declared before it existed.
+    void SetCommand(CAppCommand* command);
     bool UseSubdirectory() const { return m_useSubdirectory; }
     const std::string& FunctionName() const { return m_functionName; }
     const std::string& OutputDirectory() const { return m_outputDirectory; }
@@ -67,6 +68,9 @@ public:
     void WriteBanner(std::ostream& stream) const;
     void WriteToFile(const std::string& content, const std::string& fileName);
 
+    // Testbench scaffolding: the lines that end every testbench script, after WriteWarnings.
+    void WriteScriptEpilogue(std::ostream& stream) const;
+
 protected:
     // Port declaration (from a generator's constructor).
     void DeclareInputPort(const std::string& switchName, const std::string& description, const Quantizer& q);
@@ -75,6 +79,10 @@ protected:
     void DeclareHiddenOutputPort(const std::string& switchName);
 
     CCmdArguments* Arguments() const { return m_arguments; }
+
+    // Opens a fresh host project next to the core file and points it at the generated script and
+    // the project directives that WriteDirectives fills.
+    void SetUpProject(const std::string& corePath, const std::string& scriptPath);
 
     // Nine port and word formats available to generators.
     Quantizer m_quantizers[9];
@@ -105,6 +113,10 @@ protected:
     std::string m_instancePath;
 
 private:
+    void DeclareVisiblePort(ParameterGroup& group, const std::string& switchName, const std::string& description,
+                            const Quantizer& q);
+    void DeclareHiddenPort(ParameterGroup& group, const std::string& switchName);
+
     bool m_warnOnGenerate;
     CAppCommand* m_command = nullptr;
     CCmdArguments* m_arguments = nullptr;
@@ -113,6 +125,8 @@ private:
     std::unique_ptr<ParameterGroup> m_functionalGroup;
     std::unique_ptr<ParameterGroup> m_implementationGroup;
     std::vector<std::unique_ptr<CCmdParameter>> m_hiddenPorts;  // never given to the command
+    // Visible ports declared before the command existed; the command takes them in SetCommand.
+    std::vector<std::unique_ptr<CCmdParameter>> m_pendingPorts;
     std::string m_shortName;
     std::string m_fullName;
     std::string m_description;

@@ -1,0 +1,226 @@
+// One Generate run of a generator: reading the common arguments, then writing the core file
+// (signature, banner, header comments, body), its directives file and, for a project run, the
+// testbench script and the host project.
+#include <sstream>
+#include <stdexcept>
+
+#include "framework/CKWDesignBase.h"
+#include "framework/HostCalls.h"
+#include "framework/OutputFiles.h"
+#include "host/AppMgr.h"
+#include "host/FilePath.h"
+#include "host/Messaging.h"
+
+namespace kw {
+
+namespace {
+
+constexpr std::size_t kMaxMatlabNameLength = 63;
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool IsMatlabIdentifier(const std::string& name) {
+    if (name.empty() || name.size() > kMaxMatlabNameLength || !IsAsciiLetter(name[0])) {
+        return false;
+    }
+    for (char c : name) {
+        if (!IsAsciiLetter(c) && !IsAsciiDigit(c) && c != '_') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The function name that "-name" yields: its last component without the extension.
+std::string NameBase(const std::string& name) {
+    std::string base = name;
+    const std::size_t separator = base.find_last_of("/\\");
+    if (separator != std::string::npos) {
+        base.erase(0, separator + 1);
+    }
+    const std::size_t dot = base.rfind('.');
+    if (dot != std::string::npos) {
+        base.erase(dot);
+    }
+    return base;
+}
+
+// "-name" becomes the MATLAB function name written into the core file, so anything but an
+// identifier is refused before a file is touched.
+void RequireMatlabName(const std::string& name) {
+    if (!IsMatlabIdentifier(NameBase(name))) {
+        throw std::runtime_error("Invalid Parameter: -name \"" + name +
+                                 "\" is not a valid MATLAB function name (a letter, then letters, digits or "
+                                 "underscores, at most 63 characters).\n");
+    }
+}
+
+std::string ArgumentText(const CCmdArguments* arguments, const std::string& switchName) {
+    const CTclDataObj* value = FindArgument(arguments, switchName);
+    return value == nullptr ? std::string() : value->GetStringValue();
+}
+
+bool ArgumentIsTrue(const CCmdArguments* arguments, const std::string& switchName) {
+    const CTclDataObj* value = FindArgument(arguments, switchName);
+    return value != nullptr && value->GetBoolValue();
+}
+
+// The texts of the core file's first lines, built before anything is written.
+struct CoreHeader {
+    std::string signature;
+    std::string outputComments;
+    std::string inputComments;
+    std::string functionalComments;
+    std::string implementationComments;
+};
+
+std::string JoinedPortNames(const ParameterGroup& ports) {
+    std::string names;
+    for (int i = 0; i < ports.Count(); ++i) {
+        if (i > 0) {
+            names += ", ";
+        }
+        names += WithoutLeadingDash(ports.At(i)->GetSwitchName());
+    }
+    return names;
+}
+
+// Every port's quantizer is built from its argument (errors stop the run); visible ports are
+// also described in the header.
+std::string PortComments(const ParameterGroup& ports, const CCmdArguments* arguments) {
+    std::string comments;
+    for (int i = 0; i < ports.Count(); ++i) {
+        const CCmdParameter* port = ports.At(i);
+        const Quantizer quantizer(FindArgument(arguments, port->GetSwitchName()));
+        if (port->IsHidden()) {
+            continue;
+        }
+        comments += "% " + WithoutLeadingDash(port->GetSwitchName()) + ": " + port->GetDescription() + "\n";
+        comments += "%\tquantized to \"" + quantizer.HostListText() + "\"\n";
+    }
+    return comments;
+}
+
+std::string ParameterComment(const CCmdParameter& parameter, const CCmdArguments* arguments,
+                             const std::string& lead, const std::string& tabs) {
+    return lead + WithoutLeadingDash(parameter.GetSwitchName()) + ": " + parameter.GetDescription() + "\n" + "%" +
+           tabs + "value used \"" + ArgumentText(arguments, parameter.GetSwitchName()) + "\"\n";
+}
+
+std::string FunctionalComments(const ParameterGroup& group, const CCmdArguments* arguments) {
+    std::string comments;
+    for (int i = 0; i < group.Count(); ++i) {
+        if (const CCmdParameter* parameter = group.At(i)) {
+            comments += ParameterComment(*parameter, arguments, "% ", "\t");
+        }
+    }
+    return comments;
+}
+
+std::string ImplementationComments(const ParameterGroup& group, const CCmdArguments* arguments) {
+    std::string comments;
+    for (int i = 0; i < group.Count(); ++i) {
+        const CCmdParameter* parameter = group.At(i);
+        if (parameter != nullptr && FindArgument(arguments, parameter->GetSwitchName()) != nullptr) {
+            comments += ParameterComment(*parameter, arguments, "%  ", "\t\t");
+        }
+    }
+    return comments;
+}
+
+std::string Signature(const ParameterGroup& outputs, const ParameterGroup& inputs, const std::string& functionName) {
+    const bool bracketed = outputs.Count() > 1;
+    std::string signature = "function ";
+    signature += bracketed ? "[" : "";
+    signature += JoinedPortNames(outputs);
+    signature += bracketed ? "]" : "";
+    signature += " = " + functionName + "( " + JoinedPortNames(inputs) + " )\n";
+    return signature;
+}
+
+void ReportWritten(const char* messageId, const std::string& fullName, const std::string& path) {
+    const std::string params = HostListText({fullName, path});
+    SimpleInfo(messageId, &params);
+}
+
+}  // namespace
+
+void CKWDesignBase::ParseArguments(CCmdArguments* arguments) {
+    m_arguments = arguments;
+    m_nameArgument.clear();
+    m_warningsText.clear();
+    m_warningsTitle.clear();
+    if (FindArgument(arguments, "-name") != nullptr) {
+        m_nameArgument = ArgumentText(arguments, "-name");
+    }
+    m_instancePath = ArgumentText(arguments, "-instancepath");
+    m_nameGiven = !m_nameArgument.empty();
+    if (m_nameGiven) {
+        RequireMatlabName(m_nameArgument);
+    }
+    ValidateFunctionalParameters();
+}
+
+void CKWDesignBase::RunGenerate() {
+    m_outputDirectory = ArgumentText(m_arguments, "-outdir");
+    m_useSubdirectory = ArgumentIsTrue(m_arguments, "-project") && !ArgumentIsTrue(m_arguments, "-nosubdir");
+    const CTclDataObj* forceNumber = FindArgument(m_arguments, "-forcenum");
+    m_uniqueCounter = forceNumber != nullptr ? forceNumber->GetIntValue() - 1 : 0;
+
+    const FilePath corePath(ChooseOutputPath());
+    OpenOutputFile(m_coreStream, corePath.Text(), "outFile");
+
+    m_inputCount = InputsGroup().Count();
+    m_outputCount = OutputsGroup().Count();
+    CoreHeader header;
+    header.outputComments = PortComments(OutputsGroup(), m_arguments);
+    header.inputComments = PortComments(InputsGroup(), m_arguments);
+    header.functionalComments = FunctionalComments(FunctionalGroup(), m_arguments);
+    header.implementationComments = ImplementationComments(ImplementationGroup(), m_arguments);
+    header.signature = Signature(OutputsGroup(), InputsGroup(), m_functionName);
+
+    m_coreStream << header.signature;
+    if (!BannerSwitchedOff()) {
+        WriteBanner(m_coreStream);
+        m_coreStream << header.implementationComments << header.functionalComments << header.inputComments
+                     << header.outputComments;
+    }
+
+    const FilePath directivesPath(corePath.Text(), ".kvd");
+    OpenOutputFile(m_directivesStream, directivesPath.Text(), "directives");
+    m_directivesStream << "# Directives for " << m_functionName << "\n";
+
+    m_latency = 0;
+    GenerateCore();
+    FinishCore();
+
+    CloseOutputFile(m_directivesStream, directivesPath.Text(), "directives");
+    m_coreStream << "\n";
+    CloseOutputFile(m_coreStream, corePath.Text(), "outFile");
+
+    if (GlobalSettingIsOn("Settings::EnableKelvoWareAutoIndent")) {
+        AutoIndentFile(corePath.LastComponent());
+    }
+    ReportWritten("MAPFCTS-0002", m_fullName, corePath.Text());
+
+    if (FindArgument(m_arguments, "-project") == nullptr) {
+        return;
+    }
+    FilePath scriptPath(corePath.Text(), ".m");
+    scriptPath.ReplaceStem(m_functionName + "_script");
+    OpenOutputFile(m_scriptStream, scriptPath.Text(), "script");
+    WriteBanner(m_scriptStream);
+    WriteTestbench();
+    WriteWarnings(m_scriptStream);
+    WriteScriptEpilogue(m_scriptStream);
+    CloseOutputFile(m_scriptStream, scriptPath.Text(), "script");
+    if (GlobalSettingIsOn("Settings::EnableKelvoWareAutoIndent")) {
+        AutoIndentFile(scriptPath.LastComponent());
+    }
+    ReportWritten("MAPFCTS-0003", m_fullName, scriptPath.Text());
+
+    SetUpProject(corePath.Text(), scriptPath.Text());
+}
+
+}  // namespace kw

@@ -1,0 +1,104 @@
+// Choice of the output directory and of the core file's name: the "-name" given, or the first
+// free number (rcosflt_001, rcosflt_002, ...) as a file or, for a project run, a subdirectory.
+// A number is claimed by creating its file or directory exclusively, so two processes
+// generating into one directory never take the same number.
+#include <cstdio>
+#include <filesystem>
+#include <iomanip>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+
+#include "framework/CKWDesignBase.h"
+#include "host/FilePath.h"
+
+namespace kw {
+
+namespace {
+
+enum class Claim { Taken, AlreadyTaken, Failed };
+
+// Creates the directory only if nothing of that name exists yet.
+Claim ClaimDirectory(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::create_directory(path, error)) {
+        return Claim::Taken;
+    }
+    return error ? Claim::Failed : Claim::AlreadyTaken;
+}
+
+// Creates an empty file only if nothing of that name exists yet ("x": exclusive creation).
+Claim ClaimFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "wx");
+    if (file != nullptr) {
+        std::fclose(file);
+        return Claim::Taken;
+    }
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error)) ? Claim::AlreadyTaken
+                                                                                 : Claim::Failed;
+}
+
+std::string NumberedName(const std::string& base, int number) {
+    std::ostringstream name;
+    name << base << "_" << std::setw(3) << std::setfill('0') << number;
+    return name.str();
+}
+
+[[noreturn]] void ThrowCannotCreate(const FilePath& directory) {
+    throw std::runtime_error("Could not create directory " + directory.Text());
+}
+
+}  // namespace
+
+std::string CKWDesignBase::ChooseOutputPath() {
+    FilePath path(FilePath(m_outputDirectory).AbsolutePath());
+    if (m_outputDirectory == ".") {
+        path.ToParent();
+    }
+    if (!path.IsDirectory() && !path.MakeDirectory()) {
+        ThrowCannotCreate(path);
+    }
+    const std::string& base = m_shortName;
+
+    if (m_useSubdirectory) {
+        path.Join(base);
+        for (;;) {
+            do {
+                ++m_uniqueCounter;
+                path.ReplaceName(NumberedName(base, m_uniqueCounter));
+            } while (path.Exists());
+            const Claim claim = ClaimDirectory(path.Text());
+            if (claim == Claim::Taken) {
+                break;
+            }
+            if (claim == Claim::Failed) {
+                ThrowCannotCreate(path);
+            }
+        }
+        m_outputDirectory = path.Text();
+        path.Join(path.BaseName());
+        path.SetExtension(".m");
+    } else if (m_nameGiven) {
+        path.Join(m_nameArgument);
+        path.SetExtension(".m");
+    } else {
+        m_outputDirectory = path.Text();
+        path.Join(base);
+        for (;;) {
+            do {
+                ++m_uniqueCounter;
+                path.ReplaceName(NumberedName(base, m_uniqueCounter));
+                path.SetExtension(".m");
+            } while (path.Exists());
+            // A file that cannot be created at all is reported when the core file is opened.
+            if (ClaimFile(path.Text()) != Claim::AlreadyTaken) {
+                break;
+            }
+        }
+    }
+    m_functionName = path.BaseName();
+    return path.Text();
+}
+
+}  // namespace kw

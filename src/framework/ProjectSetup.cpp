@@ -1,0 +1,78 @@
+// What a run tells the host's synthesis flow: the implementation arguments of the instance path
+// ("SetDirective ... -allappparams") and, for a project run, a fresh host project that points at
+// the generated testbench script and the project directives file.
+#include <stdexcept>
+
+#include "framework/CKWDesignBase.h"
+#include "framework/HostCalls.h"
+#include "framework/OutputFiles.h"
+#include "host/AppMgr.h"
+#include "host/FilePath.h"
+
+namespace kw {
+
+namespace {
+
+// Only the flow's own switch for quantizer checks stays out of the directive.
+constexpr const char* kNotADirective = "-relax_quantizer_args";
+
+void EvaluateOrThrow(const std::string& command, std::initializer_list<std::string> words,
+                     const std::string& failure) {
+    if (!EvaluateHostCommand(command, words).ok) {
+        throw std::runtime_error(failure);
+    }
+}
+
+std::string ProjectFilePath(const std::string& corePath, const std::string& stem, const std::string& extension) {
+    FilePath path(corePath);
+    path.ReplaceName(stem);
+    path.SetExtension(extension);
+    return path.Text();
+}
+
+}  // namespace
+
+void CKWDesignBase::SetAllAppParams() {
+    if (m_instancePath.empty()) {
+        return;
+    }
+    CTclDataObj parameters;
+    parameters.MakeList();
+    for (int i = 0; i < ImplementationGroup().Count(); ++i) {
+        const CCmdParameter* parameter = ImplementationGroup().At(i);
+        if (parameter == nullptr || parameter->GetSwitchName() == kNotADirective) {
+            continue;
+        }
+        const CTclDataObj* value = FindArgument(m_arguments, parameter->GetSwitchName());
+        if (value == nullptr) {
+            continue;
+        }
+        parameters.AppendAsListElement(parameter->GetSwitchName());
+        parameters.AppendAsListElement(value->GetStringValue());
+    }
+    EvaluateOrThrow("SetDirective", {m_instancePath, "-allappparams", parameters.GetStringValue()},
+                    "Internal Error: Could not set the allappparams directive.");
+}
+
+void CKWDesignBase::SetUpProject(const std::string& corePath, const std::string& scriptPath) {
+    const std::string projectPath = ProjectFilePath(corePath, m_functionName + "_proj", ".kvp");
+    const HostAnswer open = EvaluateHostCommand("IsFlowStageValid", {"-project"});
+    if (open.ok && open.boolean) {
+        EvaluateHostCommand("Project", {"-close"});
+    }
+    EvaluateOrThrow("Project", {projectPath}, "Could not open project " + projectPath);
+    EvaluateOrThrow("SetProjectOption", {"-show_underflows", "0"}, "Could not set show underflow warnings to false");
+    EvaluateOrThrow("SetProjectOption", {"-scriptfile", scriptPath}, "Could not set script file to " + scriptPath);
+
+    const std::string directivesPath = ProjectFilePath(corePath, m_functionName + "_proj", ".kvd");
+    OpenOutputFile(m_projectDirectivesStream, directivesPath, "directives");
+    WriteDirectives();
+    CloseOutputFile(m_projectDirectivesStream, directivesPath, "directives");
+
+    // The host's wording for a refused directives file names the script file, as it always has.
+    EvaluateOrThrow("SetProjectOption", {"-directivesfile", directivesPath},
+                    "Could not set script file to " + scriptPath);
+    EvaluateHostCommand("Project", {"-save"});
+}
+
+}  // namespace kw

@@ -1,0 +1,115 @@
+// Registration of the application's commands with the host: the three name queries and
+// GetParameters, the generate command with its common options, the generator's ports and the
+// parameters of its XML description.
+#include "host/FilePath.h"
+#include "plugin/CKWDesignCallBack.h"
+
+namespace kw {
+
+namespace {
+
+struct NameQuery {
+    const char* name;
+    const char* description;
+    TCommandHandler handler;
+    std::initializer_list<std::pair<const char*, const char*>> switches;
+};
+
+void AddFlag(CAppCommand* command, const char* switchName, const char* description) {
+    command->AddParameter(CAppCommand::NewBooleanParameter(switchName, description, false, false, false));
+}
+
+void AddHidden(CAppCommand* command, CCmdParameter* option) {
+    option->SetIsHidden(true);
+    command->AddParameter(option);
+}
+
+void AddHiddenFlag(CAppCommand* command, const char* switchName, const char* description) {
+    AddHidden(command, CAppCommand::NewBooleanParameter(switchName, description, false, false, false));
+}
+
+void AddHiddenString(CAppCommand* command, const char* switchName, const char* valueName, const char* description) {
+    AddHidden(command, CAppCommand::NewStringParameter(switchName, valueName, description, false, false, ""));
+}
+
+// The options every generate command accepts; none of them is a generator parameter.
+void AddCommonOptions(CAppCommand* command) {
+    AddHidden(command,
+              CAppCommand::NewFileOutParameter("-outdir", "directory", "Output directory.", false, false, false, ""));
+    AddHiddenFlag(command, "-nosubdir", "Do not create or write to subdirectory.");
+    AddHiddenFlag(command, "-project", "Open a new project for this KelvoWare.");
+    AddHidden(command, CAppCommand::NewIntegerParameter("-forcenum", "value",
+                                                        "Force starting number for unique-ify naming.", false,
+                                                        false, 1));
+    command->SetIgnoreUnknownArgs(true);
+    AddHiddenFlag(command, "-add_dummy_input", "Add a dummy input to the KelvoWare call");
+    AddHiddenFlag(command, "-input_is_float_mantisa", "Input value is limited to between 0.5 and less than 1 always");
+    AddHiddenString(command, "-name", "name", "Name of the file to create");
+    AddHiddenString(command, "-inputnames", "inputnames", "Names of the inputs");
+    AddHiddenString(command, "-outputnames", "outputnames", "Names of the outputs");
+    AddHiddenString(command, "-instancepath", "instancepath", "Instance path of the auto-infered function");
+}
+
+TCommandHandler Handler(int (CKWDesignCallBack::*handler)(CCmdArguments*, CTclResultObj*)) {
+    return static_cast<TCommandHandler>(handler);
+}
+
+}  // namespace
+
+void CKWDesignCallBack::AddNameQueries(CKelvoApp* app) {
+    const NameQuery queries[] = {
+        {"GetFullName", "Get full name of this KelvoWare", Handler(&CKWDesignCallBack::GetFullName),
+         {{"-full", "Get the complete absolute name."}}},
+        {"GetShortName", "Get short name of this KelvoWare", Handler(&CKWDesignCallBack::GetShortName),
+         {{"-full", "Get the complete absolute name."}}},
+        {"GetDescription", "Get description of this KelvoWare", Handler(&CKWDesignCallBack::GetDescription),
+         {{"-full", "Get the full name and description."}}},
+        {"GetParameters", "Get all arguments to this KelvoWare", Handler(&CKWDesignCallBack::GetParameters),
+         {{"-inputs", "Show all input parameters."},
+          {"-outputs", "Show all outFile parameters."},
+          {"-functional", "Show all functional parameters."},
+          {"-implementation", "Show all implementation parameters."}}},
+    };
+    for (const NameQuery& query : queries) {
+        CAppCommand* command = app->AddCommand(query.name, query.description, query.handler);
+        command->SetNotGlobalCommand();
+        for (const auto& [switchName, description] : query.switches) {
+            AddFlag(command, switchName, description);
+        }
+    }
+}
+
+void CKWDesignCallBack::AddGenerateCommand(CKelvoApp* app) {
+    m_generateCommand =
+        app->AddCommand(m_design->GetShortName(), m_design->GetDescription(), Handler(&CKWDesignCallBack::Generate));
+    AddCommonOptions(m_generateCommand);
+}
+
+// The host names the XML parameter description; a missing file leaves the command without one.
+void CKWDesignCallBack::AttachParameterDescription() {
+    CTclEvalObj query("AppMgr::GetKPDFile");
+    query += m_design->GetShortName();
+    if (!query.Evaluate(false)) {
+        return;
+    }
+    const std::string path = query.GetResult()->GetStringValue();
+    if (FilePath(path).Exists()) {
+        m_generateCommand->SetXMLParameterDescription(path);
+    }
+    const CGlobalSettings* settings = GetGlobalSettings();
+    if (settings != nullptr && settings->GetBool("Settings::never_show_customer_turn_on_kelvoware_argument_checks")) {
+        m_generateCommand->SetIgnoreUnknownArgs(false);
+    }
+}
+
+int CKWDesignCallBack::RegisterCommands(CKelvoApp* app) {
+    AddNameQueries(app);
+    AddGenerateCommand(app);
+    AttachParameterDescription();
+    m_design->SetCommand(m_generateCommand);
+    m_design->LoadXMLParameters();
+    m_design->RecordRegisteredPorts();
+    return CAppMgr::RegisterCommands(app) ? kAppSuccess : kAppInitFailed;
+}
+
+}  // namespace kw
