@@ -38,6 +38,7 @@ public:
     void ApplyHostValue(const CTclDataObj* value, const char* file = nullptr, int line = -1);
 
     void SetSigned(bool isSigned);
+    void SetType(QuantizerType type) { m_type = type; }
     void SetOverflowMode(OverflowMode mode) { m_overflow = mode; }
     void SetRoundMode(RoundMode mode) { m_round = mode; }
     void SetWordLength(int bits) { m_wordLength = bits; }
