@@ -1,0 +1,80 @@
+// Runs one call of an application command: argument parsing and checks, "-help", the handler
+// on the plug-in's callback object, and the mapping of its status to a Tcl result. This is the
+// boundary between Tcl's C frames and C++: every exception is caught here.
+#include "CommandDispatch.h"
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "AppMgr.h"
+#include "ArgumentParser.h"
+#include "HelpText.h"
+
+namespace appmgr {
+namespace {
+
+int SetError(Tcl_Interp* interp, const std::string& message) {
+    Tcl_SetObjResult(interp, Tcl_NewStringObj(message.data(), static_cast<int>(message.size())));
+    return TCL_ERROR;
+}
+
+bool AsksForHelp(const CAppCommand& command, const std::vector<Tcl_Obj*>& words) {
+    if (words.size() != 1 || std::string(Tcl_GetString(words[0])) != "-help") {
+        return false;
+    }
+    for (const CCmdParameter* parameter : command.GetAllParameters()) {
+        if (parameter->GetSwitchName() == "-help") {
+            return false;
+        }
+    }
+    return true;
+}
+
+int RunHandler(const CAppCommand& command, Tcl_Interp* interp, CCmdArguments& arguments) {
+    CTclResultObj result;
+    const int status = (command.GetCallBack()->*command.GetHandler())(&arguments, &result);
+    if (status == kAppSuccess) {
+        Tcl_SetObjResult(interp, result.GetObj());
+        return TCL_OK;
+    }
+    if (status == kAppCommandFailed) {
+        Tcl_SetObjResult(interp, result.GetObj());
+        return TCL_ERROR;
+    }
+    return SetError(interp, command.GetName() + " failed with status " + std::to_string(status) + ": " +
+                                result.GetStringValue());
+}
+
+int Dispatch(const CAppCommand& command, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+    const std::vector<Tcl_Obj*> words(objv + 1, objv + objc);
+    if (AsksForHelp(command, words)) {
+        const std::string help = HelpText(command, Tcl_GetString(objv[0]));
+        Tcl_SetObjResult(interp, Tcl_NewStringObj(help.data(), static_cast<int>(help.size())));
+        return TCL_OK;
+    }
+    CCmdArguments arguments;
+    std::string error;
+    if (!ParseArguments(command, words, arguments, error)) {
+        return SetError(interp, error);
+    }
+    if (command.GetCallBack() == nullptr || command.GetHandler() == nullptr) {
+        return SetError(interp, command.GetName() + " has no handler");
+    }
+    return RunHandler(command, interp, arguments);
+}
+
+}  // namespace
+
+int AppCommandProc(ClientData clientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+    const auto* command = static_cast<const CAppCommand*>(clientData);
+    try {
+        return Dispatch(*command, interp, objc, objv);
+    } catch (const std::exception& exception) {
+        return SetError(interp, command->GetName() + ": internal error: " + exception.what());
+    } catch (...) {
+        return SetError(interp, command->GetName() + ": internal error: unknown exception");
+    }
+}
+
+}  // namespace appmgr

@@ -1,0 +1,100 @@
+// CTclDataObj: a script value held as one reference to a Tcl_Obj. Copies share the value;
+// changing operations duplicate a shared value first (Tcl's copy-on-write rule).
+#include "AppMgr.h"
+#include "TclRuntime.h"
+
+namespace {
+
+Tcl_Obj* NewHeldObj(Tcl_Obj* value) {
+    Tcl_IncrRefCount(value);
+    return value;
+}
+
+}  // namespace
+
+CTclDataObj::CTclDataObj() : m_obj((appmgr::EnsureTclLibrary(), NewHeldObj(Tcl_NewObj()))) {}
+
+CTclDataObj::CTclDataObj(int value) : m_obj((appmgr::EnsureTclLibrary(), NewHeldObj(Tcl_NewIntObj(value)))) {}
+
+CTclDataObj::CTclDataObj(const std::string& text)
+    : m_obj((appmgr::EnsureTclLibrary(),
+             NewHeldObj(Tcl_NewStringObj(text.data(), static_cast<int>(text.size()))))) {}
+
+CTclDataObj::CTclDataObj(Tcl_Obj* value)
+    : m_obj((appmgr::EnsureTclLibrary(), NewHeldObj(value ? value : Tcl_NewObj()))) {}
+
+CTclDataObj::CTclDataObj(const CTclDataObj& other) : m_obj(NewHeldObj(other.m_obj)) {}
+
+CTclDataObj& CTclDataObj::operator=(const CTclDataObj& other) {
+    SetObj(other.m_obj);
+    return *this;
+}
+
+CTclDataObj::~CTclDataObj() { Tcl_DecrRefCount(m_obj); }
+
+void CTclDataObj::SetObj(Tcl_Obj* value) {
+    Tcl_Obj* held = NewHeldObj(value ? value : Tcl_NewObj());
+    Tcl_DecrRefCount(m_obj);
+    m_obj = held;
+}
+
+std::string CTclDataObj::GetStringValue() const {
+    int length = 0;
+    const char* text = Tcl_GetStringFromObj(m_obj, &length);
+    return std::string(text, static_cast<size_t>(length));
+}
+
+int CTclDataObj::GetIntValue() const {
+    int value = 0;
+    return Tcl_GetIntFromObj(nullptr, m_obj, &value) == TCL_OK ? value : 0;
+}
+
+bool CTclDataObj::GetBoolValue() const {
+    int value = 0;
+    return Tcl_GetBooleanFromObj(nullptr, m_obj, &value) == TCL_OK && value != 0;
+}
+
+double CTclDataObj::GetDoubleValue() const {
+    double value = 0.0;
+    return Tcl_GetDoubleFromObj(nullptr, m_obj, &value) == TCL_OK ? value : 0.0;
+}
+
+float CTclDataObj::GetFloatValue() const { return static_cast<float>(GetDoubleValue()); }
+
+void CTclDataObj::SetStringValue(const std::string& text) {
+    SetObj(Tcl_NewStringObj(text.data(), static_cast<int>(text.size())));
+}
+
+void CTclDataObj::MakeList() { SetObj(Tcl_NewListObj(0, nullptr)); }
+
+void CTclDataObj::AppendAsListElement(const std::string& element) {
+    AppendAsListElement(CTclDataObj(element));
+}
+
+void CTclDataObj::AppendAsListElement(int element) { AppendAsListElement(CTclDataObj(element)); }
+
+void CTclDataObj::AppendAsListElement(const CTclDataObj& element) {
+    // Append to a private copy: other holders of the value must not see the change.
+    if (Tcl_IsShared(m_obj)) {
+        SetObj(Tcl_DuplicateObj(m_obj));
+    }
+    if (Tcl_ListObjAppendElement(nullptr, m_obj, element.m_obj) != TCL_OK) {
+        // Not a well-formed list: the old text becomes the first element of a fresh list.
+        Tcl_Obj* fresh = Tcl_NewListObj(1, &m_obj);
+        Tcl_ListObjAppendElement(nullptr, fresh, element.m_obj);
+        SetObj(fresh);
+    }
+}
+
+int CTclDataObj::GetNumElements() const {
+    int count = 0;
+    return Tcl_ListObjLength(nullptr, m_obj, &count) == TCL_OK ? count : 0;
+}
+
+CTclDataObj CTclDataObj::GetElement(int index) const {
+    Tcl_Obj* element = nullptr;
+    if (index < 0 || Tcl_ListObjIndex(nullptr, m_obj, index, &element) != TCL_OK || element == nullptr) {
+        return CTclDataObj();
+    }
+    return CTclDataObj(element);
+}

@@ -1,0 +1,22 @@
+// The process-wide Tcl state of the host library: one-time library set-up and the current
+// host's interpreter.
+#include "TclRuntime.h"
+
+namespace appmgr {
+namespace {
+Tcl_Interp* g_currentInterp = nullptr;
+}
+
+void EnsureTclLibrary() {
+    static const bool initialised = [] {
+        Tcl_FindExecutable(nullptr);
+        return true;
+    }();
+    (void)initialised;
+}
+
+Tcl_Interp* CurrentInterp() { return g_currentInterp; }
+
+void SetCurrentInterp(Tcl_Interp* interp) { g_currentInterp = interp; }
+
+}  // namespace appmgr
