@@ -1,0 +1,41 @@
+function SigOut = transposed_parallel_unfolded_3ch( SigIn2 )
+SigIn = SigIn2;
+qin = quantizer( 'fixed', 'floor', 'wrap', [ 16 15 ] );
+qout = quantizer( 'fixed', 'floor', 'wrap', [ 23 20 ] );
+qmult = quantizer( 'fixed', 'floor', 'wrap', [ 22 20 ] );
+qcoef = quantizer( 'fixed', 'floor', 'wrap', [ 6 5 ] );
+% Initializing variables
+persistent DelayLine SignalInput SignalOutput;
+if (isempty(DelayLine));DelayLine = zeros(1,19);end
+if (isempty(SignalInput));SignalInput = quantize(qin,0);end
+if (isempty(SignalOutput));SignalOutput = 0;end
+MultVec_1=quantize(qmult,quantize(qcoef,0.09375)*SignalInput);
+MultVec_2=quantize(qmult,quantize(qcoef,-0.15625)*SignalInput);
+MultVec_3=quantize(qmult,quantize(qcoef,0)*SignalInput);
+MultVec_4=quantize(qmult,quantize(qcoef,0.28125)*SignalInput);
+MultVec_5=quantize(qmult,quantize(qcoef,0.5)*SignalInput);
+MultVec_6=quantize(qmult,quantize(qcoef,0.0625)*SignalInput);
+MultVec_7=quantize(qmult,quantize(qcoef,-0.03125)*SignalInput);
+SignalInput=SigIn;
+SigOut = quantize(qout,SignalOutput+0);
+SignalOutput = quantize(qout,DelayLine(19)*2^(0) );
+DelayLine(19) = quantize(qmult,DelayLine(18) +  MultVec_1);
+DelayLine(18) = quantize(qmult,DelayLine(17));
+DelayLine(17) = quantize(qmult,DelayLine(16));
+DelayLine(16) = quantize(qmult,DelayLine(15) +  MultVec_2);
+DelayLine(15) = quantize(qmult,DelayLine(14));
+DelayLine(14) = quantize(qmult,DelayLine(13));
+DelayLine(13) = quantize(qmult,DelayLine(12) +  MultVec_3);
+DelayLine(12) = quantize(qmult,DelayLine(11));
+DelayLine(11) = quantize(qmult,DelayLine(10));
+DelayLine(10) = quantize(qmult,DelayLine(9) +  MultVec_4);
+DelayLine(9) = quantize(qmult,DelayLine(8));
+DelayLine(8) = quantize(qmult,DelayLine(7));
+DelayLine(7) = quantize(qmult,DelayLine(6) +  MultVec_5);
+DelayLine(6) = quantize(qmult,DelayLine(5));
+DelayLine(5) = quantize(qmult,DelayLine(4));
+DelayLine(4) = quantize(qmult,DelayLine(3) +  MultVec_6);
+DelayLine(3) = quantize(qmult,DelayLine(2));
+DelayLine(2) = quantize(qmult,DelayLine(1));
+DelayLine(1) = quantize(qmult,1*MultVec_7);
+

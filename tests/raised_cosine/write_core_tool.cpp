@@ -1,0 +1,210 @@
+// kw_write_core: writes a complete, runnable MATLAB core function for a given set of integer
+// coefficients, through the same structure writers the generator uses. It reaches the writers of
+// every symmetry class (the designed coefficients are always symmetric) without a host.
+//
+// Usage:
+//   kw_write_core --name NAME --q Q0,Q1,...,QN-1 --cbits B [options]
+// Options (defaults in brackets):
+//   --channels CH          interleaved channels [1]
+//   --form direct|transposed                            [direct]
+//   --shared               resource-shared structure (loop over the taps) [fully parallel]
+//   --multfree             multiplier-free: each coefficient as two shifted terms
+//   --ratio R              samples per symbol, 2..8, used with --zero-stuffing [2]
+//   --zero-stuffing        the core inserts R-1 zeros after each input sample (counter block)
+//   --ibits W --ifbits F   input format [16 15]
+//   --obits W|auto --ofbits F|auto   output format, derived as the generator does [auto auto]
+//   --trunc T              bits dropped after each multiply [0]
+//   --symmetry 1|-1|0      override the symmetry class computed from the coefficients
+//   --out FILE             write to FILE instead of standard output
+// The coefficient values are Qi/2^(B-1); N (the number of values) must be odd. The formats are
+// those of the generator: qin [ibits ifbits], qout [obits ofbits], qmult and qcoef derived from
+// them, all signed with floor rounding and wrapping; the quantised values stand in for the
+// normalised ones where "auto" lengths and the widening of qmult need the coefficient sum.
+// Exit status 0 on success, 2 on a usage error (message on standard error).
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "raised_cosine/CoefficientDesign.h"
+#include "raised_cosine/CoreStructures.h"
+
+namespace {
+
+struct ToolOptions {
+    std::string name;
+    std::vector<int> q;
+    int cbits = 0;
+    int channels = 1;
+    bool transposed = false;
+    bool shared = false;
+    bool multiplierFree = false;
+    int ratio = 2;
+    bool zeroStuffing = false;
+    int ibits = 16;
+    int ifbits = 15;
+    int obits = -1;   // -1: auto
+    int ofbits = -1;  // -1: auto
+    int trunc = 0;
+    bool symmetryGiven = false;
+    int symmetry = 1;
+    std::string outFile;
+};
+
+int ParseInt(const std::string& option, const std::string& text) {
+    std::size_t used = 0;
+    int value = 0;
+    try {
+        value = std::stoi(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != text.size()) throw std::invalid_argument(option + ": not an integer: " + text);
+    return value;
+}
+
+int ParseLength(const std::string& option, const std::string& text) {
+    return text == "auto" ? -1 : ParseInt(option, text);
+}
+
+std::vector<int> ParseList(const std::string& option, const std::string& text) {
+    std::vector<int> values;
+    std::string item;
+    std::istringstream items(text);
+    while (std::getline(items, item, ',')) values.push_back(ParseInt(option, item));
+    return values;
+}
+
+ToolOptions ParseOptions(int argc, char** argv) {
+    ToolOptions o;
+    const std::map<std::string, bool*> flags = {
+        {"--shared", &o.shared}, {"--multfree", &o.multiplierFree}, {"--zero-stuffing", &o.zeroStuffing}};
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (auto flag = flags.find(option); flag != flags.end()) {
+            *flag->second = true;
+            continue;
+        }
+        if (i + 1 >= argc) throw std::invalid_argument(option + ": a value is missing");
+        const std::string value = argv[++i];
+        if (option == "--name") o.name = value;
+        else if (option == "--q") o.q = ParseList(option, value);
+        else if (option == "--cbits") o.cbits = ParseInt(option, value);
+        else if (option == "--channels") o.channels = ParseInt(option, value);
+        else if (option == "--form" && (value == "direct" || value == "transposed")) o.transposed = value == "transposed";
+        else if (option == "--ratio") o.ratio = ParseInt(option, value);
+        else if (option == "--ibits") o.ibits = ParseInt(option, value);
+        else if (option == "--ifbits") o.ifbits = ParseInt(option, value);
+        else if (option == "--obits") o.obits = ParseLength(option, value);
+        else if (option == "--ofbits") o.ofbits = ParseLength(option, value);
+        else if (option == "--trunc") o.trunc = ParseInt(option, value);
+        else if (option == "--symmetry") { o.symmetry = ParseInt(option, value); o.symmetryGiven = true; }
+        else if (option == "--out") o.outFile = value;
+        else throw std::invalid_argument("unknown option or value: " + option + " " + value);
+    }
+    if (o.name.empty()) throw std::invalid_argument("--name is required");
+    if (o.q.empty() || o.q.size() % 2 == 0) throw std::invalid_argument("--q needs an odd number of values");
+    if (o.cbits < 2 || o.cbits > 31) throw std::invalid_argument("--cbits must be between 2 and 31");
+    if (o.channels < 1) throw std::invalid_argument("--channels must be at least 1");
+    if (o.ratio < 2 || o.ratio > 8) throw std::invalid_argument("--ratio must be between 2 and 8");
+    if (o.symmetry < -1 || o.symmetry > 1) throw std::invalid_argument("--symmetry must be 1, -1 or 0");
+    return o;
+}
+
+// The declaration writer's limit for signed formats: at most 53 bits, fraction bits give way.
+rcos::FixedFormat LimitedForDeclaration(rcos::FixedFormat f) {
+    if (f.word > 53) {
+        f.fraction -= f.word - 53;
+        f.word = 53;
+    }
+    if (f.fraction < 0) f.fraction = 0;
+    return f;
+}
+
+void WriteDeclaration(std::ostream& out, const char* name, const rcos::FixedFormat& format) {
+    const rcos::FixedFormat f = LimitedForDeclaration(format);
+    out << name << " = quantizer( 'fixed', 'floor', 'wrap', [ " << f.word << " " << f.fraction << " ] );\n";
+}
+
+rcos::CoreFormats FormatsFor(const ToolOptions& o, const std::vector<double>& values) {
+    rcos::CoreWordLengths n;
+    n.ibits = o.ibits;
+    n.ifbits = o.ifbits;
+    n.obits = o.obits;
+    n.ofbits = o.ofbits;
+    n.cbits = o.cbits;
+    n.coefFracBits = o.cbits - 1;
+    n.trunc = o.trunc;
+    const int obitsAuto = o.obits < 0 ? -1 : 0;
+    const int ofbitsAuto = (o.obits < 0 || o.ofbits < 0) ? -1 : 0;
+    if (obitsAuto < 0 || ofbitsAuto < 0) {
+        const rcos::OutputLengths derived =
+            rcos::DeriveOutputLengths(values, o.obits, o.ofbits, obitsAuto, ofbitsAuto, o.ibits, o.ifbits, o.cbits, o.trunc);
+        n.obits = derived.obits;
+        n.ofbits = derived.ofbits;
+    }
+    n.coefSumIntegerBits = rcos::CoefficientSumIntegerBits(values);
+    return rcos::DeriveCoreFormats(n);
+}
+
+rcos::CoreLayout LayoutFor(const ToolOptions& o) {
+    rcos::CoreLayout layout;
+    layout.tapCount = static_cast<int>(o.q.size());
+    layout.channels = o.channels;
+    layout.symmetry = o.symmetryGiven ? static_cast<rcos::CoefSymmetry>(o.symmetry) : rcos::ClassifySymmetry(o.q);
+    layout.q = o.q;
+    layout.cbits = o.cbits;
+    if (o.multiplierFree) layout.powerOfTwo = rcos::DecomposePowerOfTwo(o.q, o.cbits);
+    layout.transposed = o.transposed;
+    layout.multiplierFree = o.multiplierFree;
+    layout.fullyParallel = !o.shared;
+    return layout;
+}
+
+void WriteCoreFile(std::ostream& out, const ToolOptions& o) {
+    std::vector<double> values;
+    for (int v : o.q) values.push_back(static_cast<double>(v) / static_cast<double>(1 << (o.cbits - 1)));
+    const rcos::CoreFormats formats = FormatsFor(o, values);
+    out << "function SigOut = " << o.name << "( SigIn2 )\n";
+    rcos::WriteInputSection(out, o.zeroStuffing, o.ratio, rcos::CounterBits(o.ratio));
+    out.precision(32);
+    WriteDeclaration(out, "qin", formats.in);
+    WriteDeclaration(out, "qout", formats.out);
+    WriteDeclaration(out, "qmult", formats.mult);
+    WriteDeclaration(out, "qcoef", formats.coef);
+    rcos::WriteStructure(out, LayoutFor(o));
+    out << "\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ToolOptions options;
+    try {
+        options = ParseOptions(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "kw_write_core: " << e.what() << "\n"
+                  << "usage: kw_write_core --name NAME --q Q0,Q1,... --cbits B [--channels CH] [--form direct|transposed]"
+                     " [--shared] [--multfree] [--ratio R] [--zero-stuffing] [--ibits W] [--ifbits F]"
+                     " [--obits W|auto] [--ofbits F|auto] [--trunc T] [--symmetry 1|-1|0] [--out FILE]\n";
+        return 2;
+    }
+    std::ostringstream text;
+    WriteCoreFile(text, options);
+    if (options.outFile.empty()) {
+        std::cout << text.str();
+        return std::cout.good() ? 0 : 1;
+    }
+    std::ofstream file(options.outFile, std::ios::binary | std::ios::trunc);
+    file << text.str();
+    file.close();
+    if (!file) {
+        std::cerr << "kw_write_core: cannot write " << options.outFile << "\n";
+        return 1;
+    }
+    return 0;
+}
