@@ -14,6 +14,10 @@
 
 namespace kwtest {
 
+// Tcl return codes, for tests that do not include tcl.h.
+constexpr int kTclOk = 0;
+constexpr int kTclError = 1;
+
 class HostFixture : public ::testing::Test {
 protected:
     void SetUp() override;
