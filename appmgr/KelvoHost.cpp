@@ -55,7 +55,10 @@ KelvoHost::~KelvoHost() {
 KelvoHost* KelvoHost::Current() { return g_currentHost; }
 
 void KelvoHost::InstallHostCommands() {
-    Tcl_SetVar2(m_interp, "::kelvodsp::version", nullptr, KW_PRODUCT_VERSION, TCL_GLOBAL_ONLY);
+    Tcl_CreateNamespace(m_interp, "::kelvodsp", nullptr, nullptr);
+    if (Tcl_SetVar2(m_interp, "::kelvodsp::version", nullptr, KW_PRODUCT_VERSION, TCL_GLOBAL_ONLY) == nullptr) {
+        throw std::runtime_error("KelvoDSP host: cannot set the product version");
+    }
     if (Tcl_EvalEx(m_interp, kKelvoHostScript, -1, TCL_EVAL_GLOBAL) != TCL_OK) {
         // The embedded scripts are part of this library; failing to run them is a build fault.
         throw std::runtime_error(std::string("KelvoDSP host scripts failed: ") + Tcl_GetStringResult(m_interp));

@@ -121,6 +121,7 @@ TEST_F(CommandFrameworkTest, BadArgumentsAreRefusedBeforeTheHandlerRuns) {
         {"tapp -count x", "invalid value \"x\" for switch -count: " + intRange},
         {"tapp -rate abc", "invalid value \"abc\" for switch -rate: expected a floating-point number"},
         {"tapp -rate {}", "invalid value \"\" for switch -rate: expected a floating-point number"},
+        {"tapp -rate nan", "invalid value \"nan\" for switch -rate: expected a floating-point number"},
         {"tapp -form transposed",
          "invalid value \"transposed\" for switch -form: expected one of Direct, Transposed"},
         {"tapp -count", "missing value for switch -count: " + intRange},

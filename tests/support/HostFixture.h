@@ -19,6 +19,10 @@ constexpr int kTclOk = 0;
 constexpr int kTclError = 1;
 
 class HostFixture : public ::testing::Test {
+public:
+    // True when this build has the rcosflt plug-in (tests may GTEST_SKIP otherwise).
+    static bool PluginAvailable();
+
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -28,8 +32,6 @@ protected:
     std::string EvalOk(const std::string& script);
     // Evaluates a script: the Tcl return code (TCL_OK 0, TCL_ERROR 1) and the result text.
     std::pair<int, std::string> Eval(const std::string& script);
-    // True when this build has the rcosflt plug-in (tests may GTEST_SKIP otherwise).
-    static bool PluginAvailable();
     // Loads the built rcosflt plug-in; returns InitApp's status (0 and a test failure when it
     // cannot be loaded or is not part of this build).
     int LoadBuiltPlugin();

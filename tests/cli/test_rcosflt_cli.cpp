@@ -1,0 +1,85 @@
+// The rcosflt plug-in as a user meets it through kelvodsp from the build tree's plug-in
+// folder: its names, its parameter list, -help, the host's argument checks and a failing
+// generate call's exact error.
+#include <gtest/gtest.h>
+
+#include "../appmgr/TempDir.h"
+#include "HostFixture.h"
+#include "ShellRun.h"
+
+namespace {
+
+using kwtest::RunShell;
+
+class RcosfltShell : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!kwtest::HostFixture::PluginAvailable()) {
+            GTEST_SKIP() << "the rcosflt plug-in is not part of this build";
+        }
+    }
+};
+
+TEST_F(RcosfltShell, NamesAndParameters) {
+    const auto result = RunShell({"-c",
+                                  "puts [rcosflt::GetFullName]; puts [rcosflt::GetShortName]; "
+                                  "puts [rcosflt::GetDescription]; "
+                                  "puts [llength [rcosflt::GetParameters -implementation]]"});
+    EXPECT_EQ(0, result.status) << result.err;
+    EXPECT_EQ("Raised-Cosine FIR Filter\nrcosflt\nRaised-Cosine FIR Filter\n16\n", result.out);
+}
+
+TEST_F(RcosfltShell, HelpListsTheGeneratorSwitchesButNotTheHiddenOnes) {
+    const auto result = RunShell({"rcosflt", "-help"});
+    EXPECT_EQ(0, result.status) << result.err;
+    for (const char* expected : {"-fs <Fs>  (float)  default: 4", "-form <form>  (string selection)  choices: "
+                                                                   "Direct|Transposed  default: Direct",
+                                 "-obits <bits>  (string)  default: auto"}) {
+        EXPECT_NE(std::string::npos, result.out.find(expected)) << expected;
+    }
+    EXPECT_EQ(std::string::npos, result.out.find("-outdir"));
+    EXPECT_EQ(std::string::npos, result.out.find("-SigOut"));
+}
+
+TEST_F(RcosfltShell, ValuesOfTheWrongTypeAreRefusedBeforeGeneration) {
+    TempDir dir;
+    const struct {
+        std::vector<std::string> arguments;
+        std::string error;
+    } cases[] = {
+        {{"rcosflt", "-fs", "abc"}, "invalid value \"abc\" for switch -fs: expected a floating-point number\n"},
+        {{"rcosflt", "-delay", "1.5"},
+         "invalid value \"1.5\" for switch -delay: expected an integer from -2147483648 to 2147483647\n"},
+        {{"rcosflt", "-ibits", "x"},
+         "invalid value \"x\" for switch -ibits: expected an integer from -2147483648 to 2147483647\n"},
+        {{"rcosflt", "-form", "transposed"},
+         "invalid value \"transposed\" for switch -form: expected one of Direct, Transposed\n"},
+        {{"rcosflt", "-fs"}, "missing value for switch -fs: expected a floating-point number\n"},
+        {{"rcosflt", "-colour", "red"}, "unknown switch \"-colour\" for rcosflt; \"rcosflt -help\" lists its switches\n"},
+    };
+    for (const auto& c : cases) {
+        const auto result = RunShell(c.arguments, "", dir.Path().string());
+        EXPECT_EQ(1, result.status) << c.error;
+        EXPECT_EQ(c.error, result.err);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
+
+TEST_F(RcosfltShell, FailingGenerateIsACatchableErrorWithTheHandlersText) {
+    TempDir dir;
+    const std::string text =
+        "Error while generating KelvoWare Raised-Cosine FIR Filter\n"
+        "Invalid Parameter: Number of Input bits (IBITS) is limited to values between 3 and 32 bits.\n";
+    const auto caught = RunShell({"-c", "catch {rcosflt -ibits 2} msg; puts -nonewline $msg"}, "", dir.Path().string());
+    EXPECT_EQ(0, caught.status);
+    EXPECT_EQ(text, caught.out);
+    EXPECT_NE(std::string::npos, caught.err.find("ERROR: " + text)) << caught.err;
+
+    const auto failed = RunShell({"rcosflt", "-ibits", "2"}, "", dir.Path().string());
+    EXPECT_EQ(1, failed.status);
+    EXPECT_TRUE(failed.err.size() >= text.size() && failed.err.substr(failed.err.size() - text.size()) == text)
+        << failed.err;
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+// The kelvodsp shell with the fake plug-in: inline scripts, script files, one command, the
+// interactive loop, exit statuses, error text on standard error, a refused registration, and
+// ExitApp before the shell ends (also through Tcl's exit).
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "../appmgr/TempDir.h"
+#include "ShellRun.h"
+
+namespace {
+
+using kwtest::RunShell;
+
+const std::string kExitLine = "fakeapp: ExitApp\n";
+
+std::vector<std::string> WithFake(std::vector<std::string> rest) {
+    std::vector<std::string> arguments = {"--no-default-plugins", "--plugin", KW_FAKE_PLUGIN};
+    arguments.insert(arguments.end(), rest.begin(), rest.end());
+    return arguments;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+TEST(Shell, InlineScriptRunsWithThePluginAndExitAppRunsAtExit) {
+    const auto result = RunShell(WithFake({"-c", "puts [fakeapp::Echo -word {a [b] $c}]; puts $argv", "x", "y z"}));
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ("a [b] $c\nx {y z}\n", result.out);
+    EXPECT_EQ(kExitLine, result.err);
+}
+
+TEST(Shell, ExitStatusesAndErrorTexts) {
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        std::string out;
+        std::string errTail;
+    } cases[] = {
+        {WithFake({"-c", "puts before; exit 4"}), 4, "before\n", kExitLine},
+        {WithFake({"-c", "error {went wrong}"}), 1, "", "went wrong\n" + kExitLine},
+        {WithFake({"fakeapp", "-fail"}), 1, "",
+         "ERROR: Error while generating fake\nit failed on purpose\n"
+         "Error while generating fake\nit failed on purpose\n" +
+             kExitLine},
+        {WithFake({"fakeapp"}), 0, "generated\n", kExitLine},
+        {WithFake({"fakeapp", "-bogus"}), 1, "",
+         "unknown switch \"-bogus\" for fakeapp; \"fakeapp -help\" lists its switches\n" + kExitLine},
+        {WithFake({"fakeapp::Echo", "-word", "{unbalanced"}), 0, "{unbalanced\n", kExitLine},
+        {WithFake({"nosuchcommand", "a"}), 1, "", "invalid command name \"nosuchcommand\"\n" + kExitLine},
+        {{"--no-default-plugins", "-c", "puts [llength [info commands fakeapp]]"}, 0, "0\n", ""},
+        {{"--plugin"}, 2, "", ""},
+    };
+    for (const auto& c : cases) {
+        const auto result = RunShell(c.arguments);
+        const std::string call = c.arguments.back();
+        EXPECT_EQ(c.status, result.status) << call;
+        EXPECT_EQ(c.out, result.out) << call;
+        EXPECT_TRUE(EndsWith(result.err, c.errTail)) << call << "\nstderr: " << result.err;
+    }
+}
+
+TEST(Shell, ScriptFileGetsItsArguments) {
+    TempDir dir;
+    const std::string script = dir.File("run me.tcl");
+    std::ofstream(script) << "puts [list $argc $argv [file tail $argv0]]\nputs [fakeapp::Echo -word w]\n";
+    const auto result = RunShell(WithFake({script, "a", "b c"}));
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ("2 {a {b c}} {run me.tcl}\nw\n", result.out);
+
+    const auto missing = RunShell(WithFake({dir.File("missing.tcl")}));
+    EXPECT_EQ(1, missing.status);
+    EXPECT_NE(std::string::npos, missing.err.find("couldn't read file")) << missing.err;
+}
+
+TEST(Shell, InteractiveLoopPrintsResultsAndErrorsAndGoesOn) {
+    const auto result = RunShell(WithFake({}), "set a 5\nproc twice {x} {\n  expr {2 * $x}\n}\ntwice $a\n"
+                                              "error oops\nfakeapp::Echo -word hi\n");
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ("5\n10\nhi\n", result.out);
+    EXPECT_EQ("oops\n" + kExitLine, result.err);
+}
+
+TEST(Shell, SecondRegistrationOfAnApplicationIsReported) {
+    const auto result =
+        RunShell({"--no-default-plugins", "--plugin", KW_FAKE_PLUGIN, "--plugin", KW_FAKE_PLUGIN, "-c", "puts ok"});
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ("ok\n", result.out);
+    EXPECT_NE(std::string::npos, result.err.find("could not be registered (InitApp returned 3)")) << result.err;
+}
+
+TEST(Shell, UnloadablePluginIsReportedAndTheShellGoesOn) {
+    const auto result = RunShell({"--no-default-plugins", "--plugin", "/nonexistent/libnothing.so", "-c", "puts ok"});
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ("ok\n", result.out);
+    EXPECT_EQ(0u, result.err.find("kelvodsp: cannot load plug-in /nonexistent/libnothing.so")) << result.err;
+}
+
+}  // namespace
