@@ -43,10 +43,12 @@ std::pair<int, std::string> FlowFixture::Generate(const std::string& arguments) 
 }
 
 void FlowFixture::Record(const std::string& name) {
-    EvalOk("rename ::" + name + " ::kwtest::real[string map {:: _} " + name + "]\n"
+    // The original stays in its own namespace, so its unqualified calls still resolve.
+    const std::string original = "[namespace qualifiers ::" + name + "]::kwtestReal_[namespace tail " + name + "]";
+    EvalOk("rename ::" + name + " " + original + "\n"
            "proc ::" + name + " {args} {\n"
            "  lappend ::kwtest::calls [list " + name + " {*}$args]\n"
-           "  tailcall ::kwtest::real[string map {:: _} " + name + "] {*}$args\n"
+           "  tailcall " + original + " {*}$args\n"
            "}");
 }
 

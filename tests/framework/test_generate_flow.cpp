@@ -11,7 +11,6 @@
 
 namespace {
 
-using kwtest::CallsOf;
 using kwtest::FlowFixture;
 using kwtest::ReadFile;
 using kwtest::Script;
