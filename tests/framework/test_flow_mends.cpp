@@ -93,6 +93,8 @@ struct NameCase {
     bool accepted;
 };
 
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.name; }
+
 class NameCheck : public FlowFixture, public ::testing::WithParamInterface<NameCase> {};
 
 TEST_P(NameCheck, OnlyMatlabIdentifiersBecomeFunctionNames) {
@@ -182,6 +184,8 @@ struct TruncationCase {
     const char* kind;
     bool coreReported;  // MAPFCTS-0002 sent
 };
+
+void PrintTo(const TruncationCase& c, std::ostream* os) { *os << c.name; }
 
 class Truncation : public FlowFixture, public ::testing::WithParamInterface<TruncationCase> {};
 

@@ -33,6 +33,8 @@ struct LayoutCase {
     std::vector<std::string> files;  // every file and directory below the run directory
 };
 
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
+
 class Layout : public FlowFixture, public ::testing::WithParamInterface<LayoutCase> {};
 
 TEST_P(Layout, RunsLeaveExactlyTheseFiles) {
@@ -254,6 +256,8 @@ struct HostFailureCase {
     std::string message;  // after the lead; @ stands for the run directory
 };
 
+void PrintTo(const HostFailureCase& c, std::ostream* os) { *os << c.name; }
+
 class HostFailure : public FlowFixture, public ::testing::WithParamInterface<HostFailureCase> {};
 
 TEST_P(HostFailure, EndsTheRunWithItsText) {
@@ -361,6 +365,8 @@ struct ScriptEndCase {
     const char* warnings;
     const char* ending;  // what follows the testbench body
 };
+
+void PrintTo(const ScriptEndCase& c, std::ostream* os) { *os << c.name; }
 
 class ScriptEnd : public FlowFixture, public ::testing::WithParamInterface<ScriptEndCase> {};
 

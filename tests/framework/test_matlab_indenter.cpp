@@ -16,6 +16,8 @@ struct IndentCase {
     std::vector<int> indent;  // leading blanks of each output line
 };
 
+void PrintTo(const IndentCase& c, std::ostream* os) { *os << c.name; }
+
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream stream(text);

@@ -72,6 +72,8 @@ struct WriteToFileCase {
     const char* delimiter;  // "" = no banner
 };
 
+void PrintTo(const WriteToFileCase& c, std::ostream* os) { *os << c.fileName; }
+
 class WriteToFileTable : public MatlabWriter, public ::testing::WithParamInterface<WriteToFileCase> {};
 
 TEST_P(WriteToFileTable, BannerByExtensionRegardlessOfTheSwitch) {

@@ -54,6 +54,8 @@ struct ChangeCase {
     const char* expected;
 };
 
+void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
+
 class Changes : public FilePathTest, public ::testing::WithParamInterface<ChangeCase> {};
 
 TEST_P(Changes, PathBecomes) {

@@ -141,6 +141,8 @@ struct SelectionCase {
     std::size_t count;
 };
 
+void PrintTo(const SelectionCase& c, std::ostream* os) { *os << "\"" << c.switches << "\""; }
+
 class Selection : public PortedPlugin, public ::testing::WithParamInterface<SelectionCase> {};
 
 TEST_P(Selection, ListsTheChosenGroups) {
