@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/CKWDesignBase.h"
+#include "raised_cosine/CoefficientDesign.h"
 #include "quantizer/Quantizer.h"
 
 namespace kw {
@@ -59,6 +60,8 @@ private:
     void ReadFunctionalArguments();
     void SetDerivedFields();
     void CheckFunctionalParameters();
+    // The designed response, normalised and quantised; the core and the testbench share it.
+    rcos::QuantizedCoefficients DesignCoefficients() const;
 };
 
 }  // namespace kw

@@ -24,6 +24,12 @@ void SetSignedFloorWrap(Quantizer& q, const rcos::FixedFormat& format) {
 
 }  // namespace
 
+rcos::QuantizedCoefficients CKWDesign::DesignCoefficients() const {
+    const std::vector<double> raw = rcos::DesignImpulseResponse(static_cast<double>(m_R), OversamplingRatio(),
+                                                                TapCount(), StartsWith(m_Type, 's'));
+    return rcos::NormalizeAndQuantize(raw, m_CBITS);
+}
+
 void CKWDesign::GenerateCore() {
     const int ratio = OversamplingRatio();
     const bool transposed = StartsWith(m_Form, 'T');
@@ -31,9 +37,7 @@ void CKWDesign::GenerateCore() {
     const bool zeroStuffing = StartsWith(m_FsFlag, 'n');
 
     // Coefficients, and the output lengths when they are "auto".
-    const std::vector<double> raw =
-        rcos::DesignImpulseResponse(static_cast<double>(m_R), ratio, TapCount(), StartsWith(m_Type, 's'));
-    const rcos::QuantizedCoefficients coefficients = rcos::NormalizeAndQuantize(raw, m_CBITS);
+    const rcos::QuantizedCoefficients coefficients = DesignCoefficients();
     rcos::CoreLayout layout;
     layout.tapCount = TapCount();
     layout.channels = m_NumChannels;

@@ -3,7 +3,6 @@
 #include <sstream>
 
 #include "raised_cosine/CKWDesign.h"
-#include "raised_cosine/CoefficientDesign.h"
 #include "raised_cosine/TestbenchScript.h"
 
 namespace kw {
@@ -11,12 +10,8 @@ namespace kw {
 void CKWDesign::WriteTestbench() {
     // The script prints the same double-precision coefficients the core was built from, so the
     // design runs again here with the core's arguments on a copy of its own.
-    const bool rootRaisedCosine = !m_Type.empty() && m_Type[0] == 's';
-    const std::vector<double> raw =
-        rcos::DesignImpulseResponse(static_cast<double>(m_R), OversamplingRatio(), TapCount(), rootRaisedCosine);
-
     rcos::TestbenchInputs inputs;
-    inputs.normalized = rcos::NormalizeAndQuantize(raw, m_CBITS).normalized;
+    inputs.normalized = DesignCoefficients().normalized;
     inputs.fs = m_Fs;
     inputs.fd = m_Fd;
     inputs.r = m_R;
