@@ -13,13 +13,24 @@
 ## word length of at least cbits+ibits-trunc, output format as given unless auto.
 ## The reference then uses the declared product and output formats.
 ##
+## The stimulus starts with a full-scale impulse on channel 1: the core's response to
+## it, read at the calls where channel 1's taps appear, must be the tap values times
+## the impulse, floored and wrapped to the output format (within one product floor
+## with truncation), and zero everywhere else in the response window.
+## @code{impulse} says "exact" when that response, divided by the impulse, is the
+## tap values themselves (the output format holds them), else "output-rounded".
+##
+## Differences are taken modulo the smaller of the product and output ranges, since
+## both the core and the reference wrap there.
+##
 ## Returns a struct: @code{pass}, @code{latency} (calls by which the core's output
-## trails the reference), @code{maxdiff}, @code{bound} (0 without truncation) and
-## @code{message}.
+## trails the reference), @code{maxdiff}, @code{bound} (0 without truncation),
+## @code{impulse} and @code{message}.
 ## @end deftypefn
 
 function r = kw_check_core (dir, e)
-  r = struct ("pass", false, "latency", NaN, "maxdiff", NaN, "bound", 0, "message", "");
+  r = struct ("pass", false, "latency", NaN, "maxdiff", NaN, "bound", 0, "impulse", "",
+              "message", "");
   file = fullfile (dir, [e.name ".m"]);
   if (! exist (file, "file"))
     r.message = ["core file missing: " file];
@@ -35,19 +46,49 @@ function r = kw_check_core (dir, e)
     return;
   endif
 
-  x = stimulus (e);
+  [x, imp] = stimulus (e);
   y = run_core (dir, e.name, x);
   p = struct ("ch", e.ch, "ratio", e.ratio, "zerostuff", e.zerostuff,
               "mult", q.qmult, "out", q.qout);
   ref = kw_reference_fir (x, e.coefs, p);
+  ## One floored product per tap reaches each output; all sums are exact.
   if (e.trunc > 0)
-    r.bound = kw_trunc_bound (2 * e.N, q.qmult(2), q.qout(2));
+    r.bound = kw_trunc_bound (e.N, q.qmult(2), q.qout(2));
   endif
-  [r.latency, r.maxdiff] = align (y, ref);
+  modulus = min (pow2 (q.qmult(1) - q.qmult(2)), pow2 (q.qout(1) - q.qout(2)));
+  [r.latency, r.maxdiff] = align (y, ref, modulus);
   r.pass = r.maxdiff <= r.bound && all (y(1:r.latency) == 0);
   if (! r.pass)
     r.message = sprintf ("output differs from the reference by %g (allowed %g)",
                          r.maxdiff, r.bound);
+    return;
+  endif
+  one_floor = ifelse_ (e.trunc > 0, kw_trunc_bound (1, q.qmult(2), q.qout(2)), 0);
+  [r.impulse, r.message] = impulse_response_check (y, imp, e, q.qout, r.latency,
+                                                   modulus, one_floor);
+  r.pass = isempty (r.message);
+endfunction
+
+## The response to the leading impulse: tap k of channel 1 appears at call
+## imp.at + latency + k*ch (a zero-stuffing core runs at the output rate, so its taps
+## follow each other on consecutive calls too).
+function [kind, msg] = impulse_response_check (y, imp, e, out, lat, modulus, tol)
+  kind = "";
+  msg = "";
+  at = imp.at + lat + (0:e.N - 1) * e.ch;
+  window = y(lat + 1:imp.last + lat);
+  got = y(at);
+  want = floor (imp.value * e.coefs * pow2 (out(2))) / pow2 (out(2));
+  err = max (abs (mod (got - want + modulus / 2, modulus) - modulus / 2));
+  window(at - lat) = 0;
+  if (err > tol)
+    msg = sprintf ("impulse response differs from the taps by %g (allowed %g)", err, tol);
+  elseif (any (window != 0))
+    msg = "impulse response has values off the taps of channel 1";
+  elseif (isequal (got / imp.value, e.coefs))
+    kind = "exact";
+  else
+    kind = "output-rounded";
   endif
 endfunction
 
@@ -91,16 +132,18 @@ endfunction
 ## A full-scale impulse (the most negative input, exact in every format), silence long
 ## enough for the whole response, then uniformly random inputs over the input range
 ## from a fixed seed.
-function x = stimulus (e)
+function [x, imp] = stimulus (e)
   every = ifelse_ (e.zerostuff, e.ratio, 1);
   span = (e.ch * (e.N - 1) + 1) * every;
   lsb = pow2 (-e.ifbits);
   lo = -pow2 (e.ibits - 1);
-  imp = [lo * lsb * ones(1, every), zeros(1, span + 4)];
+  lead = [lo * lsb * ones(1, every), zeros(1, span + 4)];
+  ## With zero-stuffing only call number "every" takes its sample.
+  imp = struct ("value", lo * lsb, "at", every, "last", numel (lead));
   rand ("seed", 20240601);
   n = max (4 * span, 512);
   rnd = (lo + floor (rand (1, n) * pow2 (e.ibits))) * lsb;
-  x = [imp rnd];
+  x = [lead rnd];
 endfunction
 
 function v = ifelse_ (c, a, b)
@@ -124,11 +167,12 @@ function y = run_core (dir, name, x)
 endfunction
 
 ## The latency (0..4 calls) at which the core's output best matches the reference.
-function [lat, best] = align (y, ref)
+function [lat, best] = align (y, ref, modulus)
   best = Inf;
   lat = 0;
   for d = 0:4
-    err = max (abs (y(1 + d:end) - ref(1:end - d)));
+    diff = y(1 + d:end) - ref(1:end - d);
+    err = max (abs (mod (diff + modulus / 2, modulus) - modulus / 2));
     if (err < best)
       best = err;
       lat = d;
@@ -147,6 +191,7 @@ endfunction
 %!   r = kw_check_core (dir, e(k));
 %!   assert (r.pass, [e(k).name ": " r.message]);
 %!   assert (r.latency, lat.(e(k).name));
+%!   assert (r.impulse, "exact");
 %! endfor
 
 ## A coefficient off by one LSB, a wrong channel count or a wrong declared format fails.
@@ -168,7 +213,7 @@ endfunction
 ## fails when the parameters say there is no truncation.
 %!test
 %! r = kw_check_core (dir, e(3));
-%! assert (r.bound, 18 * 2^-13 + 2^-13);
+%! assert (r.bound, 9 * 2^-13 + 2^-13);
 %! assert (r.maxdiff <= r.bound);
 %! strict = e(3);
 %! strict.trunc = 0;

@@ -10,8 +10,10 @@
 ## is multiplied afterwards by a coefficient of magnitude below 1, so it loses less
 ## too), sums of values already on the product grid are exact, and the final floor
 ## to the output format adds less than 2^-fo on either side.  Hence
-## b = nfloor * 2^-fm + 2^-fo.  A core computes at most two floors per tap (pre-add
-## and product), so 2*N is a safe @var{nfloor} for an N-tap core.
+## b = nfloor * 2^-fm + 2^-fo.  A pre-added pair of inputs is exact in the product
+## format (its grid is at least as fine as the input's and it has one more integer
+## bit), so a core floors once per tap at most and N is a safe @var{nfloor} for an
+## N-tap core.
 ## @end deftypefn
 
 function b = kw_trunc_bound (nfloor, fm, fo)

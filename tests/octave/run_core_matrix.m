@@ -4,7 +4,7 @@
 ## -*- texinfo -*-
 ## @deftypefn {} {@var{nfail} =} run_core_matrix (@var{manifest})
 ## Run kw_check_core on each entry of @var{manifest} (cores live beside it) and
-## print @code{PASS name latency=L maxdiff=D bound=B (T s)} or
+## print @code{PASS name latency=L maxdiff=D bound=B impulse=K (T s)} or
 ## @code{FAIL name: reason}, then a summary.  Returns the number of failures; an
 ## entry that raises an error counts as a failure.
 ## @end deftypefn
@@ -22,8 +22,8 @@ function nfail = run_core_matrix (manifest)
       r = struct ("pass", false, "message", err.message);
     end_try_catch
     if (r.pass)
-      printf ("PASS %s latency=%d maxdiff=%g bound=%g (%.1f s)\n",
-              e.name, r.latency, r.maxdiff, r.bound, toc (t0));
+      printf ("PASS %s latency=%d maxdiff=%g bound=%g impulse=%s (%.1f s)\n",
+              e.name, r.latency, r.maxdiff, r.bound, r.impulse, toc (t0));
     else
       printf ("FAIL %s: %s\n", e.name, r.message);
       nfail += 1;
