@@ -210,7 +210,8 @@ bool FilePath::Delete(bool force) const {
     if (force) {
         remove.Word("-force");
     }
-    remove.Word(m_path);
+    // "--" ends the options, so a path that starts with "-" is still a path.
+    remove.Word("--").Word(m_path);
     return remove.Run();
 }
 
