@@ -13,7 +13,10 @@
 ## @qcode{"TS"} resource-shared transposed), @code{multfree}, @code{ch},
 ## @code{zerostuff}, @code{ratio}, @code{trunc}, @code{type} (@qcode{"normal"} or
 ## @qcode{"sqrt"}), @code{ibits}, @code{ifbits}, @code{cbits}, @code{obits},
-## @code{ofbits} (NaN for auto), @code{fd}, @code{R}, @code{delay}, @code{N}.
+## @code{ofbits} (NaN for auto), @code{fd}, @code{R}, @code{delay}, @code{N} and
+## @code{worst}, true for the cores that also take the worst-case input (a
+## root-raised-cosine design whose coefficients' absolute sum exceeds 2, in every
+## structure).
 ##
 ## @var{refusals}: cases the generator must refuse, with the same fields plus
 ## @code{message}, the text the refusal must contain.
@@ -24,7 +27,7 @@
 ## @end deftypefn
 
 function [cores, refusals, sets] = kw_core_matrix_plan ()
-  cores = designed_cores ();
+  cores = [designed_cores() worst_case_cores()];
   refusals = refused_cases ();
   sets = coefficient_sets ();
 endfunction
@@ -69,6 +72,20 @@ function c = designed_cores ()
     e.N = 1 + 2 * e.delay * e.ratio;
     e.name = sprintf ("m%02d_%s%s_c%d_r%d%s", k, e.structure, ifelse_ (e.multfree, "mf", ""),
                       e.ch, e.ratio, ifelse_ (e.zerostuff, "_zs", ""));
+    e.worst = false;
+    c = [c e];
+  endfor
+endfunction
+
+## -type sqrt -r_val 0.05 -fs 2 -delay 15: the absolute sum of the 61 coefficients
+## is above 2, so a full-scale input of the taps' signs needs a wider product format.
+function c = worst_case_cores ()
+  c = struct ([]);
+  for st = {"DP", "TP", "DS", "TS", "DPmf"}
+    e = struct ("structure", st{1}(1:2), "multfree", numel (st{1}) > 2, "ch", 1,
+                "zerostuff", false, "ratio", 2, "trunc", 0, "type", "sqrt", "ibits", 16,
+                "ifbits", 15, "cbits", 16, "obits", NaN, "ofbits", NaN, "fd", 1, "R", 0.05,
+                "delay", 15, "N", 61, "name", ["w_" st{1}], "worst", true);
     c = [c e];
   endfor
 endfunction
@@ -77,7 +94,7 @@ function c = refused_cases ()
   base = struct ("structure", "TS", "multfree", false, "ch", 2, "zerostuff", false,
                  "ratio", 4, "trunc", 0, "type", "normal", "ibits", 16, "ifbits", 15,
                  "cbits", 16, "obits", NaN, "ofbits", NaN, "fd", 1, "R", 0.5, "delay", 1,
-                 "N", 9, "name", "x01_TS_c2", "message", "");
+                 "N", 9, "name", "x01_TS_c2", "worst", false, "message", "");
   shared_t = "Multi-Channel/Resource Shared Transposed form filters are not currently supported.";
   c = setfield (base, "message", shared_t);
   c(2) = base;
@@ -143,6 +160,8 @@ endfunction
 ## ratio, both types, truncation on and off, and keeps one channel where required.
 %!test
 %! [c, x, s] = kw_core_matrix_plan ();
+%! assert (sum ([c.worst]), 5);
+%! c = c(! [c.worst]);
 %! st = {c.structure};
 %! for v = {"DP", "TP", "DS", "TS"}
 %!   assert (any (strcmp (st, v{1}) & [c.multfree]) && any (strcmp (st, v{1}) & ! [c.multfree]));

@@ -6,9 +6,8 @@
 ##
 ## @var{nfloor} is the number of floor operations to the product format on the path
 ## of one output sample, @var{fm} the product format's fraction length and @var{fo}
-## the output's.  Each such floor loses less than 2^-fm (a floor of a pre-added pair
-## is multiplied afterwards by a coefficient of magnitude below 1, so it loses less
-## too), sums of values already on the product grid are exact, and the final floor
+## the output's.  Each such floor loses less than 2^-fm, sums of values already on
+## the product grid are exact, and the final floor
 ## to the output format adds less than 2^-fo on either side.  Hence
 ## b = nfloor * 2^-fm + 2^-fo.  A pre-added pair of inputs is exact in the product
 ## format (its grid is at least as fine as the input's and it has one more integer

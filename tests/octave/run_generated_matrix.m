@@ -12,7 +12,8 @@
 ## integers.  @var{dir}/manifest.txt lists every generated core, so that
 ## run_core_matrix.sh can re-check them.  Prints one line per case (PASS, FAIL,
 ## REFUSED, REPORT for cases only reported, SKIP), the latency of each structure
-## and a summary.  Returns the number of failures.
+## and a summary.  The cores marked @code{worst} also take their worst-case input
+## (kw_check_worst_case).  Returns the number of failures.
 ## @end deftypefn
 
 function nfail = run_generated_matrix (kelvodsp, write_core, dir)
@@ -66,6 +67,9 @@ function nfail = run_generated_matrix (kelvodsp, write_core, dir)
               ifelse_ (r.pass, "computes the filter of its coefficients", r.message));
       report_taps (dir, e, sets(k - numel (cores)).q);
     endif
+    if (k <= numel (cores) && cores(k).worst)
+      nfail += worst_case (dir, e, tag);
+    endif
     fflush (stdout);
   endfor
   printf ("SKIP shared transposed unfolded form (class 0) with several channels: its text reads 'ii--1', which Octave does not parse\n");
@@ -74,6 +78,17 @@ function nfail = run_generated_matrix (kelvodsp, write_core, dir)
   endfor
   printf ("%d cores, %d refusals, %d failures, %.1f s\n", numel (entries), numel (refusals),
           nfail, toc (t0));
+endfunction
+
+function nfail = worst_case (dir, e, tag)
+  r = kw_check_worst_case (dir, e);
+  nfail = ! r.pass;
+  if (r.pass)
+    printf ("PASS %-20s %s worst-case input: exact, peak output %g, qmult %s, sum|c| %g\n",
+            e.name, tag, r.peak, mat2str (r.qmult), sum (abs (e.coefs)));
+  else
+    printf ("FAIL %-20s %s worst-case input: %s\n", e.name, tag, r.message);
+  endif
 endfunction
 
 function f = common_fields ()
