@@ -32,10 +32,18 @@ bool IsMatlabIdentifier(const std::string& name) {
     return true;
 }
 
+// Path separators of the host's file names: a backslash is an ordinary character on POSIX
+// hosts, so there it stays part of the function name (and is refused).
+#ifdef _WIN32
+constexpr const char* kPathSeparators = "/\\";
+#else
+constexpr const char* kPathSeparators = "/";
+#endif
+
 // The function name that "-name" yields: its last component without the extension.
 std::string NameBase(const std::string& name) {
     std::string base = name;
-    const std::size_t separator = base.find_last_of("/\\");
+    const std::size_t separator = base.find_last_of(kPathSeparators);
     if (separator != std::string::npos) {
         base.erase(0, separator + 1);
     }
@@ -54,6 +62,24 @@ void RequireMatlabName(const std::string& name) {
                                  "\" is not a valid MATLAB function name (a letter, then letters, digits or "
                                  "underscores, at most 63 characters).\n");
     }
+}
+
+// Numbers below 0 would put a minus sign into the numbered function name.
+void RequireUsableStartNumber(const CTclDataObj* forceNumber) {
+    if (forceNumber != nullptr && forceNumber->GetIntValue() < 0) {
+        throw std::runtime_error("Invalid Parameter: -forcenum must be 0 or greater.");
+    }
+}
+
+// A value line is a MATLAB comment: a line break inside an argument's text would end the
+// comment and put the rest of the text into the file as code.
+std::string OnOneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') {
+            c = ' ';
+        }
+    }
+    return text;
 }
 
 std::string ArgumentText(const CCmdArguments* arguments, const std::string& switchName) {
@@ -105,7 +131,7 @@ std::string PortComments(const ParameterGroup& ports, const CCmdArguments* argum
 std::string ParameterComment(const CCmdParameter& parameter, const CCmdArguments* arguments,
                              const std::string& lead, const std::string& tabs) {
     return lead + WithoutLeadingDash(parameter.GetSwitchName()) + ": " + parameter.GetDescription() + "\n" + "%" +
-           tabs + "value used \"" + ArgumentText(arguments, parameter.GetSwitchName()) + "\"\n";
+           tabs + "value used \"" + OnOneLine(ArgumentText(arguments, parameter.GetSwitchName())) + "\"\n";
 }
 
 std::string FunctionalComments(const ParameterGroup& group, const CCmdArguments* arguments) {
@@ -159,6 +185,7 @@ void CKWDesignBase::ParseArguments(CCmdArguments* arguments) {
     if (m_nameGiven) {
         RequireMatlabName(m_nameArgument);
     }
+    RequireUsableStartNumber(FindArgument(arguments, "-forcenum"));
     ValidateFunctionalParameters();
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iomanip>
+#include <limits>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
@@ -49,6 +50,14 @@ std::string NumberedName(const std::string& base, int number) {
     throw std::runtime_error("Could not create directory " + directory.Text());
 }
 
+// The next candidate number; the counter never runs past the largest int.
+int NextNumber(int& counter, const FilePath& candidate) {
+    if (counter == std::numeric_limits<int>::max()) {
+        throw std::runtime_error("No free file number is left in " + candidate.DirectoryName());
+    }
+    return ++counter;
+}
+
 }  // namespace
 
 std::string CKWDesignBase::ChooseOutputPath() {
@@ -65,8 +74,7 @@ std::string CKWDesignBase::ChooseOutputPath() {
         path.Join(base);
         for (;;) {
             do {
-                ++m_uniqueCounter;
-                path.ReplaceName(NumberedName(base, m_uniqueCounter));
+                path.ReplaceName(NumberedName(base, NextNumber(m_uniqueCounter, path)));
             } while (path.Exists());
             const Claim claim = ClaimDirectory(path.Text());
             if (claim == Claim::Taken) {
@@ -87,8 +95,7 @@ std::string CKWDesignBase::ChooseOutputPath() {
         path.Join(base);
         for (;;) {
             do {
-                ++m_uniqueCounter;
-                path.ReplaceName(NumberedName(base, m_uniqueCounter));
+                path.ReplaceName(NumberedName(base, NextNumber(m_uniqueCounter, path)));
                 path.SetExtension(".m");
             } while (path.Exists());
             // A file that cannot be created at all is reported when the core file is opened.
