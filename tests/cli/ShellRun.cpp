@@ -27,6 +27,13 @@ std::string ReadAll(std::FILE* file) {
 
 ShellResult RunShell(const std::vector<std::string>& arguments, const std::string& input,
                      const std::string& workingDirectory) {
+    std::vector<std::string> words = {KW_KELVODSP};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    return RunProgram(words, input, workingDirectory);
+}
+
+ShellResult RunProgram(const std::vector<std::string>& arguments, const std::string& input,
+                       const std::string& workingDirectory) {
     std::FILE* in = std::tmpfile();
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
@@ -34,8 +41,6 @@ ShellResult RunShell(const std::vector<std::string>& arguments, const std::strin
     std::fflush(in);
     std::rewind(in);
     std::vector<char*> argv;
-    std::string program = KW_KELVODSP;
-    argv.push_back(program.data());
     std::vector<std::string> copies(arguments);
     for (std::string& argument : copies) {
         argv.push_back(argument.data());

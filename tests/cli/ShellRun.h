@@ -16,4 +16,9 @@ struct ShellResult {
 ShellResult RunShell(const std::vector<std::string>& arguments, const std::string& input = "",
                      const std::string& workingDirectory = "");
 
+// The same for any program (argv[0] is its path): lets a test run kelvodsp under /bin/sh with
+// limits set first.
+ShellResult RunProgram(const std::vector<std::string>& argv, const std::string& input = "",
+                       const std::string& workingDirectory = "");
+
 }  // namespace kwtest

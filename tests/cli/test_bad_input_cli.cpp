@@ -1,0 +1,384 @@
+// Hostile and odd argument values through the kelvodsp shell: every generator switch and the
+// common options with empty, non-numeric, NaN, infinite, negative, zero, huge, fractional and
+// overlong values, unknown switches, missing values, and path and name texts full of Tcl and
+// shell characters. A refusal gives its exact message and writes nothing; an accepted odd text
+// writes where it should; either way a clean run afterwards in the same interpreter succeeds
+// and reproduces the reference core byte for byte.
+#include <gtest/gtest.h>
+
+#include "../appmgr/TempDir.h"
+#include "CliScript.h"
+#include "HostFixture.h"
+#include "ShellRun.h"
+
+namespace {
+
+using kwtest::kGenerateErrorLead;
+using kwtest::ReadText;
+using kwtest::RunShell;
+using kwtest::Split;
+
+// Runs the case's arguments (the script's argv) inside catch, lists the tree before and after,
+// then a clean generate in the same interpreter; fields are separated by \x1f.
+const char* const kCaseScript = R"TCL(
+proc kwtree {dir} {
+    set paths {}
+    foreach f [lsort [glob -nocomplain -directory $dir -- * .*]] {
+        if {[file tail $f] in {. ..}} continue
+        lappend paths $f
+        if {[file isdirectory $f] && [file type $f] ne "link"} {lappend paths {*}[kwtree $f]}
+    }
+    return $paths
+}
+set before [kwtree .]
+set code [catch {rcosflt {*}$argv} msg]
+set after [kwtree .]
+set directive [lindex [GetDirectives] end 0]
+set good [catch {rcosflt -outdir __good -name good_core} goodMsg]
+puts -nonewline [join [list $code $msg [join $before \n] [join $after \n] $directive $good $goodMsg] \x1f]
+)TCL";
+
+struct InputCase {
+    std::string label;
+    std::vector<std::string> arguments;
+    std::string error;         // the exact error; empty when the call must succeed
+    std::string writes = "";   // for a success: a file that must exist afterwards (relative)
+    std::string directive = "";  // for a success: the instance path the host was given
+};
+
+void PrintTo(const InputCase& c, std::ostream* os) { *os << c.label; }
+
+std::string Invalid(const std::string& value, const std::string& switchName, const std::string& expected) {
+    return "invalid value \"" + value + "\" for switch " + switchName + ": expected " + expected;
+}
+std::string Missing(const std::string& switchName, const std::string& expected) {
+    return "missing value for switch " + switchName + ": expected " + expected;
+}
+std::string Unknown(const std::string& word) {
+    return "unknown switch \"" + word + "\" for rcosflt; \"rcosflt -help\" lists its switches";
+}
+std::string Unexpected(const std::string& word) {
+    return "unexpected argument \"" + word + "\" for rcosflt; \"rcosflt -help\" lists its switches";
+}
+std::string Refused(const std::string& message) { return kGenerateErrorLead + message + "\n"; }
+std::string BadName(const std::string& name) {
+    return Refused("Invalid Parameter: -name \"" + name +
+                   "\" is not a valid MATLAB function name (a letter, then letters, digits or underscores, at "
+                   "most 63 characters).\n");
+}
+
+const std::string kFloat = "a floating-point number";
+const std::string kInteger = "an integer from -2147483648 to 2147483647";
+const std::string kRatio = "Invalid Parameter: The ratio Fs/Fs must be an integer value between [2 and 8].";
+const std::string kExcess =
+    "Invalid Parameter: The excess bandwidth factor (R) must be greater than 0 and less than or equal to 1.";
+const std::string kDelay = "Invalid Parameter: The Delay parameter must be greater than 0.";
+const std::string kTaps =
+    "Invalid Parameter: Number of taps in the filter (1+2*Delay*Fs/Fd) must be less than or equal to 511.";
+const std::string kIbits = "Invalid Parameter: Number of Input bits (IBITS) is limited to values between 3 and 32 bits.";
+const std::string kIfbits = "Invalid Parameter: Number of Fractional Input bits (IFBITS) must be less than IBITS.";
+const std::string kCbits =
+    "Invalid Parameter: Number of bits for Coefficients (CBITS) is limited to values between 6 and 20 bits.";
+const std::string kTrunc =
+    "Invalid Parameter: Number of bits Truncated after multiplies (Trunc) is limited to values between 0 and "
+    "(CBITS-1) bits.";
+const std::string kChannels = "Invalid Parameter: Number of channels must be greater than zero.";
+const std::string kChannelsTooMany =
+    "Invalid Parameter: Number of channels is too large: the delay line (channels*(taps-1)+1) must hold at most "
+    "2147483647 samples.";
+const std::string kObitsRange =
+    "Invalid Parameter: Number of Output bits (OBITS) is limited to values between 4 and 32 bits.";
+const std::string kObitsInteger = "Invalid Parameter: Number of Output bits (OBITS) must be a positive integer.";
+const std::string kObitsOne = "Invalid Parameter: Number of Output bits (OBITS) only take one parameter.";
+const std::string kOfbitsInteger =
+    "Invalid Parameter: Number of Fractional Output bits (m_OFBITS) must be a positive integer.";
+const std::string kOfbitsBelowObits =
+    "Invalid Parameter: Number of Fractional Output bits (OFBITS) must be less than OBITS.";
+const std::string kOverlongDigits(400, '9');
+const std::string kOverlongText(5000, 'x');
+
+std::vector<InputCase> FloatCases() {
+    std::vector<InputCase> cases;
+    struct Row {
+        std::string sw, value, message;
+    };
+    const std::vector<Row> rows = {
+        {"-fs", "", Invalid("", "-fs", kFloat)},
+        {"-fs", "abc", Invalid("abc", "-fs", kFloat)},
+        {"-fs", "nan", Invalid("nan", "-fs", kFloat)},
+        {"-fs", "inf", Refused(kRatio)},
+        {"-fs", "-inf", Refused(kRatio)},
+        {"-fs", "-4", Refused(kRatio)},
+        {"-fs", "0", Refused(kRatio)},
+        {"-fs", "1e300", Refused(kRatio)},
+        {"-fs", "4.5", Refused(kRatio)},
+        {"-fs", "4 4", Invalid("4 4", "-fs", kFloat)},
+        {"-fs", kOverlongDigits, Refused(kRatio)},
+        {"-fd", "", Invalid("", "-fd", kFloat)},
+        {"-fd", "x1", Invalid("x1", "-fd", kFloat)},
+        {"-fd", "NaN", Invalid("NaN", "-fd", kFloat)},
+        {"-fd", "inf", Refused(kRatio)},
+        {"-fd", "-1", Refused(kRatio)},
+        {"-fd", "0", Refused(kRatio)},
+        {"-fd", "1e300", Refused(kRatio)},
+        {"-fd", "1e-300", Refused(kRatio)},
+        {"-fd", "1.5", Refused(kRatio)},
+        {"-r_val", "", Invalid("", "-r_val", kFloat)},
+        {"-r_val", "half", Invalid("half", "-r_val", kFloat)},
+        {"-r_val", "nan", Invalid("nan", "-r_val", kFloat)},
+        {"-r_val", "inf", Refused(kExcess)},
+        {"-r_val", "-0.5", Refused(kExcess)},
+        {"-r_val", "0", Refused(kExcess)},
+        {"-r_val", "1e300", Refused(kExcess)},
+        {"-r_val", "1.01", Refused(kExcess)},
+        {"-r_val", kOverlongText, Invalid(kOverlongText, "-r_val", kFloat)},
+    };
+    for (const Row& row : rows) {
+        cases.push_back({row.sw + "_" + row.value.substr(0, 12), {row.sw, row.value}, row.message});
+    }
+    cases.push_back({"fd_half_gives_ratio_8", {"-fd", "0.5"}, "", "__good/good_core.m"});
+    return cases;
+}
+
+std::vector<InputCase> IntegerCases() {
+    struct Row {
+        std::string sw, value, message;
+    };
+    const std::string huge = "2147483647";
+    const std::string tooHuge = "2147483648";
+    std::vector<Row> rows;
+    for (const std::string sw : {"-delay", "-ibits", "-ifbits", "-cbits", "-trunc", "-number_of_channels"}) {
+        rows.push_back({sw, "", Invalid("", sw, kInteger)});
+        rows.push_back({sw, "abc", Invalid("abc", sw, kInteger)});
+        rows.push_back({sw, "nan", Invalid("nan", sw, kInteger)});
+        rows.push_back({sw, "inf", Invalid("inf", sw, kInteger)});
+        rows.push_back({sw, "1.5", Invalid("1.5", sw, kInteger)});
+        rows.push_back({sw, tooHuge, Invalid(tooHuge, sw, kInteger)});
+        rows.push_back({sw, kOverlongDigits, Invalid(kOverlongDigits, sw, kInteger)});
+    }
+    const std::vector<Row> checked = {
+        {"-delay", "-1", Refused(kDelay)},         {"-delay", "0", Refused(kDelay)},
+        {"-delay", huge, Refused(kTaps)},          {"-delay", "-2147483648", Refused(kDelay)},
+        {"-ibits", "-1", Refused(kIbits)},         {"-ibits", "0", Refused(kIbits)},
+        {"-ibits", huge, Refused(kIbits)},         {"-ifbits", "-1", Refused(kIfbits)},
+        {"-ifbits", huge, Refused(kIfbits)},       {"-cbits", "-1", Refused(kCbits)},
+        {"-cbits", "0", Refused(kCbits)},          {"-cbits", huge, Refused(kCbits)},
+        {"-trunc", "-1", Refused(kTrunc)},         {"-trunc", "16", Refused(kTrunc)},
+        {"-trunc", huge, Refused(kTrunc)},         {"-number_of_channels", "-1", Refused(kChannels)},
+        {"-number_of_channels", "0", Refused(kChannels)},
+        {"-number_of_channels", huge, Refused(kChannelsTooMany)},
+    };
+    rows.insert(rows.end(), checked.begin(), checked.end());
+    std::vector<InputCase> cases;
+    for (const Row& row : rows) {
+        cases.push_back({row.sw + "_" + row.value.substr(0, 12), {row.sw, row.value}, row.message});
+    }
+    // Tcl's integer forms are integers too.
+    cases.push_back({"ibits_hex", {"-ibits", "0x10"}, "", "__good/good_core.m"});
+    return cases;
+}
+
+std::vector<InputCase> SelectionCases() {
+    const std::vector<std::pair<std::string, std::string>> switches = {
+        {"-type", "one of normal, sqrt"},   {"-fs_flag", "one of yes, no"},
+        {"-form", "one of Direct, Transposed"}, {"-resource_shared", "one of no, yes"},
+        {"-no_mults", "one of no, yes"},
+    };
+    std::vector<InputCase> cases;
+    for (const auto& [sw, expected] : switches) {
+        for (const std::string& value : {std::string(), std::string("YES"), std::string("nan"), std::string("yes "),
+                                        kOverlongText}) {
+            cases.push_back({sw + "_" + value.substr(0, 12), {sw, value}, Invalid(value, sw, expected)});
+        }
+    }
+    return cases;
+}
+
+std::vector<InputCase> OutputBitsCases() {
+    return {
+        {"obits_empty", {"-obits", ""}, Refused(kObitsRange)},
+        {"obits_text", {"-obits", "abc"}, Refused(kObitsRange)},
+        {"obits_nan", {"-obits", "nan"}, Refused(kObitsInteger)},
+        {"obits_inf", {"-obits", "inf"}, Refused(kObitsRange)},
+        {"obits_minus_huge", {"-obits", "-1e12"}, Refused(kObitsRange)},
+        {"obits_zero", {"-obits", "0"}, Refused(kObitsRange)},
+        {"obits_huge", {"-obits", "1e10"}, Refused(kObitsRange)},
+        {"obits_fraction", {"-obits", "12.5"}, Refused(kObitsInteger)},
+        {"obits_two_words", {"-obits", "12 13"}, Refused(kObitsOne)},
+        {"obits_overlong", {"-obits", kOverlongDigits}, Refused(kObitsRange)},
+        {"ofbits_empty", {"-obits", "12", "-ofbits", ""}, Refused(kOfbitsInteger)},
+        {"ofbits_text", {"-obits", "12", "-ofbits", "x"}, Refused(kOfbitsInteger)},
+        {"ofbits_nan", {"-obits", "12", "-ofbits", "nan"}, Refused(kOfbitsInteger)},
+        {"ofbits_inf", {"-obits", "12", "-ofbits", "inf"}, Refused(kOfbitsInteger)},
+        {"ofbits_huge", {"-obits", "12", "-ofbits", "1e10"}, Refused(kOfbitsInteger)},
+        {"ofbits_leading_zero", {"-obits", "12", "-ofbits", "03"}, Refused(kOfbitsInteger)},
+        {"ofbits_plus", {"-obits", "12", "-ofbits", "+3"}, Refused(kOfbitsInteger)},
+        {"ofbits_not_below_obits", {"-obits", "12", "-ofbits", "12"}, Refused(kOfbitsBelowObits)},
+        {"ofbits_big_integer", {"-obits", "12", "-ofbits", "2147483647"}, Refused(kOfbitsBelowObits)},
+        {"ofbits_overlong", {"-obits", "12", "-ofbits", kOverlongDigits}, Refused(kOfbitsInteger)},
+    };
+}
+
+std::vector<InputCase> CommonOptionCases() {
+    const std::string odd[] = {"my fir",  "a\"b",     "a{b",      "a}b",  "{ab}",      "a[b]c", "[pwd]",
+                               "$env(HOME)", "a\\b",  "a\nb",     "caf\xc3\xa9", "x;y", std::string(64, 'a')};
+    std::vector<InputCase> cases;
+    for (const std::string& name : odd) {
+        cases.push_back({"name_" + name.substr(0, 10), {"-name", name}, BadName(name)});
+    }
+    const std::string dirs[] = {"out dir", "out\"q", "out{b", "out}b", "[out]", "$out", "out\\b",
+                                "out\nline", "dossi\xc3\xa9r", "\xce\xb1\xce\xb2\xce\xb3"};
+    for (const std::string& dir : dirs) {
+        cases.push_back({"outdir_" + dir, {"-outdir", dir}, "", dir + "/rcosflt_001.m"});
+        cases.push_back({"instancepath_" + dir, {"-instancepath", dir}, "", "rcosflt_001.m", dir});
+    }
+    cases.push_back({"outdir_empty_is_here", {"-outdir", ""}, "", "rcosflt_001.m"});
+    cases.push_back({"name_empty_is_numbered", {"-name", ""}, "", "rcosflt_001.m"});
+    cases.push_back({"name_with_extension", {"-name", "fir.m"}, "", "fir.m"});
+    cases.push_back({"forcenum_highest", {"-forcenum", "2147483647"}, "", "rcosflt_2147483647.m"});
+    cases.push_back({"forcenum_zero", {"-forcenum", "0"}, "", "rcosflt_000.m"});
+    cases.push_back({"forcenum_big", {"-forcenum", "1000"}, "", "rcosflt_1000.m"});
+    cases.push_back({"project_and_odd_outdir", {"-project", "-outdir", "p [q] {r}"}, "",
+                     "p [q] {r}/rcosflt_001/rcosflt_001_proj.kvp"});
+    for (const char* value : {"", "abc", "1.5", "2147483648"}) {
+        cases.push_back({std::string("forcenum_") + value, {"-forcenum", value}, Invalid(value, "-forcenum", kInteger)});
+    }
+    cases.push_back({"forcenum_negative", {"-forcenum", "-5"},
+                     Refused("Invalid Parameter: -forcenum must be 0 or greater.")});
+    cases.push_back({"forcenum_lowest", {"-forcenum", "-2147483648"},
+                     Refused("Invalid Parameter: -forcenum must be 0 or greater.")});
+    return cases;
+}
+
+std::vector<InputCase> SwitchCases() {
+    return {
+        {"unknown_switch", {"-colour", "red"}, Unknown("-colour")},
+        {"switch_in_upper_case", {"-FS", "4"}, Unknown("-FS")},
+        {"double_dash", {"--fs", "4"}, Unexpected("--fs")},
+        {"stray_word", {"-fs", "4", "extra"}, Unexpected("extra")},
+        {"project_with_non_boolean", {"-project", "maybe"}, Unexpected("maybe")},
+        {"fs_without_value", {"-fs"}, Missing("-fs", kFloat)},
+        {"fs_followed_by_switch", {"-fs", "-fd", "1"}, Missing("-fs", kFloat)},
+        {"delay_without_value", {"-delay"}, Missing("-delay", kInteger)},
+        {"type_without_value", {"-type"}, Missing("-type", "one of normal, sqrt")},
+        {"obits_without_value", {"-obits"}, Missing("-obits", "a string")},
+        {"name_without_value", {"-name"}, Missing("-name", "a string")},
+        {"name_followed_by_switch", {"-name", "-project"}, Missing("-name", "a string")},
+        {"outdir_without_value", {"-outdir"}, Missing("-outdir", "a file name")},
+        {"instancepath_without_value", {"-instancepath"}, Missing("-instancepath", "a string")},
+        {"forcenum_without_value", {"-forcenum"}, Missing("-forcenum", kInteger)},
+    };
+}
+
+std::vector<InputCase> AllCases() {
+    std::vector<InputCase> all;
+    for (auto part : {FloatCases(), IntegerCases(), SelectionCases(), OutputBitsCases(), CommonOptionCases(),
+                      SwitchCases()}) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+std::string ReferenceCore() {
+    static const std::string core = [] {
+        TempDir dir;
+        RunShell({"rcosflt", "-outdir", "__good", "-name", "good_core"}, "", dir.Path().string());
+        return ReadText(dir.Path() / "__good" / "good_core.m");
+    }();
+    return core;
+}
+
+class BadInput : public ::testing::TestWithParam<InputCase> {
+protected:
+    void SetUp() override {
+        if (!kwtest::HostFixture::PluginAvailable()) {
+            GTEST_SKIP() << "the rcosflt plug-in is not part of this build";
+        }
+    }
+};
+
+TEST_P(BadInput, RefusedWithItsMessageOrWrittenWhereExpectedAndTheShellGoesOn) {
+    const InputCase& c = GetParam();
+    TempDir dir;
+    std::vector<std::string> arguments = {"-c", kCaseScript};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    const auto run = RunShell(arguments, "", dir.Path().string());
+    ASSERT_EQ(0, run.status) << run.err;
+    const std::vector<std::string> fields = Split(run.out, '\x1f');
+    ASSERT_EQ(7u, fields.size()) << run.out;
+    const std::string& code = fields[0];
+    const std::string& message = fields[1];
+    if (!c.error.empty()) {
+        EXPECT_EQ("1", code);
+        EXPECT_EQ(c.error, message);
+        EXPECT_EQ(fields[2], fields[3]) << "files written for a refusal";
+        EXPECT_EQ("", fields[2]);
+    } else {
+        EXPECT_EQ("0", code) << message;
+        EXPECT_TRUE(std::filesystem::exists(dir.Path() / c.writes)) << c.writes << "\n" << fields[3];
+        EXPECT_EQ(c.directive, fields[4]);
+    }
+    EXPECT_EQ("0", fields[5]) << fields[6];
+    EXPECT_EQ(ReferenceCore(), ReadText(dir.Path() / "__good" / "good_core.m"));
+
+    if (c.error.empty()) {
+        return;
+    }
+    // The same refusal as one shell command: exit status 1, the text on standard error.
+    TempDir alone;
+    std::vector<std::string> command = {"rcosflt"};
+    command.insert(command.end(), c.arguments.begin(), c.arguments.end());
+    const auto single = RunShell(command, "", alone.Path().string());
+    EXPECT_EQ(1, single.status);
+    const std::string tail = kwtest::EndsWith(c.error, "\n") ? c.error : c.error + "\n";
+    EXPECT_TRUE(kwtest::EndsWith(single.err, tail)) << single.err;
+    EXPECT_TRUE(std::filesystem::is_empty(alone.Path()));
+}
+
+std::string CaseName(const ::testing::TestParamInfo<InputCase>& info) {
+    std::string name = std::to_string(info.index) + "_";
+    for (char c : info.param.label) {
+        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    }
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Shell, BadInput, ::testing::ValuesIn(AllCases()), CaseName);
+
+// Accepted values whose text holds line breaks (Tcl reads "{12\n...}" as the one element 12...,
+// and blanks around a number are allowed) must not break out of their header comment.
+TEST(BadInputComments, ArgumentTextsStayInsideTheirCommentLines) {
+    if (!kwtest::HostFixture::PluginAvailable()) {
+        GTEST_SKIP() << "the rcosflt plug-in is not part of this build";
+    }
+    TempDir dir;
+    const auto run = RunShell({"rcosflt", "-obits", "{12\ndisp(666)}", "-ofbits", "auto", "-fs", "4\n\n",
+                               "-delay", "\r\n3\n"},
+                              "", dir.Path().string());
+    ASSERT_EQ(0, run.status) << run.err;
+    const std::string core = ReadText(dir.Path() / "rcosflt_001.m");
+    EXPECT_NE(std::string::npos, core.find("%\t\tvalue used \"{12 disp(666)}\"\n")) << core;
+    EXPECT_NE(std::string::npos, core.find("%\t\tvalue used \"4  \"\n")) << core;
+    for (const std::string& line : Split(core, '\n')) {
+        if (line.find("disp(666)") != std::string::npos) {
+            EXPECT_EQ(0u, line.rfind('%', 0)) << "outside a comment: " << line;
+        }
+    }
+}
+
+// The highest number is taken: no number is left, and nothing wraps round.
+TEST(BadInputNumbers, NoNumberLeftAfterTheLargestInt) {
+    if (!kwtest::HostFixture::PluginAvailable()) {
+        GTEST_SKIP() << "the rcosflt plug-in is not part of this build";
+    }
+    TempDir dir;
+    std::ofstream(dir.Path() / "rcosflt_2147483647.m") << "x";
+    const auto run = RunShell({"-c", "catch {rcosflt -forcenum 2147483647} msg; puts -nonewline $msg"}, "",
+                              dir.Path().string());
+    EXPECT_EQ(kGenerateErrorLead + "No free file number is left in " + dir.Path().string() + "\n", run.out);
+    EXPECT_EQ(1u, kwtest::Tree(dir.Path()).size());
+}
+
+TEST(BadInputTable, HoldsAtLeastAHundredCases) { EXPECT_GE(AllCases().size(), 100u); }
+
+}  // namespace
