@@ -46,8 +46,9 @@ std::string NumberedName(const std::string& base, int number) {
     return name.str();
 }
 
-[[noreturn]] void ThrowCannotCreate(const FilePath& directory) {
-    throw std::runtime_error("Could not create directory " + directory.Text());
+// A path the host could not convert is empty; the directory as given then names it.
+[[noreturn]] void ThrowCannotCreate(const FilePath& directory, const std::string& given) {
+    throw std::runtime_error("Could not create directory " + (directory.Text().empty() ? given : directory.Text()));
 }
 
 // The next candidate number; the counter never runs past the largest int.
@@ -66,7 +67,7 @@ std::string CKWDesignBase::ChooseOutputPath() {
         path.ToParent();
     }
     if (!path.IsDirectory() && !path.MakeDirectory()) {
-        ThrowCannotCreate(path);
+        ThrowCannotCreate(path, m_outputDirectory);
     }
     const std::string& base = m_shortName;
 
@@ -81,7 +82,7 @@ std::string CKWDesignBase::ChooseOutputPath() {
                 break;
             }
             if (claim == Claim::Failed) {
-                ThrowCannotCreate(path);
+                ThrowCannotCreate(path, m_outputDirectory);
             }
         }
         m_outputDirectory = path.Text();
