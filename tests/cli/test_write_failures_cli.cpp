@@ -137,7 +137,7 @@ TEST_F(WriteFailure, KilledWhileRegeneratingNeverLeavesAHalfReindentedCore) {
     ASSERT_GT(reference.size(), 20000u);
     // (The fully parallel core has hardly a block to indent, so plain and indented may agree.)
 
-    const std::string loop = "for {set i 0} {1} {incr i} {puts stderr \"begin $i\"; " + call + "}";
+    const std::string loop = "fconfigure stderr -buffering none; for {set i 0} {1} {incr i} {puts stderr \"begin $i\"; " + call + "}";
     std::mt19937 random(12345);
     std::uniform_int_distribution<int> delay(1, 60);
     const fs::path log = m_dir.Path().string() + ".log";
@@ -153,9 +153,10 @@ TEST_F(WriteFailure, KilledWhileRegeneratingNeverLeavesAHalfReindentedCore) {
         }
         EXPECT_EQ(0u, plain.rfind(text, 0)) << "round " << round << ": big.m holds " << text.size()
                                             << " bytes that are neither the core nor its first part";
+        // Output still buffered at the kill is lost, but what arrived keeps its order.
         const std::size_t lastBegin = output.rfind("begin ");
-        ASSERT_NE(std::string::npos, lastBegin) << output;
-        EXPECT_EQ(std::string::npos, output.find("MAPFCTS-0002", lastBegin)) << output.substr(lastBegin);
+        const std::size_t from = lastBegin == std::string::npos ? 0 : lastBegin;
+        EXPECT_EQ(std::string::npos, output.find("MAPFCTS-0002", from)) << output.substr(from);
     }
     fs::remove(log);
     for (const auto& entry : fs::directory_iterator(m_dir.Path())) {
