@@ -3,6 +3,9 @@
 // generate call's exact error.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "../appmgr/TempDir.h"
 #include "HostFixture.h"
 #include "ShellRun.h"
@@ -80,6 +83,31 @@ TEST_F(RcosfltShell, FailingGenerateIsACatchableErrorWithTheHandlersText) {
     EXPECT_TRUE(failed.err.size() >= text.size() && failed.err.substr(failed.err.size() - text.size()) == text)
         << failed.err;
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
+
+std::string Slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Equal parameters give byte-identical files, wherever they are written: the banner carries no
+// date and nothing of the output directory reaches the MATLAB files or the directives.
+TEST_F(RcosfltShell, EqualParametersGiveByteIdenticalFiles) {
+    TempDir first;
+    TempDir second;
+    const std::vector<std::string> generate = {"rcosflt", "-project", "-type", "sqrt", "-fs", "8", "-delay", "2",
+                                               "-form", "Transposed", "-no_mults", "yes"};
+    ASSERT_EQ(0, RunShell(generate, "", first.Path().string()).status);
+    ASSERT_EQ(0, RunShell(generate, "", second.Path().string()).status);
+    const char* files[] = {"rcosflt_001.m", "rcosflt_001.kvd", "rcosflt_001_script.m", "kw_psd.m",
+                           "rcosflt_001_proj.kvd"};
+    for (const char* name : files) {
+        const std::string a = Slurp(first.Path() / "rcosflt_001" / name);
+        ASSERT_FALSE(a.empty()) << name;
+        EXPECT_EQ(a, Slurp(second.Path() / "rcosflt_001" / name)) << name;
+    }
 }
 
 }  // namespace
