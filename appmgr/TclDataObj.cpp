@@ -1,9 +1,46 @@
 // CTclDataObj: a script value held as one reference to a Tcl_Obj. Copies share the value;
-// changing operations duplicate a shared value first (Tcl's copy-on-write rule).
+// changing operations duplicate a shared value first (Tcl's copy-on-write rule). Texts cross
+// this boundary as standard UTF-8, the bytes that file names have on disk: the interpreter's own
+// form writes NUL as C0 80 and a character beyond U+FFFF as two three-byte surrogate halves.
 #include "AppMgr.h"
 #include "TclRuntime.h"
 
 namespace {
+
+bool IsAscii(const char* text, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+    }
+    return true;
+}
+
+Tcl_Encoding Utf8Encoding() {
+    static const Tcl_Encoding encoding = Tcl_GetEncoding(nullptr, "utf-8");
+    return encoding;
+}
+
+std::string DStringText(Tcl_DString& converted) {
+    std::string text(Tcl_DStringValue(&converted), static_cast<size_t>(Tcl_DStringLength(&converted)));
+    Tcl_DStringFree(&converted);
+    return text;
+}
+
+// The interpreter's form of a standard UTF-8 text.
+Tcl_Obj* NewTextObj(const std::string& text) {
+    if (IsAscii(text.data(), text.size())) return Tcl_NewStringObj(text.data(), static_cast<int>(text.size()));
+    Tcl_DString converted;
+    Tcl_ExternalToUtfDString(Utf8Encoding(), text.data(), static_cast<int>(text.size()), &converted);
+    const std::string own = DStringText(converted);
+    return Tcl_NewStringObj(own.data(), static_cast<int>(own.size()));
+}
+
+// The standard UTF-8 form of an interpreter text.
+std::string StandardText(const char* text, int length) {
+    if (IsAscii(text, static_cast<size_t>(length))) return std::string(text, static_cast<size_t>(length));
+    Tcl_DString converted;
+    Tcl_UtfToExternalDString(Utf8Encoding(), text, length, &converted);
+    return DStringText(converted);
+}
 
 Tcl_Obj* NewHeldObj(Tcl_Obj* value) {
     Tcl_IncrRefCount(value);
@@ -18,7 +55,7 @@ CTclDataObj::CTclDataObj(int value) : m_obj((appmgr::EnsureTclLibrary(), NewHeld
 
 CTclDataObj::CTclDataObj(const std::string& text)
     : m_obj((appmgr::EnsureTclLibrary(),
-             NewHeldObj(Tcl_NewStringObj(text.data(), static_cast<int>(text.size()))))) {}
+             NewHeldObj(NewTextObj(text)))) {}
 
 CTclDataObj::CTclDataObj(Tcl_Obj* value)
     : m_obj((appmgr::EnsureTclLibrary(), NewHeldObj(value ? value : Tcl_NewObj()))) {}
@@ -41,7 +78,7 @@ void CTclDataObj::SetObj(Tcl_Obj* value) {
 std::string CTclDataObj::GetStringValue() const {
     int length = 0;
     const char* text = Tcl_GetStringFromObj(m_obj, &length);
-    return std::string(text, static_cast<size_t>(length));
+    return StandardText(text, length);
 }
 
 int CTclDataObj::GetIntValue() const {
@@ -62,7 +99,7 @@ double CTclDataObj::GetDoubleValue() const {
 float CTclDataObj::GetFloatValue() const { return static_cast<float>(GetDoubleValue()); }
 
 void CTclDataObj::SetStringValue(const std::string& text) {
-    SetObj(Tcl_NewStringObj(text.data(), static_cast<int>(text.size())));
+    SetObj(NewTextObj(text));
 }
 
 void CTclDataObj::MakeList() { SetObj(Tcl_NewListObj(0, nullptr)); }

@@ -111,12 +111,22 @@ void WriteResult(Tcl_Interp* interp) {
     }
 }
 
+// The interpreter's result in the system encoding, as a Tcl channel would write it (the
+// interpreter's own form spells characters beyond U+FFFF and NUL differently).
+std::string ResultText(Tcl_Interp* interp) {
+    Tcl_DString converted;
+    Tcl_UtfToExternalDString(nullptr, Tcl_GetStringResult(interp), -1, &converted);
+    std::string text(Tcl_DStringValue(&converted), static_cast<size_t>(Tcl_DStringLength(&converted)));
+    Tcl_DStringFree(&converted);
+    return text;
+}
+
 int ReportOutcome(Tcl_Interp* interp, int code) {
     if (code == TCL_OK) {
         return EXIT_SUCCESS;
     }
     FlushTclChannels();
-    std::string message = Tcl_GetStringResult(interp);
+    std::string message = ResultText(interp);
     if (message.empty() || message.back() != '\n') {
         message += '\n';
     }
@@ -162,7 +172,7 @@ int RunInteractive(Tcl_Interp* interp) {
             WriteResult(interp);
         } else {
             FlushTclChannels();
-            std::cerr << Tcl_GetStringResult(interp) << std::endl;
+            std::cerr << ResultText(interp) << std::endl;
         }
         Tcl_Flush(out);
     }
