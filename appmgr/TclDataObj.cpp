@@ -2,6 +2,9 @@
 // changing operations duplicate a shared value first (Tcl's copy-on-write rule). Texts cross
 // this boundary as standard UTF-8, the bytes that file names have on disk: the interpreter's own
 // form writes NUL as C0 80 and a character beyond U+FFFF as two three-byte surrogate halves.
+#include <cmath>
+#include <limits>
+
 #include "AppMgr.h"
 #include "TclRuntime.h"
 
@@ -96,7 +99,16 @@ double CTclDataObj::GetDoubleValue() const {
     return Tcl_GetDoubleFromObj(nullptr, m_obj, &value) == TCL_OK ? value : 0.0;
 }
 
-float CTclDataObj::GetFloatValue() const { return static_cast<float>(GetDoubleValue()); }
+// A double beyond the float range has no float value (converting it would be undefined): it
+// reads as the infinity of its sign, which every range check refuses; NaN stays NaN.
+float CTclDataObj::GetFloatValue() const {
+    const double value = GetDoubleValue();
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    if (std::isnan(value)) return std::numeric_limits<float>::quiet_NaN();
+    if (value > kLargest) return std::numeric_limits<float>::infinity();
+    if (value < -kLargest) return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
+}
 
 void CTclDataObj::SetStringValue(const std::string& text) {
     SetObj(NewTextObj(text));
