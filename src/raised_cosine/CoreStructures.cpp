@@ -257,8 +257,10 @@ void WriteTransposedUpdate(std::ostream& out, const CoreLayout& c) {
         }
         out << ");\n";
     }
+    // Place 1 holds the last tap, the mirror of the first: opposite to it when only the magnitudes agree.
     if (IsFolded(c))
-        out << "DelayLine(" << 1 << ") = quantize(qmult,MultVec_" << 1 << ");\n";
+        out << "DelayLine(" << 1 << ") = quantize(qmult," << (IsMagnitudeSymmetric(c) ? "-" : "") << "MultVec_" << 1
+            << ");\n";
     else
         out << "DelayLine(1) = quantize(qmult,1*MultVec_" << product.Index() << ");\n";
 }
@@ -398,6 +400,21 @@ void WriteFoldedDeclarations(std::ostream& out, const CoreLayout& c) {
     out << "]);\n";
 }
 
+// The step of the DelayLine_s chain, which gathers the mirrored half (jj < M) and, last, the middle
+// tap (jj = M) before it joins DelayLine_n. With only the magnitudes symmetric the mirrored taps are
+// the negated first-half coefficients, so they subtract their product; the middle tap adds its own.
+void WriteMirrorChainStep(std::ostream& out, const CoreLayout& c) {
+    if (!IsMagnitudeSymmetric(c)) {
+        out << "    DelayLine_s_tmp(jj+1) = quantize(qmult,DelayLine_s(jj) + temp);  \n";
+        return;
+    }
+    out << "    if (jj < " << DistinctTapCount(c) << ")\n"
+        << "        DelayLine_s_tmp(jj+1) = quantize(qmult,DelayLine_s(jj) - temp);\n"
+        << "    else\n"
+        << "        DelayLine_s_tmp(jj+1) = quantize(qmult,DelayLine_s(jj) + temp);\n"
+        << "    end\n";
+}
+
 // Two chains of partial sums: DelayLine_s in rising order of jj, DelayLine_n reading its next
 // place before that place is updated; they are joined at the middle place after the loop.
 void WriteFoldedLoop(std::ostream& out, const CoreLayout& c) {
@@ -410,9 +427,8 @@ void WriteFoldedLoop(std::ostream& out, const CoreLayout& c) {
         out << " temp = quantize(qmult,(SignalInput*FIRCoefs((jj-1)*2+1) + SignalInput*FIRCoefs((jj*2))));\n";
     else
         out << "\ttemp=quantize(qmult,(SignalInput*FIRCoefs(jj)));\n";
-    out << "    DelayLine_s_tmp(jj+1) = quantize(qmult," << (IsMagnitudeSymmetric(c) ? "-" : "")
-        << "DelayLine_s(jj) + temp);  \n"
-        << "    DelayLine_s(jj) = quantize(qmult,1*DelayLine_s_tmp(jj));\n"
+    WriteMirrorChainStep(out, c);
+    out << "    DelayLine_s(jj) = quantize(qmult,1*DelayLine_s_tmp(jj));\n"
         << "    DelayLine_n(jj) = quantize(qmult,DelayLine_n(jj+1) + temp);\n"
         << "end\n"
         << "DelayLine_s(" << (middle + 1) << ") = DelayLine_s_tmp(" << (middle + 1) << ");\n"
@@ -475,8 +491,18 @@ CoreFormats DeriveCoreFormats(const CoreWordLengths& n) {
     return f;
 }
 
-void WriteStructure(std::ostream& out, const CoreLayout& c) {
-    CheckLayout(c);
+CoefSymmetry StructureFolding(const CoreLayout& layout) {
+    if (layout.symmetry != CoefSymmetry::MagnitudeSymmetric) return layout.symmetry;
+    const int n = static_cast<int>(layout.q.size());
+    for (int i = 0; i < n / 2; ++i)
+        if (layout.q[i] != -layout.q[n - 1 - i]) return CoefSymmetry::None;
+    return CoefSymmetry::MagnitudeSymmetric;
+}
+
+void WriteStructure(std::ostream& out, const CoreLayout& layout) {
+    CheckLayout(layout);
+    CoreLayout c = layout;
+    c.symmetry = StructureFolding(layout);
     if (c.fullyParallel) {
         if (c.transposed)
             WriteFullyParallelTransposed(out, c);

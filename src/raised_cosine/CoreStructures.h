@@ -30,10 +30,17 @@ void WriteInputSection(std::ostream& out, bool zeroStuffing, int ratio, int coun
 // computed in single precision as the counter block always was (1 for 2, 2 for 3..4, 3 for 5..8).
 int CounterBits(int ratio);
 
+// The folding the structure writers use: the layout's symmetry class, except that a class -1 set
+// is folded only when every mirror pair is exactly opposite (q[i] == -q[N-1-i]). A set that mixes
+// equal and opposite pairs has no single operator joining its pairs, so it is written unfolded
+// (class 0) in the same form.
+CoefSymmetry StructureFolding(const CoreLayout& layout);
+
 // Everything after the four quantizer declarations: declarations of the state, products,
-// adder tree or loop, output and state update. Coefficient values are written with the stream's
-// precision (the caller sets 32, general notation). Throws std::invalid_argument when the layout
-// is inconsistent (even or non-positive tap count, q or powerOfTwo of the wrong size).
+// adder tree or loop, output and state update, folded as StructureFolding says. Coefficient
+// values are written with the stream's precision (the caller sets 32, general notation). Throws
+// std::invalid_argument when the layout is inconsistent (even or non-positive tap count, q or
+// powerOfTwo of the wrong size).
 void WriteStructure(std::ostream& out, const CoreLayout& layout);
 
 // Word and fraction length of one signed floor/wrap format of the core.

@@ -22,8 +22,10 @@
 ## @code{message}, the text the refusal must contain.
 ##
 ## @var{sets}: given coefficient sets (struct fields as for @var{cores}, plus
-## @code{q}, the integer coefficients, @code{symmetry} and @code{must_pass}, false
-## for the combinations whose outcome is only reported).
+## @code{q}, the integer coefficients, @code{symmetry}, the class of @code{q}, and
+## @code{folded}, whether the core must be written folded: class -1 folds only when
+## every mirror pair is exactly opposite, a set mixing equal and opposite pairs is
+## written unfolded).  Every set must pass.
 ## @end deftypefn
 
 function [cores, refusals, sets] = kw_core_matrix_plan ()
@@ -110,10 +112,10 @@ function c = refused_cases ()
 endfunction
 
 ## Given sets: class 0 (no symmetry) on every structure, the unfolded shared transposed
-## form with one channel only (with several its text reads "ii--1", which Octave does
-## not parse); class -1 as purely antisymmetric pairs on the direct forms, whose folded
-## writers compute that filter.  The transposed folded forms with class -1 and a mixed
-## class -1 set (some pairs equal, some opposite) are run for the report only.
+## form with one channel only (kw_write_core refuses several channels there, as the
+## generator does); class -1 on every structure, as purely antisymmetric pairs with a
+## non-zero middle tap (folded: the mirrored half enters with the opposite sign) and as
+## mixed sets of equal and opposite pairs (written unfolded).
 function s = coefficient_sets ()
   rand ("seed", 7);
   q0 = @(n, b) round ((rand (1, n) * 2 - 1) * pow2 (b - 3));
@@ -122,32 +124,48 @@ function s = coefficient_sets ()
   half = q0 (6, 10);
   anti = [half 77 -fliplr(half)];
   mixed = [half 77 fliplr(half) .* [1 -1 1 -1 1 -1]];
-  ##        name         structure mf    ch zs    ratio trunc q     cbits sym must
-  rowsdef = {"s0_DP",        "DP", false, 2, false, 2, 0, q11, 10,  0, true
-             "s0_DPmf_zs",   "DP", true,  1, true,  3, 2, q13, 12,  0, true
-             "s0_TP_c3",     "TP", false, 3, false, 2, 0, q11, 10,  0, true
-             "s0_TPmf_zs",   "TP", true,  1, true,  5, 0, q13, 12,  0, true
-             "s0_DSmf_c2",   "DS", true,  2, false, 2, 0, q11, 10,  0, true
-             "s0_DS_zs",     "DS", false, 1, true,  4, 3, q13, 12,  0, true
-             "s0_TS",        "TS", false, 1, false, 2, 0, q11, 10,  0, true
-             "s0_TSmf_zs",   "TS", true,  1, true,  8, 1, q13, 12,  0, true
-             "a_DP",         "DP", false, 1, false, 2, 0, anti, 10, -1, true
-             "a_DPmf_c2",    "DP", true,  2, false, 2, 0, anti, 10, -1, true
-             "a_DS_zs",      "DS", false, 1, true,  6, 2, anti, 10, -1, true
-             "a_DSmf_c3",    "DS", true,  3, false, 2, 0, anti, 10, -1, true
-             "a_TP",         "TP", false, 1, false, 2, 0, anti, 10, -1, false
-             "a_TPmf",       "TP", true,  1, false, 2, 0, anti, 10, -1, false
-             "a_TS",         "TS", false, 1, false, 2, 0, anti, 10, -1, false
-             "a_TSmf",       "TS", true,  1, false, 2, 0, anti, 10, -1, false
-             "mixed_DP",     "DP", false, 1, false, 2, 0, mixed, 10, -1, false
-             "mixed_DS",     "DS", false, 1, false, 2, 0, mixed, 10, -1, false};
+  ## N = 9 at 12 bits with a zero pair and a negative middle tap.
+  half2 = [q0(2, 12) 0 q0(1, 12)];
+  anti2 = [half2 -301 -fliplr(half2)];
+  mixed2 = [half2 -301 fliplr(half2) .* [-1 1 1 1]];
+  ##        name          structure mf  ch zs    ratio trunc q      cbits sym
+  rowsdef = {"s0_DP",        "DP", false, 2, false, 2, 0, q11,    10,  0
+             "s0_DPmf_zs",   "DP", true,  1, true,  3, 2, q13,    12,  0
+             "s0_TP_c3",     "TP", false, 3, false, 2, 0, q11,    10,  0
+             "s0_TPmf_zs",   "TP", true,  1, true,  5, 0, q13,    12,  0
+             "s0_DSmf_c2",   "DS", true,  2, false, 2, 0, q11,    10,  0
+             "s0_DS_zs",     "DS", false, 1, true,  4, 3, q13,    12,  0
+             "s0_TS",        "TS", false, 1, false, 2, 0, q11,    10,  0
+             "s0_TSmf_zs",   "TS", true,  1, true,  8, 1, q13,    12,  0
+             "a_DP",         "DP", false, 1, false, 2, 0, anti,   10, -1
+             "a_DPmf_c2",    "DP", true,  2, false, 2, 0, anti,   10, -1
+             "a_DS_zs",      "DS", false, 1, true,  6, 2, anti,   10, -1
+             "a_DSmf_c3",    "DS", true,  3, false, 2, 0, anti,   10, -1
+             "a_TP",         "TP", false, 1, false, 2, 0, anti,   10, -1
+             "a_TPmf",       "TP", true,  1, false, 2, 0, anti,   10, -1
+             "a_TS",         "TS", false, 1, false, 2, 0, anti,   10, -1
+             "a_TSmf",       "TS", true,  1, false, 2, 0, anti,   10, -1
+             "a2_TP_c2",     "TP", false, 2, false, 2, 2, anti2,  12, -1
+             "a2_TPmf_zs",   "TP", true,  1, true,  4, 0, anti2,  12, -1
+             "a2_TS_zs",     "TS", false, 1, true,  3, 0, anti2,  12, -1
+             "a2_TSmf",      "TS", true,  1, false, 2, 3, anti2,  12, -1
+             "mixed_DP",     "DP", false, 1, false, 2, 0, mixed,  10, -1
+             "mixed_DS",     "DS", false, 1, false, 2, 0, mixed,  10, -1
+             "mixed_TP",     "TP", false, 1, false, 2, 0, mixed,  10, -1
+             "mixed_TS",     "TS", false, 1, false, 2, 0, mixed,  10, -1
+             "mixed2_DPmf_c2", "DP", true, 2, false, 2, 0, mixed2, 12, -1
+             "mixed2_DSmf_zs", "DS", true, 1, true,  5, 2, mixed2, 12, -1
+             "mixed2_TPmf_c3", "TP", true, 3, false, 2, 0, mixed2, 12, -1
+             "mixed2_TSmf_zs", "TS", true, 1, true,  7, 0, mixed2, 12, -1};
   s = struct ([]);
   for k = 1:rows (rowsdef)
-    [name, st, mf, ch, zs, ratio, trunc, q, cbits, sym, must] = rowsdef{k, :};
+    [name, st, mf, ch, zs, ratio, trunc, q, cbits, sym] = rowsdef{k, :};
+    P = (numel (q) - 1) / 2;
+    opposite = isequal (q(1:P), -fliplr (q(end-P+1:end)));
     e = struct ("name", name, "structure", st, "multfree", mf, "ch", ch, "zerostuff", zs,
                 "ratio", ratio, "trunc", trunc, "type", "", "ibits", 12, "ifbits", 10,
                 "cbits", cbits, "obits", NaN, "ofbits", NaN, "fd", 1, "R", 0, "delay", 0,
-                "N", numel (q), "q", q, "symmetry", sym, "must_pass", must);
+                "N", numel (q), "q", q, "symmetry", sym, "folded", sym == -1 && opposite);
     s = [s e];
   endfor
 endfunction
@@ -175,9 +193,18 @@ endfunction
 %! assert (any ([c.trunc] > 0) && any ([c.trunc] == 0));
 %! assert (all ([c.N] <= 49) && all ([c.trunc] < [c.cbits]));
 %! assert (numel (unique ({c.name})), numel (c));
-%! ## The class -1 sets that must pass are purely antisymmetric pairs.
-%! for e = s([s.symmetry] == -1 & [s.must_pass])
-%!   P = (e.N - 1) / 2;
-%!   assert (e.q(1:P), -fliplr (e.q(end-P+1:end)));
-%!   assert (any (e.q(1:P) != 0));
+%! ## Class -1 on every structure, folded (antisymmetric) and unfolded (mixed), always
+%! ## with equal magnitudes in every pair and a non-zero middle tap.
+%! for v = {"DP", "TP", "DS", "TS"}
+%!   st = strcmp ({s.structure}, v{1}) & [s.symmetry] == -1;
+%!   assert (any (st & [s.folded]) && any (st & ! [s.folded]));
+%!   assert (any (st & [s.multfree]) && any (st & ! [s.multfree]));
 %! endfor
+%! for e = s([s.symmetry] == -1)
+%!   P = (e.N - 1) / 2;
+%!   assert (abs (e.q(1:P)), abs (fliplr (e.q(end-P+1:end))));
+%!   assert (e.q(P + 1) != 0 && any (e.q(1:P) != 0));
+%!   assert (e.folded, isequal (e.q(1:P), -fliplr (e.q(end-P+1:end))));
+%!   assert (e.folded || ! isequal (e.q(1:P), fliplr (e.q(end-P+1:end))));
+%! endfor
+%! assert (! any ([s([s.symmetry] == 0).folded]));

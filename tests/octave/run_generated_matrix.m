@@ -9,10 +9,11 @@
 ## Designed cores are generated with @code{-project} so that each testbench script's
 ## doubleCoefs give the reference's coefficients (manifest source @code{script});
 ## given sets are passed to @var{write_core} and the reference uses the same
-## integers.  @var{dir}/manifest.txt lists every generated core, so that
-## run_core_matrix.sh can re-check them.  Prints one line per case (PASS, FAIL,
-## REFUSED, REPORT for cases only reported, SKIP), the latency of each structure
-## and a summary.  The cores marked @code{worst} also take their worst-case input
+## integers, and each set's core must be folded or unfolded as the set says.
+## @var{dir}/manifest.txt lists every generated core, so that
+## run_core_matrix.sh can re-check them.  Prints one line per case (PASS, FAIL with
+## the given and applied taps of a failing set, REFUSED, SKIP), the latency of each
+## structure and a summary.  The cores marked @code{worst} also take their worst-case input
 ## (kw_check_worst_case).  Returns the number of failures.
 ## @end deftypefn
 
@@ -32,7 +33,6 @@ function nfail = run_generated_matrix (kelvodsp, write_core, dir)
   entries = kw_read_manifest (fullfile (dir, "manifest.txt"));
   plan = [rmfield(cores, setdiff (fieldnames (cores), common_fields ())) ...
           rmfield(sets, setdiff (fieldnames (sets), common_fields ()))];
-  must = [true(1, numel (cores)) [sets.must_pass]];
   latencies = struct ();
   for k = 1:numel (entries)
     e = entries(k);
@@ -48,24 +48,32 @@ function nfail = run_generated_matrix (kelvodsp, write_core, dir)
       r = struct ("pass", false, "message", err.message, "latency", NaN);
     end_try_catch
     tag = plan(k).structure;
-    if (must(k))
-      if (r.pass)
-        printf ("PASS %-20s %s latency=%d maxdiff=%g bound=%g impulse=%s (%.1f s)\n",
-                e.name, tag, r.latency, r.maxdiff, r.bound, r.impulse, toc (t1));
-        key = sprintf ("%s_ch%d", tag, e.ch);
-        if (k > numel (cores))
-          key = strrep (sprintf ("%s_class%d_ch%d", tag, sets(k - numel (cores)).symmetry, e.ch),
-                        "-", "minus");
-        endif
-        latencies.(key) = unique ([getfield_or(latencies, key), r.latency]);
-      else
-        printf ("FAIL %-20s %s: %s\n", e.name, tag, r.message);
-        nfail += 1;
+    is_set = k > numel (cores);
+    if (r.pass && is_set)
+      given = sets(k - numel (cores));
+      if (is_folded (fileread (fullfile (dir, [e.name ".m"])), tag, e.N) != given.folded)
+        r = struct ("pass", false, "message",
+                    ifelse_ (given.folded, "written unfolded, expected folded",
+                             "written folded, expected unfolded"));
       endif
+    endif
+    if (r.pass)
+      printf ("PASS %-20s %s latency=%d maxdiff=%g bound=%g impulse=%s (%.1f s)\n",
+              e.name, tag, r.latency, r.maxdiff, r.bound, r.impulse, toc (t1));
+      key = sprintf ("%s_ch%d", tag, e.ch);
+      if (is_set)
+        given = sets(k - numel (cores));
+        key = strrep (sprintf ("%s_class%d%s_ch%d", tag, given.symmetry,
+                               ifelse_ (given.symmetry == -1 && ! given.folded, "_unfolded", ""),
+                               e.ch), "-", "minus");
+      endif
+      latencies.(key) = unique ([getfield_or(latencies, key), r.latency]);
     else
-      printf ("REPORT %-18s %s: %s\n", e.name, tag,
-              ifelse_ (r.pass, "computes the filter of its coefficients", r.message));
-      report_taps (dir, e, sets(k - numel (cores)).q);
+      printf ("FAIL %-20s %s: %s\n", e.name, tag, r.message);
+      nfail += 1;
+      if (is_set)
+        report_taps (dir, e, sets(k - numel (cores)).q);
+      endif
     endif
     if (k <= numel (cores) && cores(k).worst)
       nfail += worst_case (dir, e, tag);
@@ -210,7 +218,22 @@ function manifest_line (fid, e, coefs)
            width_text (e.ofbits), yn{e.multfree + 1}, coefs);
 endfunction
 
-## For a reported case: the taps the core actually applies (its response to a
+## Whether a core's text shares one product between the taps of each mirror pair:
+## the direct forms join the pair's samples before the product, the fully parallel
+## transposed form writes fewer products than taps, the shared transposed form keeps
+## the two partial-sum chains.
+function f = is_folded (text, structure, N)
+  switch (structure)
+    case {"DP", "DS"}
+      f = ! isempty (regexp (text, 'DelayLine\([^()]*\)\s*[-+]\s*DelayLine\(', "once"));
+    case "TP"
+      f = numel (regexp (text, '(?m)^\s*MultVec_\d+\s*=', "match")) < N;
+    case "TS"
+      f = ! isempty (strfind (text, "DelayLine_s"));
+  endswitch
+endfunction
+
+## For a failing set: the taps the core actually applies (its response to a
 ## full-scale impulse, in coefficient LSBs) beside the given ones.
 function report_taps (dir, e, q)
   v = -pow2 (e.ibits - 1 - e.ifbits);

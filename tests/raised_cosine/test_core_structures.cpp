@@ -25,8 +25,10 @@ using rcos::PowerOfTwoPair;
 const std::vector<int> kSymmetric9 = {-7, 27, 70, 106, 120, 106, 70, 27, -7};
 // The designed RC set (R = 0.5, r = 4): the end taps are zeros.
 const std::vector<int> kSymmetricZeroEnds9 = {0, 30, 68, 101, 114, 101, 68, 30, 0};
-// Equal magnitudes, one pair of opposite sign: class -1.
-const std::vector<int> kMagnitudeSymmetric9 = {-7, 27, 70, 106, 120, -106, 70, 27, -7};
+// Class -1 with every pair opposite and a non-zero middle tap: folded with differences.
+const std::vector<int> kAntisymmetric9 = {-7, 27, 70, 106, 120, -106, -70, -27, 7};
+// Class -1 mixing equal and opposite pairs: no single joining operator, written unfolded.
+const std::vector<int> kMixed9 = {-7, 27, 70, 106, 120, -106, 70, 27, -7};
 // No mirror relation: class 0.
 const std::vector<int> kUnrelated9 = {1, 2, 3, 4, 5, 6, 7, 8, 9};
 
@@ -165,6 +167,30 @@ TEST(CoreStructures, FormatsTable) {
     }
 }
 
+// ---- Folding ----
+
+TEST(CoreStructures, FoldingTable) {
+    struct FoldingCase {
+        const char* name;
+        std::vector<int> q;
+        CoefSymmetry given;
+        CoefSymmetry folding;
+    };
+    const FoldingCase cases[] = {
+        {"symmetric stays folded", kSymmetric9, CoefSymmetry::Symmetric, CoefSymmetry::Symmetric},
+        {"no symmetry stays unfolded", kUnrelated9, CoefSymmetry::None, CoefSymmetry::None},
+        {"every pair opposite folds with differences", kAntisymmetric9, CoefSymmetry::MagnitudeSymmetric,
+         CoefSymmetry::MagnitudeSymmetric},
+        {"a zero pair is its own opposite", {0, 5, -9, -5, 0}, CoefSymmetry::MagnitudeSymmetric,
+         CoefSymmetry::MagnitudeSymmetric},
+        {"equal and opposite pairs mixed: unfolded", kMixed9, CoefSymmetry::MagnitudeSymmetric, CoefSymmetry::None},
+        {"only the inner pair equal: unfolded", {-3, 5, 9, 5, 3}, CoefSymmetry::MagnitudeSymmetric,
+         CoefSymmetry::None},
+    };
+    for (const FoldingCase& c : cases)
+        EXPECT_EQ(c.folding, rcos::StructureFolding(MakeLayout(c.q, 8, c.given))) << c.name;
+}
+
 // ---- Fully parallel direct form ----
 
 TEST(CoreStructures, DirectUnfoldedAdderTreeCarriesOddRegisters) {
@@ -267,11 +293,21 @@ TEST(CoreStructures, DirectFoldedTable) {
           "\n"
           "TempReg_1 = quantize(qmult,TempReg_1 + TempReg_2);\n"
           "SigOut"}},
-        {"magnitude-symmetric pairs are differences",
-         kMagnitudeSymmetric9, CoefSymmetry::MagnitudeSymmetric, 1,
+        {"antisymmetric pairs are differences",
+         kAntisymmetric9, CoefSymmetry::MagnitudeSymmetric, 1,
          {"TempReg_1 = quantize(qmult,((DelayLine(1) - DelayLine(9))*quantize(qcoef,-0.013671875)));\n",
           "TempReg_4 = quantize(qmult,((DelayLine(4) - DelayLine(6))*quantize(qcoef,0.20703125)));\n"
           "TempReg_5 = quantize(qmult, (DelayLine(5)*quantize(qcoef,0.234375)));\n"}},
+        {"mixed class -1 set: one register per tap, the mirrored taps with their own values",
+         kMixed9, CoefSymmetry::MagnitudeSymmetric, 1,
+         {"TempReg_1 = quantize(qmult,((DelayLine(1))*quantize(qcoef,-0.013671875)));\n",
+          "TempReg_6 = quantize(qmult,((DelayLine(6))*quantize(qcoef,-0.20703125)));\n"
+          "TempReg_7 = quantize(qmult,((DelayLine(7))*quantize(qcoef,0.13671875)));\n"
+          "TempReg_8 = quantize(qmult,((DelayLine(8))*quantize(qcoef,0.052734375)));\n"
+          "TempReg_9 = quantize(qmult,((DelayLine(9))*quantize(qcoef,-0.013671875)));\n"
+          "\n"
+          "TempReg_1 = quantize(qmult,TempReg_1 + TempReg_2);\n",
+          "TempReg_5 = TempReg_9;\n"}},
         {"two channels: places 1, 3 ... 17",
          kSymmetric9, CoefSymmetry::Symmetric, 2,
          {"DelayLine = zeros(1,17);",
@@ -297,8 +333,10 @@ TEST(CoreStructures, DirectUnfoldedTwoChannelsReadsEverySecondPlace) {
 }
 
 TEST(CoreStructures, DirectFoldedMultiplierFree) {
-    // Pairs: 0 (skipped), 1/4 - 1/128, 1/2 + 1/8; middle per case.
-    const std::vector<int> q = {0, 31, 80, 99, 80, 31, 0};
+    // Pairs: 0 (skipped), 1/4 - 1/128, 1/2 + 1/8 (mirrored with the opposite sign for class -1);
+    // middle per case.
+    const std::vector<int> symmetric = {0, 31, 80, 99, 80, 31, 0};
+    const std::vector<int> antisymmetric = {0, 31, 80, 99, -80, -31, 0};
     const PowerOfTwoPair zero{0, 0, 0, 0};
     const PowerOfTwoPair pair1{1, -2, -1, -7};
     const PowerOfTwoPair pair2{1, -1, 1, -3};
@@ -315,9 +353,10 @@ TEST(CoreStructures, DirectFoldedMultiplierFree) {
     for (const MiddleCase& m : middles) {
         const std::vector<PowerOfTwoPair> pairs = {zero, pair1, pair2, m.middle, pair2, pair1, zero};
         for (CoefSymmetry symmetry : {CoefSymmetry::Symmetric, CoefSymmetry::MagnitudeSymmetric}) {
-            const char* join = symmetry == CoefSymmetry::Symmetric ? "+" : "-";
-            const std::string text =
-                StructureText(MakeLayout(q, 8, symmetry, {.multiplierFree = true}, pairs));
+            const bool equalPairs = symmetry == CoefSymmetry::Symmetric;
+            const char* join = equalPairs ? "+" : "-";
+            const std::string text = StructureText(
+                MakeLayout(equalPairs ? symmetric : antisymmetric, 8, symmetry, {.multiplierFree = true}, pairs));
             SCOPED_TRACE(m.line);
             EXPECT_EQ(std::string::npos, text.find("DelayLine(7)")) << "the zero pair is skipped";
             ExpectInOrder(text, {
@@ -377,14 +416,17 @@ TEST(CoreStructures, TransposedUnfoldedWithCoefficients) {
 
 struct TransposedFoldCase {
     const char* name;
+    std::vector<int> q;
     CoefSymmetry symmetry;
     int channels;
+    std::size_t products;
     std::vector<std::string> fragments;
 };
 
 TEST(CoreStructures, TransposedFoldedTable) {
     const TransposedFoldCase cases[] = {
-        {"symmetric: products 1..5 then back down to 2, place 1 gets product 1", CoefSymmetry::Symmetric, 1,
+        {"symmetric: products 1..5 then back down to 2, place 1 gets product 1",
+         kSymmetric9, CoefSymmetry::Symmetric, 1, 5,
          {"MultVec_5=quantize(qmult,quantize(qcoef,0.234375)*SignalInput);\n\nSignalInput=SigIn;\n",
           "DelayLine(9) = quantize(qmult,DelayLine(8) +  MultVec_1);\n"
           "DelayLine(8) = quantize(qmult,DelayLine(7) +  MultVec_2);\n"
@@ -395,13 +437,29 @@ TEST(CoreStructures, TransposedFoldedTable) {
           "DelayLine(3) = quantize(qmult,DelayLine(2) +  MultVec_3);\n"
           "DelayLine(2) = quantize(qmult,DelayLine(1) +  MultVec_2);\n"
           "DelayLine(1) = quantize(qmult,MultVec_1);\n"}},
-        {"magnitude-symmetric: the mirrored half is subtracted", CoefSymmetry::MagnitudeSymmetric, 1,
-         {"DelayLine(5) = quantize(qmult,DelayLine(4) +  MultVec_5);\n"
+        {"antisymmetric: the mirrored half, the last tap included, is subtracted",
+         kAntisymmetric9, CoefSymmetry::MagnitudeSymmetric, 1, 5,
+         {"DelayLine(9) = quantize(qmult,DelayLine(8) +  MultVec_1);\n",
+          "DelayLine(5) = quantize(qmult,DelayLine(4) +  MultVec_5);\n"
           "DelayLine(4) = quantize(qmult,DelayLine(3) -  MultVec_4);\n"
           "DelayLine(3) = quantize(qmult,DelayLine(2) -  MultVec_3);\n"
           "DelayLine(2) = quantize(qmult,DelayLine(1) -  MultVec_2);\n"
-          "DelayLine(1) = quantize(qmult,MultVec_1);\n"}},
-        {"two channels: a product on every second place", CoefSymmetry::Symmetric, 2,
+          "DelayLine(1) = quantize(qmult,-MultVec_1);\n"}},
+        {"antisymmetric, two channels: place 1 still gets the negated first product",
+         kAntisymmetric9, CoefSymmetry::MagnitudeSymmetric, 2, 5,
+         {"DelayLine(3) = quantize(qmult,DelayLine(2) -  MultVec_2);\n"
+          "DelayLine(2) = quantize(qmult,DelayLine(1));\n"
+          "DelayLine(1) = quantize(qmult,-MultVec_1);\n"}},
+        {"mixed class -1 set: one product per tap, all added",
+         kMixed9, CoefSymmetry::MagnitudeSymmetric, 1, 9,
+         {"MultVec_6=quantize(qmult,quantize(qcoef,-0.20703125)*SignalInput);\n"
+          "MultVec_7=quantize(qmult,quantize(qcoef,0.13671875)*SignalInput);\n",
+          "MultVec_9=quantize(qmult,quantize(qcoef,-0.013671875)*SignalInput);\n"
+          "SignalInput=SigIn;\n",
+          "DelayLine(4) = quantize(qmult,DelayLine(3) +  MultVec_6);\n",
+          "DelayLine(2) = quantize(qmult,DelayLine(1) +  MultVec_8);\n"
+          "DelayLine(1) = quantize(qmult,1*MultVec_9);\n"}},
+        {"two channels: a product on every second place", kSymmetric9, CoefSymmetry::Symmetric, 2, 5,
          {"DelayLine = zeros(1,17);",
           "SignalOutput = quantize(qout,DelayLine(17)*2^(0) );\n"
           "DelayLine(17) = quantize(qmult,DelayLine(16) +  MultVec_1);\n"
@@ -417,8 +475,9 @@ TEST(CoreStructures, TransposedFoldedTable) {
     for (const TransposedFoldCase& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string text =
-            StructureText(MakeLayout(kSymmetric9, 10, c.symmetry, {.channels = c.channels, .transposed = true}));
-        EXPECT_EQ(5u, CountOf(text, "=quantize(qmult,quantize(qcoef,"));
+            StructureText(MakeLayout(c.q, 10, c.symmetry, {.channels = c.channels, .transposed = true}));
+        EXPECT_EQ(c.products, CountOf(text, "=quantize(qmult,quantize(qcoef,"));
+        EXPECT_EQ(std::string::npos, text.find(" -  MultVec_1)")) << "the first tap is never subtracted";
         ExpectInOrder(text, c.fragments);
     }
 }
@@ -507,12 +566,20 @@ TEST(CoreStructures, SharedDirectTable) {
           "end\n"
           "SigOut = quantize(qout,TempReg*2^(0) );\n"
           "DelayLine=quantize(qin,[SigIn DelayLine(1:6) ]);\n"}},
-        {"folded, magnitude-symmetric, two channels",
-         MakeLayout(kMagnitudeSymmetric9, 10, CoefSymmetry::MagnitudeSymmetric, {.channels = 2, .fullyParallel = false}),
+        {"folded, antisymmetric, two channels",
+         MakeLayout(kAntisymmetric9, 10, CoefSymmetry::MagnitudeSymmetric, {.channels = 2, .fullyParallel = false}),
          {"TempReg = quantize(qmult, (DelayLine(9)*quantize(qcoef,0.234375)));\n"
           "\nfor (ii = 0:3)\n"
           "\tTempReg = quantize(qmult,TempReg+(((DelayLine(ii*2+1)-DelayLine(17-ii*2))*FIRCoefs(ii+1))));\n"
           "end\n\n"}},
+        {"mixed class -1 set: unfolded, every tap in the vector",
+         MakeLayout(kMixed9, 10, CoefSymmetry::MagnitudeSymmetric, {.fullyParallel = false}),
+         {"\nFIRCoefs=quantize(qcoef, [-0.013671875 0.052734375 0.13671875 0.20703125 0.234375 -0.20703125 "
+          "0.13671875 0.052734375 -0.013671875 ]);\n"
+          "\nTempReg=quantize(qmult,0);\n"
+          "for (ii = 0:8)\n"
+          "TempReg = quantize(qmult,TempReg+((DelayLine(ii*1+1)*FIRCoefs(ii+1))));\n"
+          "end\n"}},
         {"folded, multiplier-free: both terms of the middle tap always written",
          MakeLayout({3, 16, 3}, 8, CoefSymmetry::Symmetric, {.multiplierFree = true, .fullyParallel = false}, pairs),
          {"\nFIRCoefs=quantize(qcoef, [0.03125 -0.0078125 ]);\n"
@@ -585,12 +652,38 @@ TEST(CoreStructures, SharedTransposedTable) {
           "DelayLine_n(5) = DelayLine_s_tmp(6);\n"
           "SigOut = quantize(qout,SignalOutput+0);\n"
           "SignalOutput = quantize(qout,DelayLine_n(1)*2^(0));\n"}},
-        {"folded, magnitude-symmetric, multiplier-free",
-         MakeLayout(kMagnitudeSymmetric9, 10, CoefSymmetry::MagnitudeSymmetric,
+        {"folded, antisymmetric: the mirrored taps subtract, the middle tap adds",
+         MakeLayout(kAntisymmetric9, 10, CoefSymmetry::MagnitudeSymmetric, {.transposed = true, .fullyParallel = false}),
+         {"\nFIRCoefs=quantize(qcoef,[-0.013671875 0.052734375 0.13671875 0.20703125 0.234375 ]);\n",
+          "\nfor jj = 1:5\n"
+          "\ttemp=quantize(qmult,(SignalInput*FIRCoefs(jj)));\n"
+          "    if (jj < 5)\n"
+          "        DelayLine_s_tmp(jj+1) = quantize(qmult,DelayLine_s(jj) - temp);\n"
+          "    else\n"
+          "        DelayLine_s_tmp(jj+1) = quantize(qmult,DelayLine_s(jj) + temp);\n"
+          "    end\n"
+          "    DelayLine_s(jj) = quantize(qmult,1*DelayLine_s_tmp(jj));\n"
+          "    DelayLine_n(jj) = quantize(qmult,DelayLine_n(jj+1) + temp);\n"
+          "end\n"
+          "DelayLine_s(6) = DelayLine_s_tmp(6);\n"
+          "DelayLine_n(5) = DelayLine_s_tmp(6);\n"}},
+        {"folded, antisymmetric, multiplier-free, N = 3: the middle is tap 2",
+         MakeLayout({-3, 16, 3}, 8, CoefSymmetry::MagnitudeSymmetric,
                     {.transposed = true, .multiplierFree = true, .fullyParallel = false}),
-         {"\nfor jj = 1:5\n"
+         {"\nfor jj = 1:2\n"
           " temp = quantize(qmult,(SignalInput*FIRCoefs((jj-1)*2+1) + SignalInput*FIRCoefs((jj*2))));\n"
-          "    DelayLine_s_tmp(jj+1) = quantize(qmult,-DelayLine_s(jj) + temp);  \n"}},
+          "    if (jj < 2)\n"
+          "        DelayLine_s_tmp(jj+1) = quantize(qmult,DelayLine_s(jj) - temp);\n"}},
+        {"mixed class -1 set: the unfolded loop over every tap",
+         MakeLayout(kMixed9, 10, CoefSymmetry::MagnitudeSymmetric, {.transposed = true, .fullyParallel = false}),
+         {"persistent DelayLine SignalInput;\n",
+          "\nFIRCoefs=quantize(qcoef,[-0.013671875 0.052734375 0.13671875 0.20703125 0.234375 -0.20703125 "
+          "0.13671875 0.052734375 -0.013671875 ]);\n"
+          "SignalInput=SigIn;\n\n"
+          "for ii = 8:-1:1\n"
+          "\tDelayLine(1*ii+1) = quantize(qmult,DelayLine(1*ii)+FIRCoefs(9-ii)*SignalInput);\n"
+          "end\n\n"
+          "DelayLine(1) = quantize(qmult,FIRCoefs(9)*SignalInput);\n"}},
     };
     for (const SharedCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -667,6 +760,32 @@ TEST(WriteCoreTool, DerivesAutoOutputAndWidensProductsForLargeSums) {
                          "qmult = quantizer( 'fixed', 'floor', 'wrap', [ 18 14 ] );\n"});
 }
 
+TEST(WriteCoreTool, RefusesSeveralChannelsWithTheSharedTransposedForm) {
+    struct RefusalCase {
+        const char* arguments;
+        const char* reason;
+    };
+    const RefusalCase cases[] = {
+        {"--q 3,-5,0,9,16,2,-1 --cbits 6 --channels 2 --multfree", "unfolded text copies places inside the loop"},
+        {"--q 3,-5,0,9,16,2,-1 --cbits 6 --channels 3", "unfolded text copies places inside the loop"},
+        {"--q -7,27,70,106,120,-106,70,27,-7 --cbits 10 --channels 2", "unfolded text copies places inside the loop"},
+        {"--q -7,27,70,106,120,106,70,27,-7 --cbits 10 --channels 2", "folded text does not use the channel count"},
+    };
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const std::string arguments = std::string("--name x --shared --form transposed ") + c.arguments;
+        EXPECT_EQ("", RunTool(arguments + " 2>/dev/null"));
+        const std::string message = RunTool(arguments + " 2>&1");
+        EXPECT_NE(std::string::npos, message.find("the resource-shared transposed form takes one channel only"))
+            << message;
+        EXPECT_NE(std::string::npos, message.find(c.reason)) << message;
+        const std::string command = std::string(KW_WRITE_CORE_TOOL) + " " + arguments + " >/dev/null 2>&1";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(2, WEXITSTATUS(status));
+    }
+}
+
 TEST(WriteCoreTool, RefusesBadArguments) {
     for (const char* arguments : {"--q 1,2,3 --cbits 8", "--name x --q 1,2 --cbits 8", "--name x --q 1,b,3 --cbits 8",
                                   "--name x --q 1,2,3 --cbits 8 --form sideways", "--name x --q 1,2,3"}) {
@@ -687,16 +806,18 @@ const GoldenCase kGoldenCores[] = {
     {"direct_parallel_unfolded_zs4.m", "--q 3,-5,0,9,16,2,-1 --cbits 6 --ratio 4 --zero-stuffing --obits 14 --ofbits auto"},
     {"direct_parallel_unfolded_2ch.m", "--q 3,-5,0,9,16,2,-1 --cbits 6 --channels 2 --ibits 10 --ifbits 9"},
     {"direct_parallel_multfree_antisym.m",
-     "--q -7,27,70,106,120,-106,70,27,-7 --cbits 10 --multfree --trunc 3"},
+     "--q -7,27,70,106,120,-106,-70,-27,7 --cbits 10 --multfree --trunc 3"},
+    {"direct_parallel_mixed.m", "--q -7,27,70,106,120,-106,70,27,-7 --cbits 10"},
     {"transposed_parallel_multfree_rc9.m", "--q 0,30,68,101,114,101,68,30,0 --cbits 10 --form transposed --multfree"},
     {"transposed_parallel_unfolded_3ch.m", "--q 3,-5,0,9,16,2,-1 --cbits 6 --form transposed --channels 3"},
+    {"transposed_parallel_antisym_2ch.m", "--q -7,27,70,106,120,-106,-70,-27,7 --cbits 10 --form transposed --channels 2"},
     {"shared_direct_folded_2ch.m", "--q -7,27,70,106,120,106,70,27,-7 --cbits 10 --shared --channels 2"},
     {"shared_direct_unfolded_multfree.m", "--q 3,-5,0,9,16,2,-1 --cbits 6 --shared --multfree --ratio 8 --zero-stuffing"},
-    {"shared_transposed_unfolded_2ch_multfree.m",
-     "--q 3,-5,0,9,16,2,-1 --cbits 6 --shared --form transposed --channels 2 --multfree"},
+    {"shared_transposed_unfolded_multfree.m", "--q 3,-5,0,9,16,2,-1 --cbits 6 --shared --form transposed --multfree"},
     {"shared_transposed_folded_rrc9.m", "--q -7,27,70,106,120,106,70,27,-7 --cbits 10 --shared --form transposed"},
     {"shared_transposed_folded_antisym_multfree.m",
-     "--q -7,27,70,106,120,-106,70,27,-7 --cbits 10 --shared --form transposed --multfree"},
+     "--q -7,27,70,106,120,-106,-70,-27,7 --cbits 10 --shared --form transposed --multfree"},
+    {"shared_transposed_mixed.m", "--q -7,27,70,106,120,-106,70,27,-7 --cbits 10 --shared --form transposed"},
 };
 
 TEST(WriteCoreTool, GoldenCoreFiles) {

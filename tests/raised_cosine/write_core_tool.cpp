@@ -20,7 +20,11 @@
 // those of the generator: qin [ibits ifbits], qout [obits ofbits], qmult and qcoef derived from
 // them, all signed with floor rounding and wrapping; the quantised values stand in for the
 // normalised ones where "auto" lengths and the widening of qmult need the coefficient sum.
-// Exit status 0 on success, 2 on a usage error (message on standard error).
+// A class -1 set is folded only when every mirror pair is exactly opposite, else written unfolded,
+// as the generator does. Several channels with --shared --form transposed are refused, as the
+// generator refuses them: the unfolded text copies places inside its loop (reading "ii--1") and the
+// folded one does not use the channel count, so neither computes the interleaved filter.
+// Exit status 0 on success, 2 on a usage error or a refused combination (message on standard error).
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -165,6 +169,18 @@ rcos::CoreLayout LayoutFor(const ToolOptions& o) {
     return layout;
 }
 
+// Throws std::invalid_argument for the layouts whose text would not compute the given filter.
+void RefuseUncomputable(const rcos::CoreLayout& layout) {
+    if (layout.fullyParallel || !layout.transposed || layout.channels == 1) return;
+    const bool folded = rcos::StructureFolding(layout) != rcos::CoefSymmetry::None;
+    throw std::invalid_argument(
+        std::string("the resource-shared transposed form takes one channel only: with ") +
+        std::to_string(layout.channels) + " channels its " +
+        (folded ? "folded text does not use the channel count"
+                : "unfolded text copies places inside the loop (\"ii--1\")") +
+        ", so the core would not compute the interleaved filter");
+}
+
 void WriteCoreFile(std::ostream& out, const ToolOptions& o) {
     std::vector<double> values;
     for (int v : o.q) values.push_back(static_cast<double>(v) / static_cast<double>(1 << (o.cbits - 1)));
@@ -191,6 +207,12 @@ int main(int argc, char** argv) {
                   << "usage: kw_write_core --name NAME --q Q0,Q1,... --cbits B [--channels CH] [--form direct|transposed]"
                      " [--shared] [--multfree] [--ratio R] [--zero-stuffing] [--ibits W] [--ifbits F]"
                      " [--obits W|auto] [--ofbits F|auto] [--trunc T] [--symmetry 1|-1|0] [--out FILE]\n";
+        return 2;
+    }
+    try {
+        RefuseUncomputable(LayoutFor(options));
+    } catch (const std::exception& e) {
+        std::cerr << "kw_write_core: " << e.what() << "\n";
         return 2;
     }
     std::ostringstream text;

@@ -21,7 +21,11 @@ SignalInput=SigIn;
 
 for jj = 1:5
  temp = quantize(qmult,(SignalInput*FIRCoefs((jj-1)*2+1) + SignalInput*FIRCoefs((jj*2))));
-    DelayLine_s_tmp(jj+1) = quantize(qmult,-DelayLine_s(jj) + temp);  
+    if (jj < 5)
+        DelayLine_s_tmp(jj+1) = quantize(qmult,DelayLine_s(jj) - temp);
+    else
+        DelayLine_s_tmp(jj+1) = quantize(qmult,DelayLine_s(jj) + temp);
+    end
     DelayLine_s(jj) = quantize(qmult,1*DelayLine_s_tmp(jj));
     DelayLine_n(jj) = quantize(qmult,DelayLine_n(jj+1) + temp);
 end
