@@ -68,10 +68,11 @@ bool CAppMgr::RegisterCommands(CKelvoApp* app) {
 }
 
 // Type 2 is an error line ("ERROR: " + text), 1 a warning line, anything else an info line.
-// The text is kept exactly; a line break is added only when it does not end in one.
+// The text is kept exactly; a text that already names its severity gets no second prefix, and a
+// line break is added only when it does not end in one.
 void CAppMgr::SendMsg(int type, const std::string& text) {
-    const char* prefix = type == 2 ? "ERROR: " : type == 1 ? "WARNING: " : "INFO: ";
-    std::string line = prefix + text;
+    const std::string prefix = type == 2 ? "ERROR: " : type == 1 ? "WARNING: " : "INFO: ";
+    std::string line = text.compare(0, prefix.size(), prefix) == 0 ? text : prefix + text;
     if (line.back() != '\n') {
         line += '\n';
     }

@@ -201,6 +201,7 @@ TEST(SendMsg, WritesErrorLinesToStandardError) {
         {2, "it failed", "ERROR: it failed\n"},
         {2, "Error while generating\nreason\n", "ERROR: Error while generating\nreason\n"},
         {2, "", "ERROR: \n"},
+        {2, "ERROR: Unable to write to file \"x\".\n", "ERROR: Unable to write to file \"x\".\n"},
         {1, "careful", "WARNING: careful\n"},
         {0, "note", "INFO: note\n"},
     };

@@ -182,7 +182,7 @@ TEST_F(FilePathTest, WriteTextEmptyLeavesAnExistingFileUntouched) {
 TEST_F(FilePathTest, WriteTextIntoAMissingDirectoryFailsWithItsLine) {
     kwtest::StderrCapture capture;
     EXPECT_FALSE(FilePath("missing/x.txt").WriteText("x"));
-    EXPECT_EQ(capture.Stop(), "ERROR: ERROR: Unable to write to file \"missing/x.txt\".\n");
+    EXPECT_EQ(capture.Stop(), "ERROR: Unable to write to file \"missing/x.txt\".\n");
 }
 
 TEST_F(FilePathTest, WriteTextBeyondTheFileSizeLimitFails) {
