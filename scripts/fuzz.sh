@@ -8,6 +8,8 @@
 # <build>/artifacts/<target>/. Exits non-zero when a target crashes; prints runs per target.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Compiler cache keyed on paths relative to the checkout, so another clone reuses it.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
 build=${KW_FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${1:-10}
 shift || true

@@ -9,6 +9,8 @@
 #     Octave tests.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Compiler cache keyed on paths relative to the checkout, so another clone reuses it.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-true}
 build=${KW_BUILD_DIR:-$root/build}
 asan=${KW_ASAN_BUILD_DIR:-$root/build-asan}
 
