@@ -216,6 +216,8 @@ void CKWDesign::CheckFunctionalParameters() {
     const std::int64_t delayLine = static_cast<std::int64_t>(m_NumChannels) * (taps - 1) + 1;
     Refuse(delayLine > kMaxDelayLine, kDelayLineTooLong);
     Refuse(m_NumChannels > 1 && m_FsFlag == "no", kChannelsWithSymbolRateInput);
+    // Refused here as well as where the core is written, so that no file is touched for it.
+    Refuse(IsMultiChannelSharedTransposed(), kMultiChannelSharedTransposed);
 
     m_Ratio = ratio;
     m_Taps = static_cast<int>(taps);

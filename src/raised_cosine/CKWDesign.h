@@ -11,6 +11,10 @@
 
 namespace kw {
 
+// Several channels cannot share one multiplier in the transposed form.
+inline constexpr const char* kMultiChannelSharedTransposed =
+    "Multi-Channel/Resource Shared Transposed form filters are not currently supported.";
+
 class CKWDesign : public CKWDesignBase {
 public:
     CKWDesign();
@@ -60,6 +64,8 @@ private:
     void ReadFunctionalArguments();
     void SetDerivedFields();
     void CheckFunctionalParameters();
+    // Several interleaved channels with the resource-shared ("yes") transposed form.
+    bool IsMultiChannelSharedTransposed() const;
     // The designed response, normalised and quantised; the core and the testbench share it.
     rcos::QuantizedCoefficients DesignCoefficients() const;
 };

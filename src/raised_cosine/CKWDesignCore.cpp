@@ -24,6 +24,10 @@ void SetSignedFloorWrap(Quantizer& q, const rcos::FixedFormat& format) {
 
 }  // namespace
 
+bool CKWDesign::IsMultiChannelSharedTransposed() const {
+    return m_NumChannels > 1 && StartsWith(m_Form, 'T') && m_ResourceShared == "yes";
+}
+
 rcos::QuantizedCoefficients CKWDesign::DesignCoefficients() const {
     const std::vector<double> raw = rcos::DesignImpulseResponse(static_cast<double>(m_R), OversamplingRatio(),
                                                                 TapCount(), StartsWith(m_Type, 's'));
@@ -76,8 +80,7 @@ void CKWDesign::GenerateCore() {
     rcos::WriteInputSection(m_coreStream, zeroStuffing, ratio, rcos::CounterBits(ratio));
     SetSignedFloorWrap(qcoef, formats.coef);
 
-    if (m_NumChannels > 1 && transposed && m_ResourceShared == "yes")
-        throw std::runtime_error("Multi-Channel/Resource Shared Transposed form filters are not currently supported.");
+    if (IsMultiChannelSharedTransposed()) throw std::runtime_error(kMultiChannelSharedTransposed);
 
     // Coefficient values are dyadic fractions: 32 significant digits print them exactly.
     m_coreStream.precision(32);

@@ -110,4 +110,26 @@ TEST_F(RcosfltShell, EqualParametersGiveByteIdenticalFiles) {
     }
 }
 
+// Several channels with the resource-shared transposed form are refused before any file is
+// touched: nothing new appears, and an earlier core of the same name is kept as it was.
+TEST_F(RcosfltShell, SharedTransposedChannelsAreRefusedBeforeAnythingIsWritten) {
+    TempDir dir;
+    ASSERT_EQ(0, RunShell({"rcosflt", "-name", "myfir"}, "", dir.Path().string()).status);
+    const std::string before = Slurp(dir.Path() / "myfir.m");
+    const auto refused = RunShell({"rcosflt", "-name", "myfir", "-number_of_channels", "2", "-form", "Transposed",
+                                   "-resource_shared", "yes"},
+                                  "", dir.Path().string());
+    EXPECT_EQ(1, refused.status);
+    EXPECT_NE(std::string::npos,
+              refused.err.find("Multi-Channel/Resource Shared Transposed form filters are not currently supported.\n"))
+        << refused.err;
+    EXPECT_EQ(before, Slurp(dir.Path() / "myfir.m"));
+
+    TempDir empty;
+    EXPECT_EQ(1, RunShell({"rcosflt", "-number_of_channels", "3", "-form", "Transposed", "-resource_shared", "yes"},
+                          "", empty.Path().string())
+                     .status);
+    EXPECT_TRUE(std::filesystem::is_empty(empty.Path()));
+}
+
 }  // namespace

@@ -39,6 +39,8 @@ const char* const kTaps =
 const char* const kDelayLine =
     "Invalid Parameter: Number of channels is too large: the delay line (channels*(taps-1)+1) must hold at most "
     "2147483647 samples.";
+const char* const kSharedTransposed =
+    "Multi-Channel/Resource Shared Transposed form filters are not currently supported.";
 const char* const kFsFlag = "Invalid Parameter: Multiple channels are not currently supported with FsFlag equal to no.";
 const char* const kObitsOne = "Invalid Parameter: Number of Output bits (OBITS) only take one parameter.";
 const char* const kObitsInteger = "Invalid Parameter: Number of Output bits (OBITS) must be a positive integer.";
@@ -178,6 +180,10 @@ TEST_F(ParametersTest, EveryCheckHasItsMessage) {
         {"12 two channels at symbol rate", {{"-number_of_channels", "2"}, {"-fs_flag", "no"}}, kFsFlag},
         {"12 two channels at output rate", {{"-number_of_channels", "2"}, {"-fs_flag", "yes"}}, ""},
         {"12 flag compared exactly", {{"-number_of_channels", "2"}, {"-fs_flag", "No"}}, ""},
+        {"shared transposed channels", {{"-number_of_channels", "2"}, {"-form", "Transposed"},
+                                        {"-resource_shared", "yes"}}, kSharedTransposed},
+        {"shared transposed one channel", {{"-form", "Transposed"}, {"-resource_shared", "yes"}}, ""},
+        {"shared direct channels", {{"-number_of_channels", "2"}, {"-resource_shared", "yes"}}, ""},
     });
 }
 
@@ -252,7 +258,7 @@ TEST_F(ParametersTest, OutputLengthsBeyond32BitsAreRefusedByTheirCheck) {
 TEST_F(ParametersTest, FieldsAndDerivedValues) {
     ASSERT_EQ("", Run({{"-fs", "8"}, {"-fd", "2"}, {"-r_val", "0.25"}, {"-type", "sqrt"}, {"-delay", "5"},
                        {"-ibits", "12"}, {"-ifbits", "11"}, {"-cbits", "14"}, {"-trunc", "3"},
-                       {"-form", "Transposed"}, {"-resource_shared", "yes"}, {"-number_of_channels", "3"},
+                       {"-form", "Direct"}, {"-resource_shared", "yes"}, {"-number_of_channels", "3"},
                        {"-obits", "18"}, {"-ofbits", "auto"}, {"-no_mults", "yes"}}));
     const ParameterProbe& d = *design;
     EXPECT_EQ(8.0f, d.m_Fs);
@@ -265,7 +271,7 @@ TEST_F(ParametersTest, FieldsAndDerivedValues) {
     EXPECT_EQ(11, d.m_IFBITS);
     EXPECT_EQ(14, d.m_CBITS);
     EXPECT_EQ(3, d.m_Trunc);
-    EXPECT_EQ("Transposed", d.m_Form);
+    EXPECT_EQ("Direct", d.m_Form);
     EXPECT_EQ("yes", d.m_ResourceShared);
     EXPECT_EQ(3, d.m_NumChannels);
     EXPECT_EQ("yes", d.m_NoMults);
