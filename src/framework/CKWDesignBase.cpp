@@ -111,10 +111,8 @@ void CKWDesignBase::DeclareHiddenOutputPort(const std::string& switchName) {
 void CKWDesignBase::WriteTestbench() { m_hasTestbench = false; }
 
 void CKWDesignBase::CloseStreams() {
-    for (std::ofstream* stream : {&m_coreStream, &m_scriptStream, &m_directivesStream, &m_projectDirectivesStream}) {
-        if (stream->is_open()) {
-            stream->close();
-        }
+    for (AtomicOutputFile* stream : {&m_coreStream, &m_scriptStream, &m_directivesStream, &m_projectDirectivesStream}) {
+        stream->Abandon();
     }
 }
 

@@ -3,12 +3,12 @@
 // core file with signature and header, directives, testbench script, host project).
 #pragma once
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/ParameterGroup.h"
+#include "host/AtomicOutputFile.h"
 #include "quantizer/Quantizer.h"
 
 class CAppCommand;
@@ -60,7 +60,8 @@ public:
     void SetAllAppParams();
     std::string ChooseOutputPath();
     void RunGenerate();
-    // Closes every output stream that is still open (the command handler calls this on every exit).
+    // Closes every output stream and removes what a failed run did not commit: temporary files
+    // and an unused numbered claim (the command handler calls this on every exit).
     void CloseStreams();
 
     // MATLAB writer.
@@ -87,10 +88,11 @@ protected:
     // Nine port and word formats available to generators.
     Quantizer m_quantizers[9];
 
-    std::ofstream m_coreStream;
-    std::ofstream m_scriptStream;
-    std::ofstream m_directivesStream;
-    std::ofstream m_projectDirectivesStream;
+    // Each file of a run reaches its final name complete or not at all (see AtomicOutputFile).
+    AtomicOutputFile m_coreStream;
+    AtomicOutputFile m_scriptStream;
+    AtomicOutputFile m_directivesStream;
+    AtomicOutputFile m_projectDirectivesStream;
 
     std::string m_warningsText;
     std::string m_warningsTitle;

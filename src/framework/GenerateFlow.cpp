@@ -222,9 +222,10 @@ void CKWDesignBase::RunGenerate() {
     GenerateCore();
     FinishCore();
 
-    CloseOutputFile(m_directivesStream, directivesPath.Text(), "directives");
+    CommitOutputFile(m_directivesStream, "directives");
     m_coreStream << "\n";
-    CloseOutputFile(m_coreStream, corePath.Text(), "outFile");
+    // From here the core is complete at its final name: re-indenting and the info read it there.
+    CommitOutputFile(m_coreStream, "outFile");
 
     if (GlobalSettingIsOn("Settings::EnableKelvoWareAutoIndent")) {
         AutoIndentFile(corePath.LastComponent());
@@ -241,7 +242,7 @@ void CKWDesignBase::RunGenerate() {
     WriteTestbench();
     WriteWarnings(m_scriptStream);
     WriteScriptEpilogue(m_scriptStream);
-    CloseOutputFile(m_scriptStream, scriptPath.Text(), "script");
+    CommitOutputFile(m_scriptStream, "script");
     if (GlobalSettingIsOn("Settings::EnableKelvoWareAutoIndent")) {
         AutoIndentFile(scriptPath.LastComponent());
     }

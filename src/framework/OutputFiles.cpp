@@ -1,24 +1,25 @@
-// Opening and checked closing of the files a Generate run writes.
+// Opening and checked committing of the files a Generate run writes.
 #include "framework/OutputFiles.h"
 
 #include <stdexcept>
 
 namespace kw {
 
-void OpenOutputFile(std::ofstream& stream, const std::string& path, const std::string& kind) {
-    stream.open(path, std::ios::out | std::ios::trunc);
-    if (!stream.is_open() || !stream.good()) {
+void OpenOutputFile(AtomicOutputFile& file, const std::string& path, const std::string& kind) {
+    if (!file.Open(path)) {
         throw std::runtime_error("Could not open KelvoWare " + kind + " file for writing (" + path + ")\n");
     }
 }
 
-void CloseOutputFile(std::ofstream& stream, const std::string& path, const std::string& kind) {
-    bool complete = stream.good();
-    // Buffered text reaches the file only when the stream is flushed by close.
-    stream.close();
-    complete = complete && !stream.fail();
-    if (!complete) {
-        throw std::runtime_error("Could not write KelvoWare " + kind + " file completely (" + path + ")\n");
+void CommitOutputFile(AtomicOutputFile& file, const std::string& kind) {
+    switch (file.Commit()) {
+        case AtomicOutputFile::CommitResult::Done:
+            return;
+        case AtomicOutputFile::CommitResult::Incomplete:
+            throw std::runtime_error("Could not write KelvoWare " + kind + " file completely (" + file.FinalPath() +
+                                     ")\n");
+        case AtomicOutputFile::CommitResult::NotReplaced:
+            throw std::runtime_error("Could not replace KelvoWare " + kind + " file (" + file.FinalPath() + ")\n");
     }
 }
 

@@ -1,18 +1,22 @@
-// Opening and closing the generated files of a run so that a file that was not written
-// completely (full disk, file-size limit, I/O error) ends the run with an error naming it.
+// Opening and committing the generated files of a run. Each file is written under a temporary
+// name beside its final name and takes that name only when complete, so a run that fails (full
+// disk, file-size limit, I/O error, a failing host command) ends with an error naming the file
+// and leaves whatever was at the final name before the run untouched.
 #pragma once
 
-#include <fstream>
 #include <string>
+
+#include "host/AtomicOutputFile.h"
 
 namespace kw {
 
-// Opens the file for writing with truncation; throws "Could not open KelvoWare <kind> file for
-// writing (<path>)\n" when it does not open.
-void OpenOutputFile(std::ofstream& stream, const std::string& path, const std::string& kind);
+// Opens FILE for writing towards PATH; throws "Could not open KelvoWare <kind> file for writing
+// (<path>)\n" when it does not open.
+void OpenOutputFile(AtomicOutputFile& file, const std::string& path, const std::string& kind);
 
-// Closes the file and throws "Could not write KelvoWare <kind> file completely (<path>)\n" when
-// any write or the final flush failed.
-void CloseOutputFile(std::ofstream& stream, const std::string& path, const std::string& kind);
+// Closes FILE and moves it to its final name; throws "Could not write KelvoWare <kind> file
+// completely (<path>)\n" when any write or the final flush failed, and "Could not replace
+// KelvoWare <kind> file (<path>)\n" when the rename failed. Nothing of it is left on a failure.
+void CommitOutputFile(AtomicOutputFile& file, const std::string& kind);
 
 }  // namespace kw

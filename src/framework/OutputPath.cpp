@@ -2,7 +2,6 @@
 // free number (rcosflt_001, rcosflt_002, ...) as a file or, for a project run, a subdirectory.
 // A number is claimed by creating its file or directory exclusively, so two processes
 // generating into one directory never take the same number.
-#include <cstdio>
 #include <filesystem>
 #include <iomanip>
 #include <limits>
@@ -26,18 +25,6 @@ Claim ClaimDirectory(const std::string& path) {
         return Claim::Taken;
     }
     return error ? Claim::Failed : Claim::AlreadyTaken;
-}
-
-// Creates an empty file only if nothing of that name exists yet ("x": exclusive creation).
-Claim ClaimFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "wx");
-    if (file != nullptr) {
-        std::fclose(file);
-        return Claim::Taken;
-    }
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, error)) ? Claim::AlreadyTaken
-                                                                                 : Claim::Failed;
 }
 
 std::string NumberedName(const std::string& base, int number) {
@@ -99,8 +86,10 @@ std::string CKWDesignBase::ChooseOutputPath() {
                 path.ReplaceName(NumberedName(base, NextNumber(m_uniqueCounter, path)));
                 path.SetExtension(".m");
             } while (path.Exists());
-            // A file that cannot be created at all is reported when the core file is opened.
-            if (ClaimFile(path.Text()) != Claim::AlreadyTaken) {
+            // The claimed empty file belongs to the core stream: its commit replaces it, and a run
+            // that fails before that removes it again. A file that cannot be created at all is
+            // reported when the core file is opened.
+            if (m_coreStream.ClaimName(path.Text()) != AtomicOutputFile::Claim::AlreadyTaken) {
                 break;
             }
         }

@@ -67,7 +67,7 @@ void CKWDesignBase::SetUpProject(const std::string& corePath, const std::string&
     const std::string directivesPath = ProjectFilePath(corePath, m_functionName + "_proj", ".kvd");
     OpenOutputFile(m_projectDirectivesStream, directivesPath, "directives");
     WriteDirectives();
-    CloseOutputFile(m_projectDirectivesStream, directivesPath, "directives");
+    CommitOutputFile(m_projectDirectivesStream, "directives");
 
     // The host's wording for a refused directives file names the script file, as it always has.
     EvaluateOrThrow("SetProjectOption", {"-directivesfile", directivesPath},

@@ -3,9 +3,8 @@
 // only writing a file's contents uses the module's own stream.
 #include "host/FilePath.h"
 
-#include <fstream>
-
 #include "host/AppMgr.h"
+#include "host/AtomicOutputFile.h"
 
 namespace kw {
 
@@ -219,19 +218,16 @@ bool FilePath::WriteText(const std::string& contents) const {
     if (contents.empty()) {
         return true;
     }
-    const std::string failure = "ERROR: Unable to write to file \"" + m_path + "\".\n";
-    std::ofstream file(m_path, std::ios::out | std::ios::trunc);
-    if (!file.is_open() || !file.good()) {
-        CAppMgr::SendMsg(kErrorLine, failure);
-        return false;
+    // Written beside the file and renamed over it when complete: a failed write leaves the
+    // earlier file as it was.
+    AtomicOutputFile file;
+    bool written = file.Open(m_path);
+    if (written) {
+        file.write(contents.data(), static_cast<std::streamsize>(contents.size()));
+        written = file.Commit() == AtomicOutputFile::CommitResult::Done;
     }
-    file.write(contents.data(), static_cast<std::streamsize>(contents.size()));
-    bool written = !file.fail();
-    // Buffered bytes reach the disk only at close, so a full disk or a size limit may show here.
-    file.close();
-    written = written && !file.fail();
     if (!written) {
-        CAppMgr::SendMsg(kErrorLine, failure);
+        CAppMgr::SendMsg(kErrorLine, "ERROR: Unable to write to file \"" + m_path + "\".\n");
     }
     return written;
 }

@@ -1,7 +1,8 @@
-// Write failures and crashes through the kelvodsp shell: a file-size limit (SIGXFSZ ignored), an
-// output directory that cannot be created or has vanished between runs, and the shell killed at
-// random moments while it keeps re-generating a big core under one name. A file that could not
-// be written completely is never reported as written, and a complete earlier core is never lost.
+// Write failures and crashes through the kelvodsp shell: a file-size limit (SIGXFSZ ignored), a
+// host command failing mid-run, an output directory that cannot be created or has vanished
+// between runs, and the shell killed at random moments while it keeps re-generating a big core
+// under one name. A file that could not be written completely is never reported as written, a
+// failed run leaves no part of a file and no claimed number, and an earlier core is never lost.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -46,28 +47,74 @@ kwtest::ShellResult RunLimited(int blocks, const std::vector<std::string>& argum
     return RunProgram(words, "", dir.string());
 }
 
-TEST_F(WriteFailure, FileSizeLimitFailsTheRunWithoutReportingTheFile) {
+TEST_F(WriteFailure, FileSizeLimitFailsTheRunWithoutReportingTheFileAndKeepsEarlierFiles) {
     const struct {
-        std::vector<std::string> arguments;
+        std::string outdir;
+        std::vector<std::string> switches;
         int blocks;
-        std::string file;
-        std::string kind;
-        bool coreReported;
+        std::string file;  // in outdir
+        bool earlierRun;   // the same call succeeded once without a limit
+        std::set<std::string> left;  // in outdir after the failed run
     } cases[] = {
-        {{"rcosflt", "-outdir", "a"}, 8, "a/rcosflt_001.m", "outFile", false},
-        // The written core (about 17 kB) fits, its re-indented text (19243 bytes) does not.
-        {{"rcosflt", "-outdir", "b", "-delay", "40"}, 36, "b/rcosflt_001.m", "outFile", false},
-        {{"rcosflt", "-outdir", "c", "-project", "-nosubdir"}, 8, "c/rcosflt_001.m", "outFile", false},
+        // The small directives file is complete before the core fails; the number is released.
+        {"a", {}, 8, "rcosflt_001.m", false, {"rcosflt_001.kvd"}},
+        // A core of 19243 bytes (as written and re-indented alike) just beyond 18432 bytes.
+        {"b", {"-delay", "40"}, 36, "rcosflt_001.m", false, {"rcosflt_001.kvd"}},
+        {"c", {"-project", "-nosubdir"}, 8, "rcosflt_001.m", false, {"rcosflt_001.kvd"}},
+        {"d", {"-name", "keep"}, 8, "keep.m", true, {"keep.kvd", "keep.m"}},
     };
     for (const auto& c : cases) {
-        const auto run = RunLimited(c.blocks, c.arguments, m_dir.Path());
+        std::vector<std::string> arguments = {"rcosflt", "-outdir", c.outdir};
+        arguments.insert(arguments.end(), c.switches.begin(), c.switches.end());
+        const fs::path core = m_dir.Path() / c.outdir / c.file;
+        std::string earlier;
+        if (c.earlierRun) {
+            ASSERT_EQ(0, RunShell(arguments, "", m_dir.Path().string()).status);
+            earlier = ReadText(core);
+        }
+        const auto run = RunLimited(c.blocks, arguments, m_dir.Path());
         EXPECT_EQ(1, run.status) << c.file;
-        const std::string text = kGenerateErrorLead + "Could not write KelvoWare " + c.kind + " file completely (" +
-                                 (m_dir.Path() / c.file).string() + ")\n\n";
+        const std::string text = kGenerateErrorLead + "Could not write KelvoWare outFile file completely (" +
+                                 core.string() + ")\n\n";
         EXPECT_TRUE(kwtest::EndsWith(run.err, text)) << run.err;
-        EXPECT_EQ(c.coreReported, run.err.find("MAPFCTS-0002") != std::string::npos) << run.err;
+        EXPECT_EQ(std::string::npos, run.err.find("MAPFCTS-0002")) << run.err;
         EXPECT_EQ(std::string::npos, run.err.find("MAPFCTS-0003")) << run.err;
+        EXPECT_EQ(c.left, kwtest::Tree(m_dir.Path() / c.outdir)) << c.outdir;
+        if (c.earlierRun) {
+            EXPECT_TRUE(earlier == ReadText(core)) << c.file << " changed by the failed run";
+        }
     }
+}
+
+// A host command fails after the core file was opened: the earlier core under the same name stays
+// byte for byte, a numbered run releases its number (the next run takes it), nothing else stays.
+TEST_F(WriteFailure, FailingHostCommandKeepsTheEarlierCoreAndReleasesTheNumber) {
+    const char* const script = R"TCL(
+proc contents {name} {set f [open $name rb]; set text [read $f]; close $f; return $text}
+rcosflt -name keep
+set before [contents keep.m]
+rename ::AppInfo::GetBanner ::kw_saved
+proc ::AppInfo::GetBanner args {error "staged failure"}
+set named [catch {rcosflt -name keep -delay 40} msg]
+set numbered [catch {rcosflt}]
+set files [lsort [glob *]]
+rename ::AppInfo::GetBanner {}
+rename ::kw_saved ::AppInfo::GetBanner
+set next [catch {rcosflt}]
+puts -nonewline [join [list $named $msg $numbered $files [expr {[contents keep.m] eq $before}] $next] \x1f]
+)TCL";
+    const auto run = RunShell({"-c", script}, "", m_dir.Path().string());
+    ASSERT_EQ(0, run.status) << run.err;
+    const auto fields = kwtest::Split(run.out, '\x1f');
+    ASSERT_EQ(6u, fields.size()) << run.out;
+    EXPECT_EQ("1", fields[0]);
+    EXPECT_EQ(kGenerateErrorLead + "Could not get banner!\n\n", fields[1]);
+    EXPECT_EQ("1", fields[2]);
+    EXPECT_EQ("keep.kvd keep.m", fields[3]) << "a failed run left a file";
+    EXPECT_EQ("1", fields[4]) << "keep.m was changed by the failed run";
+    EXPECT_EQ("0", fields[5]);
+    EXPECT_EQ((std::set<std::string>{"keep.kvd", "keep.m", "rcosflt_001.kvd", "rcosflt_001.m"}),
+              kwtest::Tree(m_dir.Path()));
 }
 
 TEST_F(WriteFailure, DirectoryThatCannotBeCreatedIsRefused) {
@@ -118,11 +165,12 @@ pid_t Start(const std::vector<std::string>& arguments, const fs::path& dir, cons
     return child;
 }
 
-// The shell is killed at random moments while it re-generates big.m again and again. Re-indenting
-// replaces the file in one rename, so big.m is never a part of the indented text: it is the
-// complete core, or (killed while the core itself was being written, which opens the file with
-// truncation) a part of the not yet indented text, and then no info reported it as written.
-TEST_F(WriteFailure, KilledWhileRegeneratingNeverLeavesAHalfReindentedCore) {
+// The shell is killed at random moments while it re-generates big.m again and again. Every file
+// is written under a temporary name and renamed when complete, and re-indenting replaces it in
+// one rename too, so big.m is always a complete core: the indented text, or (killed between the
+// core's commit and its re-indent) the not yet indented one, which no info has reported yet.
+// Only a temporary file of the killed run may stay beside it.
+TEST_F(WriteFailure, KilledWhileRegeneratingAlwaysLeavesACompleteCore) {
     const std::vector<std::string> big = {"-name", "big", "-delay", "63", "-resource_shared", "no"};
     std::string call = "rcosflt";
     for (const std::string& word : big) {
@@ -134,6 +182,7 @@ TEST_F(WriteFailure, KilledWhileRegeneratingNeverLeavesAHalfReindentedCore) {
     const std::string plain = ReadText(m_dir.Path() / "big.m");
     ASSERT_EQ(0, RunShell({"-c", call}, "", m_dir.Path().string()).status);
     const std::string reference = ReadText(m_dir.Path() / "big.m");
+    const std::string directives = ReadText(m_dir.Path() / "big.kvd");
     ASSERT_GT(reference.size(), 20000u);
     // (The fully parallel core has hardly a block to indent, so plain and indented may agree.)
 
@@ -148,11 +197,12 @@ TEST_F(WriteFailure, KilledWhileRegeneratingNeverLeavesAHalfReindentedCore) {
         ::waitpid(child, nullptr, 0);
         const std::string text = ReadText(m_dir.Path() / "big.m");
         const std::string output = ReadText(log);
+        EXPECT_EQ(directives, ReadText(m_dir.Path() / "big.kvd")) << "round " << round;
         if (text == reference) {
             continue;
         }
-        EXPECT_EQ(0u, plain.rfind(text, 0)) << "round " << round << ": big.m holds " << text.size()
-                                            << " bytes that are neither the core nor its first part";
+        EXPECT_TRUE(text == plain) << "round " << round << ": big.m holds " << text.size()
+                                   << " bytes that are neither the indented nor the plain core";
         // Output still buffered at the kill is lost, but what arrived keeps its order.
         const std::size_t lastBegin = output.rfind("begin ");
         const std::size_t from = lastBegin == std::string::npos ? 0 : lastBegin;
@@ -161,8 +211,10 @@ TEST_F(WriteFailure, KilledWhileRegeneratingNeverLeavesAHalfReindentedCore) {
     fs::remove(log);
     for (const auto& entry : fs::directory_iterator(m_dir.Path())) {
         const std::string name = entry.path().filename().string();
-        // A killed re-indent may leave its temporary file beside the core.
-        EXPECT_TRUE(name == "big.m" || name == "big.kvd" || name.rfind("big.m.", 0) == 0) << name;
+        // A killed run may leave the temporary file it was writing (big.m.XXXXXX, big.kvd.XXXXXX).
+        const bool temporary = (name.rfind("big.m.", 0) == 0 || name.rfind("big.kvd.", 0) == 0) &&
+                               name.size() == name.find('.', 4) + 7;
+        EXPECT_TRUE(name == "big.m" || name == "big.kvd" || temporary) << name;
     }
 }
 

@@ -1,6 +1,7 @@
 // Robustness of the Generate flow: "-name" must be a MATLAB identifier, two processes never take
 // the same number, a file that could not be written completely fails the run (and is never
-// reported as written), and re-indenting replaces a file atomically or leaves it untouched.
+// reported as written), every file reaches its name complete or not at all (a failed run keeps
+// the earlier core and releases its numbered claim), and re-indenting is atomic too.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,11 +11,13 @@
 #include <thread>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "FlowFixture.h"
 #include "framework/MatlabIndenter.h"
+#include "host/AtomicOutputFile.h"
 
 namespace {
 
@@ -183,6 +186,8 @@ struct TruncationCase {
     const char* failedFile;  // relative to the run directory
     const char* kind;
     bool coreReported;  // MAPFCTS-0002 sent
+    // What the failed run leaves: complete files only, never the failed one or a temporary file.
+    std::vector<std::string> filesLeft;
 };
 
 void PrintTo(const TruncationCase& c, std::ostream* os) { *os << c.name; }
@@ -210,6 +215,7 @@ TEST_P(Truncation, IncompleteFileFailsTheRunAndIsNotReported) {
                           (Dir() / c.failedFile).string() + ")\n\n");
     EXPECT_EQ(messages.find("MAPFCTS-0003"), std::string::npos);
     EXPECT_EQ(messages.find("MAPFCTS-0002") != std::string::npos, c.coreReported) << messages;
+    EXPECT_EQ(Files(), c.filesLeft);
 }
 
 const std::string kIndentedBlock = "if a\n" + Repeated("b=1;\n", 5000) + "end\n";
@@ -217,11 +223,14 @@ const std::string kIndentedBlock = "if a\n" + Repeated("b=1;\n", 5000) + "end\n"
 INSTANTIATE_TEST_SUITE_P(
     Limits, Truncation,
     ::testing::Values(
-        TruncationCase{"core", Repeated("x = 1;\n", 9000), "t;\n", "", 32768, "rcosflt_001.m", "outFile", false},
+        // The directives file is complete and committed before the core fails.
+        TruncationCase{"core", Repeated("x = 1;\n", 9000), "t;\n", "", 32768, "rcosflt_001.m", "outFile", false,
+                       {"rcosflt_001.kvd"}},
         TruncationCase{"script", "y;\n", Repeated("x = 1;\n", 9000), "-project -nosubdir", 32768,
-                       "rcosflt_001_script.m", "script", true},
+                       "rcosflt_001_script.m", "script", true, {"rcosflt_001.kvd", "rcosflt_001.m"}},
         // The written core fits, its re-indented text (3 blanks more per body line) does not.
-        TruncationCase{"reindent", kIndentedBlock, "t;\n", "", 40960, "rcosflt_001.m", "outFile", false}),
+        TruncationCase{"reindent", kIndentedBlock, "t;\n", "", 40960, "rcosflt_001.m", "outFile", false,
+                       {"rcosflt_001.kvd", "rcosflt_001.m"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FlowMends, FailedReindentLeavesTheOriginalAndNoTemporaryFile) {
@@ -237,6 +246,194 @@ TEST_F(FlowMends, FailedReindentLeavesTheOriginalAndNoTemporaryFile) {
     const std::string core = ReadFile(Dir() / "rcosflt_001.m");
     EXPECT_NE(core.find("\nif a\nb=1;\nb=1;\n"), std::string::npos) << "original text changed";
     EXPECT_EQ(core.substr(core.size() - 10), "b=1;\nend\n\n");
+}
+
+// --- a failed run keeps what was there ---------------------------------------------------
+
+// How a run is made to fail after its core file was opened.
+enum class Stage { FailInCore, NoBanner, SizeLimit, CoreInfoFails };
+
+struct FailedRunCase {
+    const char* name;
+    Stage stage;
+    bool coreCommitted;  // the failure comes after the new core reached its name
+    std::vector<std::string> numberedFilesLeft;
+};
+
+void PrintTo(const FailedRunCase& c, std::ostream* os) { *os << c.name; }
+
+class FailedRun : public FlowFixture, public ::testing::WithParamInterface<FailedRunCase> {
+protected:
+    const std::string m_newBody = Repeated("x = 1;\n", 9000);
+
+    // Runs "rcosflt ARGS" in a child with the failure staged there only; the Tcl return code.
+    std::string GenerateFailing(const std::string& arguments) {
+        Child child([&] {
+            Script().coreBody = m_newBody;
+            switch (GetParam().stage) {
+                case Stage::FailInCore:
+                    Script().failInCore = "staged failure in the core";
+                    break;
+                case Stage::NoBanner:
+                    MakeFail("AppInfo::GetBanner");
+                    break;
+                case Stage::SizeLimit: {
+                    const rlimit limit{32768, 32768};
+                    ::setrlimit(RLIMIT_FSIZE, &limit);
+                    std::signal(SIGXFSZ, SIG_IGN);
+                    break;
+                }
+                case Stage::CoreInfoFails:
+                    EvalOk("rename ::Messaging::Message ::Messaging::kwtestReal\n"
+                           "proc ::Messaging::Message {args} {\n"
+                           "  if {[string match *MAPFCTS-0002* $args]} {error {staged failure}}\n"
+                           "  tailcall ::Messaging::kwtestReal {*}$args\n"
+                           "}");
+                    break;
+            }
+            return std::to_string(Generate(arguments).first);
+        });
+        return child.Wait();
+    }
+};
+
+TEST_P(FailedRun, NamedCoreIsTheOldOrTheNewCompleteTextAndNoTemporaryFileStays) {
+    Script().coreBody = "old = 1;\n";
+    ASSERT_EQ(Generate("-name myfir").first, 0);
+    const std::string old = ReadFile(Dir() / "myfir.m");
+
+    EXPECT_EQ(GenerateFailing("-name myfir"), "1");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"myfir.kvd", "myfir.m"}));
+    const std::string left = ReadFile(Dir() / "myfir.m");
+
+    Script().coreBody = m_newBody;
+    ASSERT_EQ(Generate("-name myfir").first, 0);
+    const std::string complete = ReadFile(Dir() / "myfir.m");
+    ASSERT_NE(old, complete);
+    if (GetParam().coreCommitted) {
+        EXPECT_EQ(left.size(), complete.size());
+        EXPECT_TRUE(left == complete) << "the new core is not complete";
+    } else {
+        EXPECT_EQ(left.size(), old.size());
+        EXPECT_TRUE(left == old) << "the earlier core was changed";
+    }
+}
+
+TEST_P(FailedRun, NumberedRunReleasesItsNumberUnlessTheCoreWasComplete) {
+    EXPECT_EQ(GenerateFailing(""), "1");
+    EXPECT_EQ(Files(), GetParam().numberedFilesLeft);
+
+    ASSERT_EQ(Generate("").first, 0);
+    const std::string next = GetParam().coreCommitted ? "rcosflt_002" : "rcosflt_001";
+    EXPECT_EQ(ReadFile(Dir() / (next + ".m")).rfind("function SigOut = " + next + "( SigIn2 )\n", 0), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, FailedRun,
+    ::testing::Values(FailedRunCase{"core_writer_throws", Stage::FailInCore, false, {}},
+                      FailedRunCase{"banner_fails", Stage::NoBanner, false, {}},
+                      // The small directives file is complete before the core fails.
+                      FailedRunCase{"size_limit", Stage::SizeLimit, false, {"rcosflt_001.kvd"}},
+                      FailedRunCase{"core_info_fails", Stage::CoreInfoFails, true,
+                                    {"rcosflt_001.kvd", "rcosflt_001.m"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FlowMends, HelperFileBeyondTheSizeLimitKeepsTheEarlierFile) {
+    kwtest::WriteFile(Dir() / "kw_psd.m", "earlier helper\n");
+    Generator().SetOutputDirectory(Dir().string());
+    Child child([&] {
+        const rlimit limit{32768, 32768};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_IGN);
+        try {
+            Generator().WriteToFile(Repeated("x = 1;\n", 9000), "kw_psd.m");
+        } catch (const std::runtime_error& error) {
+            return std::string(error.what());
+        }
+        return std::string("written");
+    });
+    EXPECT_EQ(child.Wait(), "Could not write KelvoWare file completely (" + (Dir() / "kw_psd.m").string() + ")\n");
+    EXPECT_EQ(ReadFile(Dir() / "kw_psd.m"), "earlier helper\n");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"kw_psd.m"}));
+}
+
+// --- the atomic output file itself -------------------------------------------------------
+
+TEST_F(FlowMends, AbandonedOrIncompleteFileLeavesTheFinalNameUntouched) {
+    const std::string path = (Dir() / "f.m").string();
+    kwtest::WriteFile(path, "before\n");
+    {
+        kw::AtomicOutputFile file;
+        ASSERT_TRUE(file.Open(path));
+        file << "half";
+        EXPECT_EQ(ReadFile(path), "before\n");
+    }  // destroyed without a commit
+    {
+        kw::AtomicOutputFile file;
+        ASSERT_TRUE(file.Open(path));
+        file << "bad";
+        file.setstate(std::ios::badbit);
+        EXPECT_EQ(file.Commit(), kw::AtomicOutputFile::CommitResult::Incomplete);
+    }
+    EXPECT_EQ(ReadFile(path), "before\n");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"f.m"}));
+}
+
+TEST_F(FlowMends, ClaimGoesOnlyWhileItIsStillTheEmptyFileCreated) {
+    const std::string path = (Dir() / "n.m").string();
+    const struct {
+        const char* name;
+        std::string writtenMeanwhile;
+        bool kept;
+    } cases[] = {{"untouched claim", "", false}, {"claim written by someone", "user text\n", true}};
+    for (const auto& c : cases) {
+        kw::AtomicOutputFile file;
+        ASSERT_EQ(file.ClaimName(path), kw::AtomicOutputFile::Claim::Taken) << c.name;
+        kw::AtomicOutputFile other;
+        EXPECT_EQ(other.ClaimName(path), kw::AtomicOutputFile::Claim::AlreadyTaken) << c.name;
+        if (!c.writtenMeanwhile.empty()) {
+            std::ofstream(path, std::ios::app) << c.writtenMeanwhile;
+        }
+        file.Abandon();
+        EXPECT_EQ(std::filesystem::exists(path), c.kept) << c.name;
+        std::filesystem::remove(path);
+    }
+    kw::AtomicOutputFile committed;
+    ASSERT_EQ(committed.ClaimName(path), kw::AtomicOutputFile::Claim::Taken);
+    ASSERT_TRUE(committed.Open(path));
+    committed << "core\n";
+    EXPECT_EQ(committed.Commit(), kw::AtomicOutputFile::CommitResult::Done);
+    committed.Abandon();
+    EXPECT_EQ(ReadFile(path), "core\n");
+}
+
+TEST_F(FlowMends, NewFileGetsTheUsualPermissionsAndAProtectedFileIsNotReplaced) {
+    namespace fs = std::filesystem;
+    const mode_t previousMask = ::umask(027);
+    kw::AtomicOutputFile created;
+    const bool opened = created.Open((Dir() / "new.m").string());
+    created << "x\n";
+    const auto committed = created.Commit();
+    ::umask(previousMask);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(committed, kw::AtomicOutputFile::CommitResult::Done);
+    EXPECT_EQ(fs::status(Dir() / "new.m").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    fs::create_directory(Dir() / "dir.m");
+    kwtest::WriteFile(Dir() / "locked.m", "keep\n");
+    fs::permissions(Dir() / "locked.m", fs::perms::owner_read);
+    std::vector<std::string> refused = {"dir.m"};
+    // (A process with the rights to write any file may replace a read-only one.)
+    if (::access((Dir() / "locked.m").c_str(), W_OK) != 0) {
+        refused.push_back("locked.m");
+    }
+    for (const std::string& name : refused) {
+        kw::AtomicOutputFile file;
+        EXPECT_FALSE(file.Open((Dir() / name).string())) << name;
+    }
+    EXPECT_EQ(ReadFile(Dir() / "locked.m"), "keep\n");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"dir.m/", "locked.m", "new.m"}));
 }
 
 // --- atomic re-indent -------------------------------------------------------------------
