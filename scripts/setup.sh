@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake tcl-dev libpugixml-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libfftw3-dev octave octave-signal liboctave-dev gnuplot-nox ccache valgrind clang)
+          libfftw3-dev octave octave-signal liboctave-dev gnuplot-nox fonts-freefont-otf fonts-dejavu-core
+          ccache valgrind clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do
