@@ -132,4 +132,17 @@ TEST_F(RcosfltShell, SharedTransposedChannelsAreRefusedBeforeAnythingIsWritten) 
     EXPECT_TRUE(std::filesystem::is_empty(empty.Path()));
 }
 
+// Rates in real units give the core of the exact ratio: 3000/1000 is the filter of 3/1 (the
+// header's value lines are left out with the banner, so the files compare whole).
+TEST_F(RcosfltShell, RatesInRealUnitsGiveTheCoreOfTheExactRatio) {
+    TempDir units;
+    TempDir plain;
+    const std::string quiet = "SetGlobalOption -nobanner 1; ";
+    ASSERT_EQ(0, RunShell({"-c", quiet + "rcosflt -fs 3000 -fd 1000 -delay 4"}, "", units.Path().string()).status);
+    ASSERT_EQ(0, RunShell({"-c", quiet + "rcosflt -fs 3 -fd 1 -delay 4"}, "", plain.Path().string()).status);
+    const std::string core = Slurp(plain.Path() / "rcosflt_001.m");
+    EXPECT_NE(std::string::npos, core.find("DelayLine = zeros(1,25);")) << core;
+    EXPECT_EQ(core, Slurp(units.Path() / "rcosflt_001.m"));
+}
+
 }  // namespace
