@@ -89,19 +89,23 @@ void DigitReversePermute(const FactorPlan& plan, int n, const double* inRe, cons
     outIm[n - 1] = inIm[n - 1];
 }
 
-// Powers of e^{-2 pi i / radix} by repeated multiplication, not by sin/cos per entry.
+// base^0 .. base^(count-1) by repeated multiplication, never by sin/cos per entry (entry 1 is
+// written even when count is 1). The root and the twiddle tables are both built this way.
+void FillPowers(double baseRe, double baseIm, int count, double* re, double* im) {
+    re[0] = 1.0;
+    im[0] = 0.0;
+    re[1] = baseRe;
+    im[1] = baseIm;
+    for (int i = 2; i < count; ++i) {
+        re[i] = baseRe * re[i - 1] - baseIm * im[i - 1];
+        im[i] = baseIm * re[i - 1] + baseRe * im[i - 1];
+    }
+}
+
+// Powers of e^{-2 pi i / radix}.
 void BuildRootTable(int radix, PassWorkspace& ws) {
     const double w = 2.0 * ws.pi / radix;
-    const double cw = std::cos(w);
-    const double sw = -std::sin(w);
-    ws.rootRe[0] = 1.0;
-    ws.rootIm[0] = 0.0;
-    ws.rootRe[1] = cw;
-    ws.rootIm[1] = sw;
-    for (int i = 2; i < radix; ++i) {
-        ws.rootRe[i] = cw * ws.rootRe[i - 1] - sw * ws.rootIm[i - 1];
-        ws.rootIm[i] = sw * ws.rootRe[i - 1] + cw * ws.rootIm[i - 1];
-    }
+    FillPowers(std::cos(w), -std::sin(w), radix, ws.rootRe.data(), ws.rootIm.data());
 }
 
 void Butterfly2(PassWorkspace& ws) {
@@ -295,14 +299,7 @@ void RadixPass(int stride, int radix, int groups, PassWorkspace& ws, double* out
     double tIm = 0.0;
     for (int d = 0; d < stride; ++d) {
         if (stride > 1) {
-            ws.twiddleRe[0] = 1.0;
-            ws.twiddleIm[0] = 0.0;
-            ws.twiddleRe[1] = tRe;
-            ws.twiddleIm[1] = tIm;
-            for (int m = 2; m < radix; ++m) {
-                ws.twiddleRe[m] = tRe * ws.twiddleRe[m - 1] - tIm * ws.twiddleIm[m - 1];
-                ws.twiddleIm[m] = tIm * ws.twiddleRe[m - 1] + tRe * ws.twiddleIm[m - 1];
-            }
+            FillPowers(tRe, tIm, radix, ws.twiddleRe.data(), ws.twiddleIm.data());
             const double nextRe = cosOmega * tRe - sinOmega * tIm;
             tIm = sinOmega * tRe + cosOmega * tIm;
             tRe = nextRe;
