@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "fir/CoreModel.h"
 #include "framework/CKWDesignBase.h"
 #include "raised_cosine/CoefficientDesign.h"
 #include "quantizer/Quantizer.h"
@@ -31,6 +32,9 @@ public:
     // Exact derived sizes (valid after the checks): samples per symbol and number of taps.
     int OversamplingRatio() const { return m_Ratio; }
     int TapCount() const { return m_Taps; }
+
+    // Designs the coefficients and resolves "auto" output lengths (valid after the checks).
+    fir::CoreModel DesignCoreModel();
 
 protected:
     std::string m_NoMults;

@@ -14,7 +14,7 @@ namespace {
 
 bool StartsWith(const std::string& text, char first) { return !text.empty() && text[0] == first; }
 
-void SetSignedFloorWrap(Quantizer& q, const rcos::FixedFormat& format) {
+void SetSignedFloorWrap(Quantizer& q, const fir::FixedFormat& format) {
     q.SetSigned(true);
     q.SetRoundMode(kFloor);
     q.SetOverflowMode(kWrap);
@@ -34,24 +34,8 @@ rcos::QuantizedCoefficients CKWDesign::DesignCoefficients() const {
     return rcos::NormalizeAndQuantize(raw, m_CBITS);
 }
 
-void CKWDesign::GenerateCore() {
-    const int ratio = OversamplingRatio();
-    const bool transposed = StartsWith(m_Form, 'T');
-    const bool multiplierFree = StartsWith(m_NoMults, 'y');
-    const bool zeroStuffing = StartsWith(m_FsFlag, 'n');
-
-    // Coefficients, and the output lengths when they are "auto".
+fir::CoreModel CKWDesign::DesignCoreModel() {
     const rcos::QuantizedCoefficients coefficients = DesignCoefficients();
-    rcos::CoreLayout layout;
-    layout.tapCount = TapCount();
-    layout.channels = m_NumChannels;
-    layout.symmetry = rcos::ClassifySymmetry(coefficients.q);
-    layout.q = coefficients.q;
-    layout.cbits = m_CBITS;
-    layout.transposed = transposed;
-    layout.multiplierFree = multiplierFree;
-    layout.fullyParallel = StartsWith(m_ResourceShared, 'n');
-    layout.scaleExp = m_ScaleExp;
     if (m_ObitsAuto < 0 || m_OfbitsAuto < 0) {
         const rcos::OutputLengths lengths =
             rcos::DeriveOutputLengths(coefficients.normalized, m_OBITS, m_OFBITS, m_ObitsAuto, m_OfbitsAuto, m_IBITS,
@@ -59,9 +43,17 @@ void CKWDesign::GenerateCore() {
         m_OBITS = lengths.obits;
         m_OFBITS = lengths.ofbits;
     }
-
-    // Formats of the input, output, products and coefficients.
-    rcos::CoreWordLengths lengths;
+    fir::CoreSpec spec;
+    spec.q = coefficients.q;
+    spec.symmetry = rcos::ClassifySymmetry(coefficients.q);
+    spec.channels = m_NumChannels;
+    spec.form = StartsWith(m_Form, 'T') ? fir::Form::Transposed : fir::Form::Direct;
+    spec.sharing = StartsWith(m_ResourceShared, 'n') ? fir::Sharing::FullyParallel : fir::Sharing::ResourceShared;
+    spec.multiplierFree = StartsWith(m_NoMults, 'y');
+    if (spec.multiplierFree) spec.powerOfTwo = rcos::DecomposePowerOfTwo(coefficients.q, m_CBITS);
+    spec.zeroStuffing = StartsWith(m_FsFlag, 'n');
+    spec.ratio = OversamplingRatio();
+    fir::CoreWordLengths& lengths = spec.lengths;
     lengths.ibits = m_IBITS;
     lengths.ifbits = m_IFBITS;
     lengths.obits = m_OBITS;
@@ -71,14 +63,30 @@ void CKWDesign::GenerateCore() {
     lengths.trunc = m_Trunc;
     lengths.scaleExp = m_ScaleExp;
     lengths.coefSumIntegerBits = rcos::CoefficientSumIntegerBits(coefficients.normalized);
-    const rcos::CoreFormats formats = rcos::DeriveCoreFormats(lengths);
-    SetSignedFloorWrap(qin, formats.in);
-    SetSignedFloorWrap(qout, formats.out);
-    SetSignedFloorWrap(qmult, formats.mult);
-    if (multiplierFree) layout.powerOfTwo = rcos::DecomposePowerOfTwo(coefficients.q, m_CBITS);
+    return fir::MakeCoreModel(spec);
+}
 
-    rcos::WriteInputSection(m_coreStream, zeroStuffing, ratio, rcos::CounterBits(ratio));
-    SetSignedFloorWrap(qcoef, formats.coef);
+void CKWDesign::GenerateCore() {
+    const fir::CoreModel model = DesignCoreModel();
+    rcos::CoreLayout layout;
+    layout.tapCount = model.taps;
+    layout.channels = model.channels;
+    layout.symmetry = model.symmetry;
+    layout.q = model.q;
+    layout.cbits = model.cbits;
+    layout.powerOfTwo = model.powerOfTwo;
+    layout.transposed = model.IsTransposed();
+    layout.multiplierFree = model.multiplierFree;
+    layout.fullyParallel = model.IsFullyParallel();
+    layout.scaleExp = model.scaleExp;
+
+    // Formats of the input, output, products and coefficients.
+    SetSignedFloorWrap(qin, model.in);
+    SetSignedFloorWrap(qout, model.out);
+    SetSignedFloorWrap(qmult, model.mult);
+
+    rcos::WriteInputSection(m_coreStream, model.zeroStuffing, model.ratio, model.counterBits);
+    SetSignedFloorWrap(qcoef, model.coef);
 
     if (IsMultiChannelSharedTransposed()) throw std::runtime_error(kMultiChannelSharedTransposed);
 

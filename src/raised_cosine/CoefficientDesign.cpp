@@ -79,21 +79,6 @@ int QuantizeCoefficient(double h, int cbits) {
     return static_cast<int>(std::floor(h * fullScale + 0.5));
 }
 
-CoefSymmetry ClassifySymmetry(const std::vector<int>& q) {
-    const int n = static_cast<int>(q.size());
-    const int pairs = (n - n % 2) / 2;
-    int equalMagnitudes = 0;
-    int equalValues = 0;
-    for (int i = 0; i < pairs; ++i) {
-        const int a = q[i];
-        const int b = q[n - 1 - i];
-        if (std::abs(a) == std::abs(b)) ++equalMagnitudes;
-        if (a == b) ++equalValues;
-    }
-    if (equalMagnitudes != pairs) return CoefSymmetry::None;
-    return equalValues == pairs ? CoefSymmetry::Symmetric : CoefSymmetry::MagnitudeSymmetric;
-}
-
 int CoefficientSumIntegerBits(const std::vector<double>& normalized) {
     double sum = 0.0;
     for (const double tap : normalized) sum += std::fabs(tap);

@@ -5,18 +5,13 @@
 
 #include <vector>
 
+#include "fir/CoreModel.h"
+
 namespace rcos {
 
-// 1: q[i] == q[N-1-i] for every pair; -1: equal magnitudes but not all equal; 0: otherwise.
-enum class CoefSymmetry : int { Symmetric = 1, MagnitudeSymmetric = -1, None = 0 };
-
-// A coefficient value approximated as s1*2^d + s2*2^f (d, f <= 0; signs in {-1, 0, 1}).
-struct PowerOfTwoPair {
-    int s1 = 0;
-    int d = 0;
-    int s2 = 0;
-    int f = 0;
-};
+using fir::ClassifySymmetry;
+using fir::CoefSymmetry;
+using fir::PowerOfTwoPair;
 
 // N raw samples (N odd) of the RC (rootRaisedCosine false) or RRC response with roll-off r,
 // oversampling ratio ratio (samples per symbol), R widened from single precision by the caller.
@@ -32,8 +27,6 @@ QuantizedCoefficients NormalizeAndQuantize(const std::vector<double>& h, int cbi
 
 // One tap in units of 2^-(cbits-1), rounded half up: floor(h * 2^(cbits-1) + 0.5).
 int QuantizeCoefficient(double h, int cbits);
-
-CoefSymmetry ClassifySymmetry(const std::vector<int>& q);
 
 // Integer bits m of the coefficients' absolute sum S: floor(log10(S)/log10(2) + 1), at least 1
 // when S <= 0 (never reached by the designed responses).

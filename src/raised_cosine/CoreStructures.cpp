@@ -473,31 +473,7 @@ void WriteInputSection(std::ostream& out, bool zeroStuffing, int ratio, int coun
         out << "SigIn = SigIn2;\n";
 }
 
-int CounterBits(int ratio) {
-    const float bits = std::ceil(std::log10(static_cast<float>(ratio)) / std::log10(2.0f));
-    return static_cast<int>(bits);
-}
-
-CoreFormats DeriveCoreFormats(const CoreWordLengths& n) {
-    CoreFormats f;
-    f.in = {n.ibits, n.ifbits};
-    f.out = {n.obits, n.ofbits - n.scaleExp};
-    if (f.out.fraction < 0) f.out = {n.obits + n.scaleExp - n.ofbits, 0};
-    f.mult = {n.cbits + n.ibits - n.trunc, n.ifbits + n.coefFracBits - n.trunc};
-    if (f.mult.fraction < 0) f.mult.fraction = 0;
-    // The sum of all products needs the integer bits of the coefficients' absolute sum.
-    if (n.coefSumIntegerBits >= 2) f.mult.word += n.coefSumIntegerBits - 1;
-    f.coef = {n.cbits, n.coefFracBits};
-    return f;
-}
-
-CoefSymmetry StructureFolding(const CoreLayout& layout) {
-    if (layout.symmetry != CoefSymmetry::MagnitudeSymmetric) return layout.symmetry;
-    const int n = static_cast<int>(layout.q.size());
-    for (int i = 0; i < n / 2; ++i)
-        if (layout.q[i] != -layout.q[n - 1 - i]) return CoefSymmetry::None;
-    return CoefSymmetry::MagnitudeSymmetric;
-}
+CoefSymmetry StructureFolding(const CoreLayout& layout) { return fir::StructureFolding(layout.q, layout.symmetry); }
 
 void WriteStructure(std::ostream& out, const CoreLayout& layout) {
     CheckLayout(layout);

@@ -23,12 +23,14 @@ struct CoreLayout {
     int scaleExp = 0;       // E
 };
 
+using fir::CoreFormats;
+using fir::CoreWordLengths;
+using fir::CounterBits;
+using fir::DeriveCoreFormats;
+using fir::FixedFormat;
+
 // The input section: zero-stuffing counter (ratio r, counter width w) or the plain copy.
 void WriteInputSection(std::ostream& out, bool zeroStuffing, int ratio, int counterBits);
-
-// Width of the zero-stuffing counter that counts ratio calls: ceil(log10(ratio)/log10(2)),
-// computed in single precision as the counter block always was (1 for 2, 2 for 3..4, 3 for 5..8).
-int CounterBits(int ratio);
 
 // The folding the structure writers use: the layout's symmetry class, except that a class -1 set
 // is folded only when every mirror pair is exactly opposite (q[i] == -q[N-1-i]). A set that mixes
@@ -42,36 +44,5 @@ CoefSymmetry StructureFolding(const CoreLayout& layout);
 // std::invalid_argument when the layout is inconsistent (even or non-positive tap count, q or
 // powerOfTwo of the wrong size).
 void WriteStructure(std::ostream& out, const CoreLayout& layout);
-
-// Word and fraction length of one signed floor/wrap format of the core.
-struct FixedFormat {
-    int word = 0;
-    int fraction = 0;
-    bool operator==(const FixedFormat&) const = default;
-};
-
-struct CoreWordLengths {
-    int ibits = 0;
-    int ifbits = 0;
-    int obits = 0;            // after any "auto" derivation
-    int ofbits = 0;
-    int cbits = 0;
-    int coefFracBits = 0;     // cbits - 1
-    int trunc = 0;            // bits dropped after each multiply
-    int scaleExp = 0;         // E
-    int coefSumIntegerBits = 1;  // integer bits m of the coefficients' absolute sum
-};
-
-struct CoreFormats {
-    FixedFormat in;    // qin
-    FixedFormat out;   // qout
-    FixedFormat mult;  // qmult: products and every partial sum
-    FixedFormat coef;  // qcoef
-};
-
-// The formats of qin, qout, qmult and qcoef. qmult carries one integer bit more than a product
-// needs; when the coefficients' absolute sum needs m >= 2 integer bits it gets m-1 more, so that
-// the partial sums of a full-scale input cannot wrap.
-CoreFormats DeriveCoreFormats(const CoreWordLengths& lengths);
 
 }  // namespace rcos

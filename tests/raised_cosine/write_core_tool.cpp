@@ -16,6 +16,8 @@
 //   --trunc T              bits dropped after each multiply [0]
 //   --symmetry 1|-1|0      override the symmetry class computed from the coefficients
 //   --out FILE             write to FILE instead of standard output
+//   --simulate IN OUT      also run the bit-true simulator of the same core on the input integers
+//                          of IN (one per line) and write its output integers to OUT, one per line
 // The coefficient values are Qi/2^(B-1); N (the number of values) must be odd. The formats are
 // those of the generator: qin [ibits ifbits], qout [obits ofbits], qmult and qcoef derived from
 // them, all signed with floor rounding and wrapping; the quantised values stand in for the
@@ -25,6 +27,7 @@
 // generator refuses them: the unfolded text copies places inside its loop (reading "ii--1") and the
 // folded one does not use the channel count, so neither computes the interleaved filter.
 // Exit status 0 on success, 2 on a usage error or a refused combination (message on standard error).
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -34,6 +37,8 @@
 #include <string>
 #include <vector>
 
+#include "fir/CoreModel.h"
+#include "fir/CoreSimulator.h"
 #include "raised_cosine/CoefficientDesign.h"
 #include "raised_cosine/CoreStructures.h"
 
@@ -57,6 +62,8 @@ struct ToolOptions {
     bool symmetryGiven = false;
     int symmetry = 1;
     std::string outFile;
+    std::string simulateIn;
+    std::string simulateOut;
 };
 
 int ParseInt(const std::string& option, const std::string& text) {
@@ -108,6 +115,7 @@ ToolOptions ParseOptions(int argc, char** argv) {
         else if (option == "--trunc") o.trunc = ParseInt(option, value);
         else if (option == "--symmetry") { o.symmetry = ParseInt(option, value); o.symmetryGiven = true; }
         else if (option == "--out") o.outFile = value;
+        else if (option == "--simulate" && i + 1 < argc) { o.simulateIn = value; o.simulateOut = argv[++i]; }
         else throw std::invalid_argument("unknown option or value: " + option + " " + value);
     }
     if (o.name.empty()) throw std::invalid_argument("--name is required");
@@ -119,23 +127,12 @@ ToolOptions ParseOptions(int argc, char** argv) {
     return o;
 }
 
-// The declaration writer's limit for signed formats: at most 53 bits, fraction bits give way.
-rcos::FixedFormat LimitedForDeclaration(rcos::FixedFormat f) {
-    if (f.word > 53) {
-        f.fraction -= f.word - 53;
-        f.word = 53;
-    }
-    if (f.fraction < 0) f.fraction = 0;
-    return f;
-}
-
-void WriteDeclaration(std::ostream& out, const char* name, const rcos::FixedFormat& format) {
-    const rcos::FixedFormat f = LimitedForDeclaration(format);
+void WriteDeclaration(std::ostream& out, const char* name, const fir::FixedFormat& f) {
     out << name << " = quantizer( 'fixed', 'floor', 'wrap', [ " << f.word << " " << f.fraction << " ] );\n";
 }
 
-rcos::CoreFormats FormatsFor(const ToolOptions& o, const std::vector<double>& values) {
-    rcos::CoreWordLengths n;
+fir::CoreWordLengths LengthsFor(const ToolOptions& o, const std::vector<double>& values) {
+    fir::CoreWordLengths n;
     n.ibits = o.ibits;
     n.ifbits = o.ifbits;
     n.obits = o.obits;
@@ -152,7 +149,7 @@ rcos::CoreFormats FormatsFor(const ToolOptions& o, const std::vector<double>& va
         n.ofbits = derived.ofbits;
     }
     n.coefSumIntegerBits = rcos::CoefficientSumIntegerBits(values);
-    return rcos::DeriveCoreFormats(n);
+    return n;
 }
 
 rcos::CoreLayout LayoutFor(const ToolOptions& o) {
@@ -181,19 +178,47 @@ void RefuseUncomputable(const rcos::CoreLayout& layout) {
         ", so the core would not compute the interleaved filter");
 }
 
-void WriteCoreFile(std::ostream& out, const ToolOptions& o) {
+fir::CoreModel ModelFor(const ToolOptions& o) {
     std::vector<double> values;
     for (int v : o.q) values.push_back(static_cast<double>(v) / static_cast<double>(1 << (o.cbits - 1)));
-    const rcos::CoreFormats formats = FormatsFor(o, values);
+    const rcos::CoreLayout layout = LayoutFor(o);
+    fir::CoreSpec spec;
+    spec.q = o.q;
+    spec.powerOfTwo = layout.powerOfTwo;
+    spec.symmetry = layout.symmetry;
+    spec.channels = o.channels;
+    spec.form = o.transposed ? fir::Form::Transposed : fir::Form::Direct;
+    spec.sharing = o.shared ? fir::Sharing::ResourceShared : fir::Sharing::FullyParallel;
+    spec.multiplierFree = o.multiplierFree;
+    spec.zeroStuffing = o.zeroStuffing;
+    spec.ratio = o.ratio;
+    spec.lengths = LengthsFor(o, values);
+    return fir::MakeCoreModel(spec);
+}
+
+void WriteCoreFile(std::ostream& out, const ToolOptions& o, const fir::CoreModel& model) {
     out << "function SigOut = " << o.name << "( SigIn2 )\n";
-    rcos::WriteInputSection(out, o.zeroStuffing, o.ratio, rcos::CounterBits(o.ratio));
+    rcos::WriteInputSection(out, model.zeroStuffing, model.ratio, model.counterBits);
     out.precision(32);
-    WriteDeclaration(out, "qin", formats.in);
-    WriteDeclaration(out, "qout", formats.out);
-    WriteDeclaration(out, "qmult", formats.mult);
-    WriteDeclaration(out, "qcoef", formats.coef);
+    WriteDeclaration(out, "qin", model.in);
+    WriteDeclaration(out, "qout", model.out);
+    WriteDeclaration(out, "qmult", model.mult);
+    WriteDeclaration(out, "qcoef", model.coef);
     rcos::WriteStructure(out, LayoutFor(o));
     out << "\n";
+}
+
+// Input integers, one per line, through the simulator; output integers, one per line.
+bool Simulate(const fir::CoreModel& model, const std::string& inFile, const std::string& outFile) {
+    std::ifstream in(inFile);
+    std::vector<std::int64_t> inputs;
+    for (long long v = 0; in >> v;) inputs.push_back(v);
+    if (!in.eof()) return false;
+    fir::CoreSimulator simulator(model);
+    std::ofstream out(outFile, std::ios::binary | std::ios::trunc);
+    for (const std::int64_t y : simulator.Run(inputs)) out << y << "\n";
+    out.close();
+    return static_cast<bool>(out);
 }
 
 }  // namespace
@@ -215,8 +240,13 @@ int main(int argc, char** argv) {
         std::cerr << "kw_write_core: " << e.what() << "\n";
         return 2;
     }
+    const fir::CoreModel model = ModelFor(options);
     std::ostringstream text;
-    WriteCoreFile(text, options);
+    WriteCoreFile(text, options, model);
+    if (!options.simulateIn.empty() && !Simulate(model, options.simulateIn, options.simulateOut)) {
+        std::cerr << "kw_write_core: cannot simulate " << options.simulateIn << " into " << options.simulateOut << "\n";
+        return 1;
+    }
     if (options.outFile.empty()) {
         std::cout << text.str();
         return std::cout.good() ? 0 : 1;

@@ -1,0 +1,173 @@
+// The core model's derived facts: folding, formats, counter width, latency and resources.
+#include "fir/CoreModel.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace fir {
+
+namespace {
+
+void CheckSpec(const CoreSpec& s) {
+    const int n = static_cast<int>(s.q.size());
+    if (n < 1 || n % 2 == 0) throw std::invalid_argument("core model: the tap count must be odd and positive");
+    if (s.channels < 1) throw std::invalid_argument("core model: at least one channel is needed");
+    if (s.multiplierFree && static_cast<int>(s.powerOfTwo.size()) != n)
+        throw std::invalid_argument("core model: one power-of-two pair per tap is needed");
+    if (s.zeroStuffing && s.ratio < 2) throw std::invalid_argument("core model: zero-stuffing needs a ratio of 2 or more");
+}
+
+bool HasTwoTerms(const PowerOfTwoPair& p) { return p.s1 != 0 && p.s2 != 0; }
+
+// Taps 0 .. count-1 of a multiplier-free core whose shift-and-add form needs a second adder.
+int TwoTermTaps(const CoreModel& m, int count) {
+    int n = 0;
+    for (int i = 0; i < count; ++i)
+        if (HasTwoTerms(m.powerOfTwo[static_cast<std::size_t>(i)])) ++n;
+    return n;
+}
+
+int NonZeroTaps(const CoreModel& m, int count) {
+    int n = 0;
+    for (int i = 0; i < count; ++i)
+        if (m.q[static_cast<std::size_t>(i)] != 0) ++n;
+    return n;
+}
+
+// Product terms of a fully parallel core: one per non-zero tap, one per non-zero distinct tap
+// when a mirror pair shares its product.
+int ProductTerms(const CoreModel& m) {
+    return m.IsFolded() ? NonZeroTaps(m, m.DistinctTapCount()) : NonZeroTaps(m, m.taps);
+}
+
+int FullyParallelAdders(const CoreModel& m) {
+    const int terms = ProductTerms(m);
+    const int distinct = m.IsFolded() ? m.DistinctTapCount() : m.taps;
+    const int shiftAdds = m.multiplierFree ? TwoTermTaps(m, distinct) : 0;
+    if (m.IsTransposed()) {
+        // Every non-zero tap, mirrored ones included, adds its product into the chain.
+        return std::max(NonZeroTaps(m, m.taps) - 1, 0) + shiftAdds;
+    }
+    const int preAdds = m.IsFolded() ? NonZeroTaps(m, m.PairCount()) : 0;
+    return preAdds + std::max(terms - 1, 0) + shiftAdds;
+}
+
+int SharedAdders(const CoreModel& m) {
+    int adders = 1;  // the accumulator, or the chain step
+    if (!m.IsTransposed() && m.IsFolded()) ++adders;  // pre-adder of a mirror pair
+    if (m.IsTransposed() && m.IsFolded()) ++adders;   // the second (mirrored) chain
+    if (m.multiplierFree) ++adders;                   // the second shifted term
+    return adders;
+}
+
+// Words of state carried from one call to the next (the zero-stuffing counter aside).
+int DelayRegisters(const CoreModel& m) {
+    if (!m.IsTransposed()) return m.delayLineLength;
+    if (m.IsFullyParallel()) return m.delayLineLength + 2;  // the registered input and output
+    if (!m.IsFolded()) return m.delayLineLength;
+    // Folded shared transposed: M places of the main chain, M-1 of the mirrored one, the output.
+    return m.DistinctTapCount() + (m.DistinctTapCount() - 1) + 1;
+}
+
+}  // namespace
+
+CoefSymmetry ClassifySymmetry(const std::vector<int>& q) {
+    const std::size_t n = q.size();
+    bool equal = true;
+    bool magnitudes = true;
+    for (std::size_t i = 0; i < n / 2; ++i) {
+        const int a = q[i];
+        const int b = q[n - 1 - i];
+        if (a != b) equal = false;
+        if (std::abs(a) != std::abs(b)) magnitudes = false;
+    }
+    if (equal) return CoefSymmetry::Symmetric;
+    return magnitudes ? CoefSymmetry::MagnitudeSymmetric : CoefSymmetry::None;
+}
+
+CoefSymmetry StructureFolding(const std::vector<int>& q, CoefSymmetry symmetry) {
+    if (symmetry != CoefSymmetry::MagnitudeSymmetric) return symmetry;
+    const std::size_t n = q.size();
+    for (std::size_t i = 0; i < n / 2; ++i)
+        if (q[i] != -q[n - 1 - i]) return CoefSymmetry::None;
+    return CoefSymmetry::MagnitudeSymmetric;
+}
+
+CoreFormats DeriveCoreFormats(const CoreWordLengths& n) {
+    CoreFormats f;
+    f.in = {n.ibits, n.ifbits};
+    f.out = {n.obits, n.ofbits - n.scaleExp};
+    if (f.out.fraction < 0) f.out = {n.obits + n.scaleExp - n.ofbits, 0};
+    f.mult = {n.cbits + n.ibits - n.trunc, n.ifbits + n.coefFracBits - n.trunc};
+    if (f.mult.fraction < 0) f.mult.fraction = 0;
+    // The sum of all products needs the integer bits of the coefficients' absolute sum.
+    if (n.coefSumIntegerBits >= 2) f.mult.word += n.coefSumIntegerBits - 1;
+    f.coef = {n.cbits, n.coefFracBits};
+    return f;
+}
+
+FixedFormat LimitToDouble(FixedFormat f) {
+    constexpr int kDoubleBits = 53;
+    if (f.word > kDoubleBits) {
+        f.fraction -= f.word - kDoubleBits;
+        f.word = kDoubleBits;
+    }
+    if (f.fraction < 0) f.fraction = 0;
+    return f;
+}
+
+int CounterBits(int ratio) {
+    const float bits = std::ceil(std::log10(static_cast<float>(ratio)) / std::log10(2.0f));
+    return static_cast<int>(bits);
+}
+
+int LatencyCalls(Form form, Sharing sharing, CoefSymmetry folding) {
+    if (form == Form::Direct) return 1;
+    if (sharing == Sharing::FullyParallel) return 3;
+    return folding == CoefSymmetry::None ? 0 : 1;
+}
+
+ResourceCounts CountResources(const CoreModel& m) {
+    ResourceCounts counts;
+    if (m.IsFullyParallel()) {
+        counts.multipliers = m.multiplierFree ? 0 : ProductTerms(m);
+        counts.adders = FullyParallelAdders(m);
+    } else {
+        counts.multipliers = m.multiplierFree ? 0 : 1;
+        counts.adders = SharedAdders(m);
+    }
+    counts.delayRegisters = DelayRegisters(m);
+    return counts;
+}
+
+CoreModel MakeCoreModel(const CoreSpec& s) {
+    CheckSpec(s);
+    CoreModel m;
+    m.taps = static_cast<int>(s.q.size());
+    m.channels = s.channels;
+    m.form = s.form;
+    m.sharing = s.sharing;
+    m.multiplierFree = s.multiplierFree;
+    m.q = s.q;
+    if (s.multiplierFree) m.powerOfTwo = s.powerOfTwo;
+    m.symmetry = s.symmetry;
+    m.folding = StructureFolding(s.q, s.symmetry);
+    m.cbits = s.lengths.cbits;
+    m.trunc = s.lengths.trunc;
+    m.scaleExp = s.lengths.scaleExp;
+    m.zeroStuffing = s.zeroStuffing;
+    m.ratio = s.ratio;
+    m.counterBits = CounterBits(s.ratio);
+    const CoreFormats formats = DeriveCoreFormats(s.lengths);
+    m.in = LimitToDouble(formats.in);
+    m.out = LimitToDouble(formats.out);
+    m.mult = LimitToDouble(formats.mult);
+    m.coef = LimitToDouble(formats.coef);
+    m.delayLineLength = m.channels * (m.taps - 1) + 1;
+    m.latencyCalls = LatencyCalls(m.form, m.sharing, m.folding);
+    m.counts = CountResources(m);
+    return m;
+}
+
+}  // namespace fir
