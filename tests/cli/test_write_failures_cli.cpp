@@ -56,11 +56,11 @@ TEST_F(WriteFailure, FileSizeLimitFailsTheRunWithoutReportingTheFileAndKeepsEarl
         bool earlierRun;   // the same call succeeded once without a limit
         std::set<std::string> left;  // in outdir after the failed run
     } cases[] = {
-        // The small directives file is complete before the core fails; the number is released.
-        {"a", {}, 8, "rcosflt_001.m", false, {"rcosflt_001.kvd"}},
+        // The directives file follows its core: a failed core takes no number and leaves nothing.
+        {"a", {}, 8, "rcosflt_001.m", false, {}},
         // A core of 19243 bytes (as written and re-indented alike) just beyond 18432 bytes.
-        {"b", {"-delay", "40"}, 36, "rcosflt_001.m", false, {"rcosflt_001.kvd"}},
-        {"c", {"-project", "-nosubdir"}, 8, "rcosflt_001.m", false, {"rcosflt_001.kvd"}},
+        {"b", {"-delay", "40"}, 36, "rcosflt_001.m", false, {}},
+        {"c", {"-project", "-nosubdir"}, 8, "rcosflt_001.m", false, {}},
         {"d", {"-name", "keep"}, 8, "keep.m", true, {"keep.kvd", "keep.m"}},
     };
     for (const auto& c : cases) {
