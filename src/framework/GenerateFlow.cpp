@@ -64,6 +64,14 @@ void RequireMatlabName(const std::string& name) {
     }
 }
 
+// The file system ends a name at a NUL character: the rest of the text would silently go.
+void RequireNoNul(const CCmdArguments* arguments, const std::string& switchName) {
+    const CTclDataObj* value = FindArgument(arguments, switchName);
+    if (value != nullptr && value->GetStringValue().find('\0') != std::string::npos) {
+        throw std::runtime_error("Invalid Parameter: " + switchName + " must not contain a NUL character.");
+    }
+}
+
 // Numbers below 0 would put a minus sign into the numbered function name.
 void RequireUsableStartNumber(const CTclDataObj* forceNumber) {
     if (forceNumber != nullptr && forceNumber->GetIntValue() < 0) {
@@ -213,6 +221,8 @@ void CKWDesignBase::ParseArguments(CCmdArguments* arguments) {
     }
     m_instancePath = ArgumentText(arguments, "-instancepath");
     m_nameGiven = !m_nameArgument.empty();
+    RequireNoNul(arguments, "-outdir");
+    RequireNoNul(arguments, "-name");
     if (m_nameGiven) {
         RequireMatlabName(m_nameArgument);
     }
