@@ -96,10 +96,27 @@ bool FitsInt(double integral) {
     return integral >= std::numeric_limits<int>::min() && integral <= std::numeric_limits<int>::max();
 }
 
-// "auto" is -1; any integer-valued number is taken (a negative one counts as "auto"); a value
-// beyond 32 bits is kept as a width that the range check refuses.
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Digits with an optional sign and an optional fraction ("12", "-2", "12.0"): no other radix, no
+// exponent and nothing after the number.
+bool IsDecimalNumeral(const std::string& text) {
+    std::size_t at = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    const std::size_t digitsStart = at;
+    while (at < text.size() && IsDigit(text[at])) ++at;
+    if (at == digitsStart) return false;
+    if (at < text.size() && text[at] == '.') {
+        ++at;
+        while (at < text.size() && IsDigit(text[at])) ++at;
+    }
+    return at == text.size();
+}
+
+// "auto" is -1; any integer-valued decimal number is taken (a negative one counts as "auto"); a
+// value beyond 32 bits is kept as a width that the range check refuses.
 int ParseOutputBits(const std::string& text) {
     if (text == "auto") return -1;
+    Refuse(!IsDecimalNumeral(text), kObitsNotInteger);
     const double value = std::strtod(text.c_str(), nullptr);
     Refuse(std::floor(value) != value, kObitsNotInteger);
     if (!FitsInt(value)) return std::numeric_limits<int>::max();
