@@ -37,6 +37,9 @@ public:
     virtual void AutoIndentFile(AtomicOutputFile& file);
     virtual void WriteTestbench();
     virtual void WriteWarnings(std::ostream& stream);
+    // Refuses (std::runtime_error) a "-name" function name that would break the generated files;
+    // CALLEDBYTESTBENCH: the run writes a testbench that calls the core by that name.
+    virtual void CheckFunctionName(const std::string& name, bool calledByTestbench) const;
 
     // Identity and groups.
     const std::string& GetShortName() const { return m_shortName; }

@@ -225,6 +225,12 @@ void CKWDesignBase::ParseArguments(CCmdArguments* arguments) {
     RequireNoNul(arguments, "-name");
     if (m_nameGiven) {
         RequireMatlabName(m_nameArgument);
+        // The name is used unless a project subdirectory numbers the core; the testbench is
+        // written whenever -project is given.
+        const bool numberedSubdirectory =
+            ArgumentIsTrue(arguments, "-project") && !ArgumentIsTrue(arguments, "-nosubdir");
+        CheckFunctionName(NameBase(m_nameArgument),
+                          !numberedSubdirectory && FindArgument(arguments, "-project") != nullptr);
     }
     RequireUsableStartNumber(FindArgument(arguments, "-forcenum"));
     ValidateFunctionalParameters();

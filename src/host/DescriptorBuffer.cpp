@@ -15,7 +15,9 @@ constexpr std::size_t kBufferSize = 1 << 16;
 
 }  // namespace
 
-DescriptorBuffer::DescriptorBuffer() : m_buffer(kBufferSize) { setp(m_buffer.data(), m_buffer.data() + m_buffer.size()); }
+DescriptorBuffer::DescriptorBuffer() : m_buffer(kBufferSize) {
+    setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
+}
 
 DescriptorBuffer::~DescriptorBuffer() { Close(); }
 

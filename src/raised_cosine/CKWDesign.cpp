@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "host/AppMgr.h"
+#include "raised_cosine/TestbenchScript.h"
 
 namespace kw {
 
@@ -60,6 +61,18 @@ constexpr double kRatioTolerance = 1e-6;
 
 void Refuse(bool refused, const char* message) {
     if (refused) throw std::runtime_error(message);
+}
+
+// A project run writes a testbench, whose sample count must stay a length MATLAB can index.
+void RefuseTestbenchTooLong(const CCmdArguments* arguments, int channels, int ratio) {
+    const std::int64_t samples = rcos::TestbenchSampleCount(channels, ratio);
+    if (arguments == nullptr || arguments->Find("-project") == nullptr || samples <= rcos::kMaxTestbenchSamples) {
+        return;
+    }
+    throw std::runtime_error(
+        "Invalid Parameter: Number of channels is too large for the testbench: it would simulate " +
+        std::to_string(samples) + " samples (256*channels*Fs/Fd), more than " +
+        std::to_string(rcos::kMaxTestbenchSamples) + ".");
 }
 
 // A switch that the request does not carry reads as zero or empty, which the checks refuse.
@@ -235,6 +248,7 @@ void CKWDesign::CheckFunctionalParameters() {
     Refuse(m_NumChannels > 1 && m_FsFlag == "no", kChannelsWithSymbolRateInput);
     // Refused here as well as where the core is written, so that no file is touched for it.
     Refuse(IsMultiChannelSharedTransposed(), kMultiChannelSharedTransposed);
+    RefuseTestbenchTooLong(Arguments(), m_NumChannels, ratio);
 
     m_Ratio = ratio;
     m_Taps = static_cast<int>(taps);
