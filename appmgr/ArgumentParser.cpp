@@ -36,7 +36,7 @@ std::string ChoiceText(const CCmdParameter& parameter) {
 
 std::string Expected(const CCmdParameter& parameter) {
     switch (parameter.GetKind()) {
-    case CCmdParameter::Kind::Integer: return "an integer from -2147483648 to 2147483647";
+    case CCmdParameter::Kind::Integer: return "a decimal integer from -2147483648 to 2147483647";
     case CCmdParameter::Kind::Float: return "a floating-point number";
     case CCmdParameter::Kind::Boolean: return "a boolean";
     case CCmdParameter::Kind::StringSelection: return "one of " + ChoiceText(parameter);
@@ -44,6 +44,30 @@ std::string Expected(const CCmdParameter& parameter) {
     case CCmdParameter::Kind::FileOut: return "a file name";
     }
     return "a value";
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+// Integers are read in decimal whatever their spelling: "010" is ten, while "0x10", "0b1", "1e3"
+// and "16abc" are no integers. Blanks around the number are allowed, as everywhere in Tcl.
+bool DecimalInt(const std::string& text, int& value) {
+    std::size_t at = 0;
+    std::size_t end = text.size();
+    while (at < end && IsBlank(text[at])) ++at;
+    while (end > at && IsBlank(text[end - 1])) --end;
+    const bool negative = at < end && text[at] == '-';
+    if (at < end && (text[at] == '-' || text[at] == '+')) ++at;
+    if (at == end) return false;
+    long long magnitude = 0;
+    for (; at < end; ++at) {
+        if (text[at] < '0' || text[at] > '9') return false;
+        magnitude = magnitude * 10 + (text[at] - '0');
+        if (magnitude > static_cast<long long>(INT_MAX) + 1) return false;
+    }
+    const long long signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > INT_MAX) return false;
+    value = static_cast<int>(signedValue);
+    return true;
 }
 
 bool IsBooleanLiteral(Tcl_Obj* word) {
@@ -54,8 +78,8 @@ bool IsBooleanLiteral(Tcl_Obj* word) {
 bool IsValid(const CCmdParameter& parameter, Tcl_Obj* value) {
     switch (parameter.GetKind()) {
     case CCmdParameter::Kind::Integer: {
-        Tcl_WideInt wide = 0;
-        return Tcl_GetWideIntFromObj(nullptr, value, &wide) == TCL_OK && wide >= INT_MIN && wide <= INT_MAX;
+        int number = 0;
+        return DecimalInt(TextOf(value), number);
     }
     case CCmdParameter::Kind::Float: {
         double number = 0.0;
@@ -75,6 +99,16 @@ bool IsValid(const CCmdParameter& parameter, Tcl_Obj* value) {
     case CCmdParameter::Kind::FileOut: return true;
     }
     return false;
+}
+
+// An integer goes to the handler as the number it was read as, so no later reading can take
+// "010" for octal; every other value goes as it was given.
+CTclDataObj Delivered(const CCmdParameter& parameter, Tcl_Obj* value) {
+    int number = 0;
+    if (parameter.GetKind() == CCmdParameter::Kind::Integer && DecimalInt(TextOf(value), number)) {
+        return CTclDataObj(number);
+    }
+    return CTclDataObj(value);
 }
 
 // Consumes the words that follow a switch nobody declared: its value too, when it has one.
@@ -136,7 +170,7 @@ bool ParseArguments(const CAppCommand& command, const std::vector<Tcl_Obj*>& wor
         if (!CheckValue(*parameter, words[index + 1], error)) {
             return false;
         }
-        arguments.Set(word, CTclDataObj(words[index + 1]));
+        arguments.Set(word, Delivered(*parameter, words[index + 1]));
         index += 2;
     }
     DeliverDefaults(parameters, arguments);

@@ -7,6 +7,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "DurableFileCommand.h"
 #include "TclRuntime.h"
 
 extern const char* const kKelvoHostScript;  // generated from the host's Tcl scripts
@@ -56,6 +57,7 @@ KelvoHost* KelvoHost::Current() { return g_currentHost; }
 
 void KelvoHost::InstallHostCommands() {
     Tcl_CreateNamespace(m_interp, "::kelvodsp", nullptr, nullptr);
+    appmgr::InstallDurableFileCommand(m_interp);
     if (Tcl_SetVar2(m_interp, "::kelvodsp::version", nullptr, KW_PRODUCT_VERSION, TCL_GLOBAL_ONLY) == nullptr) {
         throw std::runtime_error("KelvoDSP host: cannot set the product version");
     }

@@ -10,6 +10,9 @@ Tcl_Interp* g_currentInterp = nullptr;
 void EnsureTclLibrary() {
     static const bool initialised = [] {
         Tcl_FindExecutable(nullptr);
+        // File names, script files and channels all use UTF-8 whatever the locale, the encoding
+        // plug-ins use when they open files themselves: one name never becomes two files.
+        Tcl_SetSystemEncoding(nullptr, "utf-8");
         return true;
     }();
     (void)initialised;

@@ -6,7 +6,8 @@
 
 namespace appmgr {
 
-// Initialises the Tcl library once per process (needed before any Tcl_Obj is made).
+// Initialises the Tcl library once per process (needed before any Tcl_Obj is made), with UTF-8
+// as its system encoding.
 void EnsureTclLibrary();
 
 // The interpreter of the running KelvoHost, or nullptr when no host runs.

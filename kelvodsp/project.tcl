@@ -1,6 +1,14 @@
 # The KelvoDSP project store: project options (the quantizer defaults and limits among them),
 # directives, and the one open project. "Project -save" writes the project as a script of
-# SetProjectOption and SetDirective lines; "Project PATH" reads it back in a safe interpreter.
+# SetProjectOption and SetDirective lines; "Project PATH" reads it back in a safe interpreter
+# where nothing but those two commands exists, under a time and a command limit.
+
+namespace eval ::kelvodsp {
+    # Bounds for reading a project file: a saved project stays far below every one of them.
+    variable maxProjectFileBytes 1048576
+    variable maxProjectCommands 100000
+    variable maxProjectMilliseconds 5000
+}
 
 proc ::kelvodsp::CurrentOptionsVar {} {
     expr {$::kelvodsp::projectOpen ? "::kelvodsp::projectOptions" : "::kelvodsp::sessionOptions"}
@@ -67,24 +75,28 @@ proc ::IsFlowStageValid {stage} {
 
 # Project            the open project's path ("" when none)
 # Project PATH       opens PATH, or creates a new project of that name when the file does not exist
+# Project -new PATH  creates a fresh project that is saved at PATH; a file there is never read
 # Project -close     closes the open project (unsaved changes are dropped)
-# Project -save      writes the open project to its path
+# Project -save      writes the open project to its path, replacing the file in one step
 proc ::Project {args} {
     if {[llength $args] == 0} {
         return $::kelvodsp::projectPath
     }
+    if {[llength $args] == 2 && [lindex $args 0] eq "-new"} {
+        return [::kelvodsp::OpenProject [lindex $args 1] 0]
+    }
     if {[llength $args] != 1} {
-        error "wrong # args: should be \"Project ?path|-close|-save?\""
+        error "wrong # args: should be \"Project ?path|-new path|-close|-save?\""
     }
     set argument [lindex $args 0]
     switch -- $argument {
         -close {return [::kelvodsp::CloseProject]}
         -save {return [::kelvodsp::SaveProject]}
-        default {return [::kelvodsp::OpenProject $argument]}
+        default {return [::kelvodsp::OpenProject $argument 1]}
     }
 }
 
-proc ::kelvodsp::OpenProject {path} {
+proc ::kelvodsp::OpenProject {path readExisting} {
     variable projectOpen
     variable projectPath
     variable projectOptions
@@ -98,7 +110,7 @@ proc ::kelvodsp::OpenProject {path} {
     set path [file normalize $path]
     set options $::kelvodsp::defaultProjectOptions
     set directives {}
-    if {[file exists $path]} {
+    if {$readExisting && [file exists $path]} {
         lassign [ReadProjectFile $path] options directives
     }
     set projectOptions $options
@@ -135,10 +147,7 @@ proc ::kelvodsp::SaveProject {} {
     foreach directive $projectDirectives {
         append text [list SetDirective {*}$directive] \n
     }
-    set channel [open $projectPath w]
-    fconfigure $channel -translation lf
-    puts -nonewline $channel $text
-    close $channel
+    WriteFileDurably $projectPath $text
     return $projectPath
 }
 
@@ -146,18 +155,60 @@ proc ::kelvodsp::SaveProject {} {
 proc ::kelvodsp::ReadProjectFile {path} {
     variable readOptions $::kelvodsp::defaultProjectOptions
     variable readDirectives {}
-    set channel [open $path r]
-    set text [read $channel]
-    close $channel
-    set reader [interp create -safe]
-    interp alias $reader SetProjectOption {} ::kelvodsp::ReadOption
-    interp alias $reader SetDirective {} ::kelvodsp::ReadDirective
+    if {[catch {ProjectFileText $path} text]} {
+        error "cannot read project \"$path\": $text"
+    }
+    set reader [ProjectReader]
     set code [catch {$reader eval $text} message]
     interp delete $reader
     if {$code} {
         error "cannot read project \"$path\": $message"
     }
     return [list $readOptions $readDirectives]
+}
+
+# A FIFO or a device could block or never end: only a regular file of bounded size is read, and
+# it is opened without waiting for a writer.
+proc ::kelvodsp::ProjectFileText {path} {
+    variable maxProjectFileBytes
+    file stat $path status
+    if {$status(type) ne "file"} {
+        error "not a regular file"
+    }
+    if {$status(size) > $maxProjectFileBytes} {
+        error "larger than $maxProjectFileBytes bytes"
+    }
+    set channel [open $path {RDONLY NONBLOCK}]
+    fconfigure $channel -translation binary
+    set bytes [read $channel [expr {$maxProjectFileBytes + 1}]]
+    close $channel
+    if {[string length $bytes] > $maxProjectFileBytes} {
+        error "larger than $maxProjectFileBytes bytes"
+    }
+    return [encoding convertfrom utf-8 $bytes]
+}
+
+# A safe interpreter in which only SetProjectOption and SetDirective can be called: every other
+# command is hidden and the namespaces that hold further commands are gone, so a file can neither
+# loop nor grow memory beyond its own size; the limits stop it anyway.
+proc ::kelvodsp::ProjectReader {} {
+    variable maxProjectCommands
+    variable maxProjectMilliseconds
+    set reader [interp create -safe]
+    set commandsSoFar [$reader eval {info cmdcount}]
+    set commands [$reader eval {info commands}]
+    set namespaces [$reader eval {namespace children ::}]
+    foreach command $commands {
+        interp hide $reader $command
+    }
+    interp invokehidden $reader namespace delete {*}$namespaces
+    interp alias $reader SetProjectOption {} ::kelvodsp::ReadOption
+    interp alias $reader SetDirective {} ::kelvodsp::ReadDirective
+    # The set-up above ran a few commands in the reader as well.
+    interp limit $reader command -value [expr {$commandsSoFar + 100 + $maxProjectCommands}]
+    set deadline [expr {[clock milliseconds] + $maxProjectMilliseconds}]
+    interp limit $reader time -seconds [expr {$deadline / 1000}] -milliseconds [expr {$deadline % 1000}]
+    return $reader
 }
 
 proc ::kelvodsp::ReadOption {args} {
@@ -168,9 +219,11 @@ proc ::kelvodsp::ReadOption {args} {
     foreach {name value} $args {
         dict set readOptions $name $value
     }
+    return
 }
 
 proc ::kelvodsp::ReadDirective {args} {
     variable readDirectives
     lappend readDirectives $args
+    return
 }

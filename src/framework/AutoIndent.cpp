@@ -1,46 +1,22 @@
-// Re-indenting a written MATLAB file of the output directory in place. The new text goes to a
-// securely created, uniquely named file beside the original, which one atomic rename then puts
-// in the original's place; on any failure the original stays as it was and the new file goes.
-#include <fstream>
-#include <stdexcept>
+// Re-indenting a generated MATLAB file before it is committed: the text written so far is read
+// back from the file's temporary copy and written there again re-indented, so the one rename
+// that follows puts the finished text in place, and exactly the file that was written is the
+// one re-indented. A failure leaves the stream bad, and the commit then reports the file.
+#include <sstream>
 
 #include "framework/CKWDesignBase.h"
 #include "framework/MatlabIndenter.h"
-#include "framework/OutputFiles.h"
 #include "host/AtomicOutputFile.h"
-#include "host/FilePath.h"
 
 namespace kw {
 
-namespace {
-
-[[noreturn]] void ThrowCannotOpen(const std::string& path) {
-    throw std::runtime_error("Could not open KelvoWare outFile file for writing (" + path + ")\n");
-}
-
-}  // namespace
-
-void CKWDesignBase::AutoIndentFile(const std::string& fileName) {
-    FilePath source(m_outputDirectory);
-    source.Join(fileName);
-
-    std::ifstream input(source.Text());
-    if (!input.is_open()) {
-        ThrowCannotOpen(source.Text());
+void CKWDesignBase::AutoIndentFile(AtomicOutputFile& file) {
+    std::string text;
+    if (!file.ReadBack(text) || !file.Restart()) {
+        return;
     }
-    AtomicOutputFile output;
-    if (!output.Open(source.Text())) {
-        ThrowCannotOpen(output.TemporaryPath());
-    }
-    if (fileName == m_functionName + ".m") {
-        WriteWarnings(output);
-    }
-    IndentMatlab(input, output);
-    if (input.bad()) {
-        throw std::runtime_error("Could not read KelvoWare outFile file (" + source.Text() + ")\n");
-    }
-    input.close();
-    CommitOutputFile(output, "outFile");
+    std::istringstream source(text);
+    IndentMatlab(source, file);
 }
 
 }  // namespace kw

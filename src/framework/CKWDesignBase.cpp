@@ -110,6 +110,8 @@ void CKWDesignBase::DeclareHiddenOutputPort(const std::string& switchName) {
 
 void CKWDesignBase::WriteTestbench() { m_hasTestbench = false; }
 
+void CKWDesignBase::CheckFunctionName(const std::string&, bool) const {}
+
 void CKWDesignBase::CloseStreams() {
     for (AtomicOutputFile* stream : {&m_coreStream, &m_scriptStream, &m_directivesStream, &m_projectDirectivesStream}) {
         stream->Abandon();

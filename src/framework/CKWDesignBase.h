@@ -17,6 +17,8 @@ class CCmdParameter;
 
 namespace kw {
 
+class FilePath;
+
 class CKWDesignBase {
 public:
     CKWDesignBase(const std::string& shortName, const std::string& fullName, const std::string& description,
@@ -31,9 +33,13 @@ public:
     virtual void GenerateCore() = 0;
     virtual void FinishCore() = 0;
     virtual void WriteDirectives() = 0;
-    virtual void AutoIndentFile(const std::string& fileName);
+    // Re-indents what was written to FILE so far, before it is committed.
+    virtual void AutoIndentFile(AtomicOutputFile& file);
     virtual void WriteTestbench();
     virtual void WriteWarnings(std::ostream& stream);
+    // Refuses (std::runtime_error) a "-name" function name that would break the generated files;
+    // CALLEDBYTESTBENCH: the run writes a testbench that calls the core by that name.
+    virtual void CheckFunctionName(const std::string& name, bool calledByTestbench) const;
 
     // Identity and groups.
     const std::string& GetShortName() const { return m_shortName; }
@@ -59,6 +65,8 @@ public:
     void ParseArguments(CCmdArguments* arguments);
     void SetAllAppParams();
     std::string ChooseOutputPath();
+    // The next numbered core name after CORE (same directory) that nothing exists at.
+    std::string NextFreeNumberedCore(const std::string& core);
     void RunGenerate();
     // Closes every output stream and removes what a failed run did not commit: temporary files
     // and an unused numbered claim (the command handler calls this on every exit).
@@ -84,6 +92,9 @@ protected:
     // Opens a fresh host project next to the core file and points it at the generated script and
     // the project directives that WriteDirectives fills.
     void SetUpProject(const std::string& corePath, const std::string& scriptPath);
+    // Commits the core and its directives file; a numbered core moves on to the next free number
+    // (CORE changes) when its number was taken meanwhile.
+    void CommitCoreFiles(FilePath& corePath);
 
     // Nine port and word formats available to generators.
     Quantizer m_quantizers[9];

@@ -64,6 +64,14 @@ void RequireMatlabName(const std::string& name) {
     }
 }
 
+// The file system ends a name at a NUL character: the rest of the text would silently go.
+void RequireNoNul(const CCmdArguments* arguments, const std::string& switchName) {
+    const CTclDataObj* value = FindArgument(arguments, switchName);
+    if (value != nullptr && value->GetStringValue().find('\0') != std::string::npos) {
+        throw std::runtime_error("Invalid Parameter: " + switchName + " must not contain a NUL character.");
+    }
+}
+
 // Numbers below 0 would put a minus sign into the numbered function name.
 void RequireUsableStartNumber(const CTclDataObj* forceNumber) {
     if (forceNumber != nullptr && forceNumber->GetIntValue() < 0) {
@@ -165,12 +173,43 @@ std::string Signature(const ParameterGroup& outputs, const ParameterGroup& input
     return signature;
 }
 
+std::string DirectivesHeader(const std::string& functionName) { return "# Directives for " + functionName + "\n"; }
+
+// The text of FILE with its first line replaced by FIRSTLINE (which ends in a line break).
+void ReplaceFirstLine(AtomicOutputFile& file, const std::string& firstLine) {
+    std::string text;
+    if (file.ReadBack(text) && file.Restart()) {
+        const std::size_t lineEnd = text.find('\n');
+        file << firstLine << (lineEnd == std::string::npos ? std::string() : text.substr(lineEnd + 1));
+    }
+}
+
 void ReportWritten(const char* messageId, const std::string& fullName, const std::string& path) {
     const std::string params = HostListText({fullName, path});
     SimpleInfo(messageId, &params);
 }
 
 }  // namespace
+
+// A numbered core takes its name only when that name is still free at the moment of the move, so
+// a killed run never leaves an empty or partial file at a number. When another run took the number
+// meanwhile, the core moves on to the next free one: its name appears only in the first line of
+// the core and of its directives file.
+void CKWDesignBase::CommitCoreFiles(FilePath& corePath) {
+    if (m_nameGiven || m_useSubdirectory) {
+        CommitOutputFile(m_coreStream, "outFile");
+    } else {
+        while (!CommitNewOutputFile(m_coreStream, "outFile")) {
+            corePath = NextFreeNumberedCore(corePath.Text());
+            m_functionName = corePath.BaseName();
+            ReplaceFirstLine(m_coreStream, Signature(OutputsGroup(), InputsGroup(), m_functionName));
+            m_coreStream.Retarget(corePath.Text());
+            ReplaceFirstLine(m_directivesStream, DirectivesHeader(m_functionName));
+            m_directivesStream.Retarget(FilePath(corePath.Text(), ".kvd").Text());
+        }
+    }
+    CommitOutputFile(m_directivesStream, "directives");
+}
 
 void CKWDesignBase::ParseArguments(CCmdArguments* arguments) {
     m_arguments = arguments;
@@ -182,8 +221,16 @@ void CKWDesignBase::ParseArguments(CCmdArguments* arguments) {
     }
     m_instancePath = ArgumentText(arguments, "-instancepath");
     m_nameGiven = !m_nameArgument.empty();
+    RequireNoNul(arguments, "-outdir");
+    RequireNoNul(arguments, "-name");
     if (m_nameGiven) {
         RequireMatlabName(m_nameArgument);
+        // The name is used unless a project subdirectory numbers the core; the testbench is
+        // written whenever -project is given.
+        const bool numberedSubdirectory =
+            ArgumentIsTrue(arguments, "-project") && !ArgumentIsTrue(arguments, "-nosubdir");
+        CheckFunctionName(NameBase(m_nameArgument),
+                          !numberedSubdirectory && FindArgument(arguments, "-project") != nullptr);
     }
     RequireUsableStartNumber(FindArgument(arguments, "-forcenum"));
     ValidateFunctionalParameters();
@@ -195,7 +242,7 @@ void CKWDesignBase::RunGenerate() {
     const CTclDataObj* forceNumber = FindArgument(m_arguments, "-forcenum");
     m_uniqueCounter = forceNumber != nullptr ? forceNumber->GetIntValue() - 1 : 0;
 
-    const FilePath corePath(ChooseOutputPath());
+    FilePath corePath(ChooseOutputPath());
     OpenOutputFile(m_coreStream, corePath.Text(), "outFile");
 
     m_inputCount = InputsGroup().Count();
@@ -216,20 +263,19 @@ void CKWDesignBase::RunGenerate() {
 
     const FilePath directivesPath(corePath.Text(), ".kvd");
     OpenOutputFile(m_directivesStream, directivesPath.Text(), "directives");
-    m_directivesStream << "# Directives for " << m_functionName << "\n";
+    m_directivesStream << DirectivesHeader(m_functionName);
 
     m_latency = 0;
     GenerateCore();
     FinishCore();
-
-    CommitOutputFile(m_directivesStream, "directives");
     m_coreStream << "\n";
-    // From here the core is complete at its final name: re-indenting and the info read it there.
-    CommitOutputFile(m_coreStream, "outFile");
 
-    if (GlobalSettingIsOn("Settings::EnableKelvoWareAutoIndent")) {
-        AutoIndentFile(corePath.LastComponent());
+    const bool indent = GlobalSettingIsOn("Settings::EnableKelvoWareAutoIndent");
+    // The text that reaches the final name is the finished one: re-indented before the commit.
+    if (indent) {
+        AutoIndentFile(m_coreStream);
     }
+    CommitCoreFiles(corePath);
     ReportWritten("MAPFCTS-0002", m_fullName, corePath.Text());
 
     if (FindArgument(m_arguments, "-project") == nullptr) {
@@ -242,10 +288,10 @@ void CKWDesignBase::RunGenerate() {
     WriteTestbench();
     WriteWarnings(m_scriptStream);
     WriteScriptEpilogue(m_scriptStream);
-    CommitOutputFile(m_scriptStream, "script");
-    if (GlobalSettingIsOn("Settings::EnableKelvoWareAutoIndent")) {
-        AutoIndentFile(scriptPath.LastComponent());
+    if (indent) {
+        AutoIndentFile(m_scriptStream);
     }
+    CommitOutputFile(m_scriptStream, "script");
     ReportWritten("MAPFCTS-0003", m_fullName, scriptPath.Text());
 
     SetUpProject(corePath.Text(), scriptPath.Text());

@@ -11,16 +11,29 @@ void OpenOutputFile(AtomicOutputFile& file, const std::string& path, const std::
     }
 }
 
-void CommitOutputFile(AtomicOutputFile& file, const std::string& kind) {
-    switch (file.Commit()) {
+namespace {
+
+bool Committed(AtomicOutputFile::CommitResult result, const AtomicOutputFile& file, const std::string& kind) {
+    switch (result) {
         case AtomicOutputFile::CommitResult::Done:
-            return;
+            return true;
+        case AtomicOutputFile::CommitResult::NameTaken:
+            return false;
         case AtomicOutputFile::CommitResult::Incomplete:
             throw std::runtime_error("Could not write KelvoWare " + kind + " file completely (" + file.FinalPath() +
                                      ")\n");
         case AtomicOutputFile::CommitResult::NotReplaced:
             throw std::runtime_error("Could not replace KelvoWare " + kind + " file (" + file.FinalPath() + ")\n");
     }
+    return false;
+}
+
+}  // namespace
+
+void CommitOutputFile(AtomicOutputFile& file, const std::string& kind) { Committed(file.Commit(), file, kind); }
+
+bool CommitNewOutputFile(AtomicOutputFile& file, const std::string& kind) {
+    return Committed(file.CommitAsNew(), file, kind);
 }
 
 }  // namespace kw

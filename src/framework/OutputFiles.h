@@ -19,4 +19,8 @@ void OpenOutputFile(AtomicOutputFile& file, const std::string& path, const std::
 // KelvoWare <kind> file (<path>)\n" when the rename failed. Nothing of it is left on a failure.
 void CommitOutputFile(AtomicOutputFile& file, const std::string& kind);
 
+// The same for a file whose name must be new: false, with the file still uncommitted, when
+// something of that name exists.
+bool CommitNewOutputFile(AtomicOutputFile& file, const std::string& kind);
+
 }  // namespace kw

@@ -1,13 +1,15 @@
 // Choice of the output directory and of the core file's name: the "-name" given, or the first
 // free number (rcosflt_001, rcosflt_002, ...) as a file or, for a project run, a subdirectory.
-// A number is claimed by creating its file or directory exclusively, so two processes
-// generating into one directory never take the same number.
-#include <filesystem>
+// A subdirectory's number is claimed by creating the directory exclusively, a file's number by
+// moving the complete core there without replacing anything (see CommitCoreFiles), so two
+// processes generating into one directory never take the same number.
+#include <cerrno>
 #include <iomanip>
 #include <limits>
 #include <sstream>
 #include <stdexcept>
-#include <system_error>
+
+#include <sys/stat.h>
 
 #include "framework/CKWDesignBase.h"
 #include "host/FilePath.h"
@@ -18,13 +20,13 @@ namespace {
 
 enum class Claim { Taken, AlreadyTaken, Failed };
 
-// Creates the directory only if nothing of that name exists yet.
+// Creates the directory only if nothing of that name exists yet; a name that is taken by
+// anything, a dangling link included, is passed over.
 Claim ClaimDirectory(const std::string& path) {
-    std::error_code error;
-    if (std::filesystem::create_directory(path, error)) {
+    if (::mkdir(path.c_str(), 0777) == 0) {
         return Claim::Taken;
     }
-    return error ? Claim::Failed : Claim::AlreadyTaken;
+    return errno == EEXIST ? Claim::AlreadyTaken : Claim::Failed;
 }
 
 std::string NumberedName(const std::string& base, int number) {
@@ -81,20 +83,18 @@ std::string CKWDesignBase::ChooseOutputPath() {
     } else {
         m_outputDirectory = path.Text();
         path.Join(base);
-        for (;;) {
-            do {
-                path.ReplaceName(NumberedName(base, NextNumber(m_uniqueCounter, path)));
-                path.SetExtension(".m");
-            } while (path.Exists());
-            // The claimed empty file belongs to the core stream: its commit replaces it, and a run
-            // that fails before that removes it again. A file that cannot be created at all is
-            // reported when the core file is opened.
-            if (m_coreStream.ClaimName(path.Text()) != AtomicOutputFile::Claim::AlreadyTaken) {
-                break;
-            }
-        }
+        path = NextFreeNumberedCore(path.Text());
     }
     m_functionName = path.BaseName();
+    return path.Text();
+}
+
+std::string CKWDesignBase::NextFreeNumberedCore(const std::string& core) {
+    FilePath path(core);
+    do {
+        path.ReplaceName(NumberedName(m_shortName, NextNumber(m_uniqueCounter, path)));
+        path.SetExtension(".m");
+    } while (path.Exists());
     return path.Text();
 }
 

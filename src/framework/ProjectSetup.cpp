@@ -1,6 +1,7 @@
 // What a run tells the host's synthesis flow: the implementation arguments of the instance path
 // ("SetDirective ... -allappparams") and, for a project run, a fresh host project that points at
-// the generated testbench script and the project directives file.
+// the generated testbench script and the project directives file; its save is a checked step
+// of the run like the writing of every other file.
 #include <stdexcept>
 
 #include "framework/CKWDesignBase.h"
@@ -60,7 +61,8 @@ void CKWDesignBase::SetUpProject(const std::string& corePath, const std::string&
     if (open.ok && open.boolean) {
         EvaluateHostCommand("Project", {"-close"});
     }
-    EvaluateOrThrow("Project", {projectPath}, "Could not open project " + projectPath);
+    // A fresh project: whatever a file of that name holds is never read, only replaced by the save.
+    EvaluateOrThrow("Project", {"-new", projectPath}, "Could not open project " + projectPath);
     EvaluateOrThrow("SetProjectOption", {"-show_underflows", "0"}, "Could not set show underflow warnings to false");
     EvaluateOrThrow("SetProjectOption", {"-scriptfile", scriptPath}, "Could not set script file to " + scriptPath);
 
@@ -72,7 +74,11 @@ void CKWDesignBase::SetUpProject(const std::string& corePath, const std::string&
     // The host's wording for a refused directives file names the script file, as it always has.
     EvaluateOrThrow("SetProjectOption", {"-directivesfile", directivesPath},
                     "Could not set script file to " + scriptPath);
-    EvaluateHostCommand("Project", {"-save"});
+    // The project file is a file of the run like every other: a save that fails fails the run.
+    const HostAnswer saved = EvaluateHostCommand("Project", {"-save"});
+    if (!saved.ok) {
+        throw std::runtime_error("Could not save project " + projectPath + " (" + saved.message + ")\n");
+    }
 }
 
 }  // namespace kw

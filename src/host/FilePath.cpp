@@ -49,6 +49,10 @@ std::string WithoutLeadingSeparator(const std::string& component) {
     return component;
 }
 
+// The host's file commands read a leading "~" as a home directory. A name a user typed is taken
+// literally: "./~" is the host's spelling of a file named "~" in the current directory.
+std::string LiteralTilde(const std::string& text) { return !text.empty() && text[0] == '~' ? "./" + text : text; }
+
 }  // namespace
 
 std::string NativePath(const std::string& text) {
@@ -56,7 +60,7 @@ std::string NativePath(const std::string& text) {
         return text;
     }
     FileCommand native("file native");
-    native.Word(text);
+    native.Word(LiteralTilde(text));
     return native.RunReporting() ? native.Text() : std::string();
 }
 
@@ -79,7 +83,7 @@ void FilePath::MakeNative() { m_path = NativePath(m_path); }
 
 void FilePath::Join(const std::string& component) {
     FileCommand join("file join");
-    join.Word(m_path).Word(WithoutLeadingSeparator(component));
+    join.Word(m_path).Word(LiteralTilde(WithoutLeadingSeparator(component)));
     if (join.RunReporting()) {
         m_path = join.Text();
         MakeNative();
@@ -186,6 +190,7 @@ std::string FilePath::AbsolutePath() const {
     if (relative.size() >= 2 && relative[0] == '.' && (relative[1] == '/' || relative[1] == '\\')) {
         relative.erase(0, 2);
     }
+    relative = LiteralTilde(relative);
     FileCommand join("file join");
     join.Word(current).Word(relative);
     join.Run();

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "host/AppMgr.h"
+#include "raised_cosine/TestbenchScript.h"
 
 namespace kw {
 
@@ -62,6 +63,18 @@ void Refuse(bool refused, const char* message) {
     if (refused) throw std::runtime_error(message);
 }
 
+// A project run writes a testbench, whose sample count must stay a length MATLAB can index.
+void RefuseTestbenchTooLong(const CCmdArguments* arguments, int channels, int ratio) {
+    const std::int64_t samples = rcos::TestbenchSampleCount(channels, ratio);
+    if (arguments == nullptr || arguments->Find("-project") == nullptr || samples <= rcos::kMaxTestbenchSamples) {
+        return;
+    }
+    throw std::runtime_error(
+        "Invalid Parameter: Number of channels is too large for the testbench: it would simulate " +
+        std::to_string(samples) + " samples (256*channels*Fs/Fd), more than " +
+        std::to_string(rcos::kMaxTestbenchSamples) + ".");
+}
+
 // A switch that the request does not carry reads as zero or empty, which the checks refuse.
 const CTclDataObj* FindArgument(const CCmdArguments* arguments, const char* switchName) {
     return arguments != nullptr ? arguments->Find(switchName) : nullptr;
@@ -96,10 +109,27 @@ bool FitsInt(double integral) {
     return integral >= std::numeric_limits<int>::min() && integral <= std::numeric_limits<int>::max();
 }
 
-// "auto" is -1; any integer-valued number is taken (a negative one counts as "auto"); a value
-// beyond 32 bits is kept as a width that the range check refuses.
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Digits with an optional sign and an optional fraction ("12", "-2", "12.0"): no other radix, no
+// exponent and nothing after the number.
+bool IsDecimalNumeral(const std::string& text) {
+    std::size_t at = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    const std::size_t digitsStart = at;
+    while (at < text.size() && IsDigit(text[at])) ++at;
+    if (at == digitsStart) return false;
+    if (at < text.size() && text[at] == '.') {
+        ++at;
+        while (at < text.size() && IsDigit(text[at])) ++at;
+    }
+    return at == text.size();
+}
+
+// "auto" is -1; any integer-valued decimal number is taken (a negative one counts as "auto"); a
+// value beyond 32 bits is kept as a width that the range check refuses.
 int ParseOutputBits(const std::string& text) {
     if (text == "auto") return -1;
+    Refuse(!IsDecimalNumeral(text), kObitsNotInteger);
     const double value = std::strtod(text.c_str(), nullptr);
     Refuse(std::floor(value) != value, kObitsNotInteger);
     if (!FitsInt(value)) return std::numeric_limits<int>::max();
@@ -218,6 +248,7 @@ void CKWDesign::CheckFunctionalParameters() {
     Refuse(m_NumChannels > 1 && m_FsFlag == "no", kChannelsWithSymbolRateInput);
     // Refused here as well as where the core is written, so that no file is touched for it.
     Refuse(IsMultiChannelSharedTransposed(), kMultiChannelSharedTransposed);
+    RefuseTestbenchTooLong(Arguments(), m_NumChannels, ratio);
 
     m_Ratio = ratio;
     m_Taps = static_cast<int>(taps);

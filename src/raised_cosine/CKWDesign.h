@@ -25,6 +25,7 @@ public:
     void FinishCore() override;
     void WriteDirectives() override;
     void WriteTestbench() override;
+    void CheckFunctionName(const std::string& name, bool calledByTestbench) const override;
 
     virtual void ValidateImplementationParameters();
     virtual void ParseImplementationParameters();

@@ -33,7 +33,8 @@ void WriteCoefficients(std::ostream& out, const std::vector<double>& normalized)
 // fractional single-precision count (for rates such as 3000/1000) is refused by MATLAB as a size.
 void WriteStimulus(std::ostream& out, const TestbenchInputs& in) {
     out << in.qinDeclaration;
-    out << "NUM_SAMPLES = " << in.channels * in.ratio * 256 << ";   %Set number of samples to simulate\n";
+    out << "NUM_SAMPLES = " << TestbenchSampleCount(in.channels, in.ratio)
+        << ";   %Set number of samples to simulate\n";
     out << "SigInput = ((rand(1,NUM_SAMPLES)*2-1)*2^" << in.ibits - in.ifbits - 1 << ");\n";
     if (InputAtSymbolRate(in)) {
         out << "for ii = 2:" << in.ratio << " \n";
@@ -167,6 +168,10 @@ void WriteFullPrecisionChecks(std::ostream& out, const TestbenchInputs& in) {
 }
 
 }  // namespace
+
+std::int64_t TestbenchSampleCount(int channels, int ratio) {
+    return static_cast<std::int64_t>(channels) * ratio * 256;
+}
 
 std::string KwPsdText() {
     return "function [P,F]=kw_psd(X,NFFT,Fs)\n"

@@ -1,6 +1,7 @@
 // Text of the raised-cosine testbench script and of its PSD helper kw_psd.m.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -23,6 +24,11 @@ struct TestbenchInputs {
     std::vector<double> normalized;  // doubleCoefs
     std::string qinDeclaration;      // the "qin = quantizer(...);\n" line
 };
+
+// Samples the testbench simulates: 256 symbols of every channel, counted in 64 bits.
+std::int64_t TestbenchSampleCount(int channels, int ratio);
+// Vectors of more samples cannot be indexed by MATLAB and Octave builds with 32-bit indices.
+inline constexpr std::int64_t kMaxTestbenchSamples = 2147483647;
 
 // The 62 lines of kw_psd.m, each followed by "\n".
 std::string KwPsdText();

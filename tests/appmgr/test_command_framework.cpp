@@ -111,7 +111,7 @@ TEST_F(CommandFrameworkTest, ArgumentsAreDeliveredWithDefaults) {
 }
 
 TEST_F(CommandFrameworkTest, BadArgumentsAreRefusedBeforeTheHandlerRuns) {
-    const std::string intRange = "expected an integer from -2147483648 to 2147483647";
+    const std::string intRange = "expected a decimal integer from -2147483648 to 2147483647";
     const struct {
         const char* call;
         std::string error;

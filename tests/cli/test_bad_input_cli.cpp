@@ -68,7 +68,7 @@ std::string BadName(const std::string& name) {
 }
 
 const std::string kFloat = "a floating-point number";
-const std::string kInteger = "an integer from -2147483648 to 2147483647";
+const std::string kInteger = "a decimal integer from -2147483648 to 2147483647";
 const std::string kRatio = "Invalid Parameter: The ratio Fs/Fs must be an integer value between [2 and 8].";
 const std::string kExcess =
     "Invalid Parameter: The excess bandwidth factor (R) must be greater than 0 and less than or equal to 1.";
@@ -173,8 +173,8 @@ std::vector<InputCase> IntegerCases() {
     for (const Row& row : rows) {
         cases.push_back({row.sw + "_" + row.value.substr(0, 12), {row.sw, row.value}, row.message});
     }
-    // Tcl's integer forms are integers too.
-    cases.push_back({"ibits_hex", {"-ibits", "0x10"}, "", "__good/good_core.m"});
+    // Integers are decimal only.
+    cases.push_back({"ibits_hex", {"-ibits", "0x10"}, Invalid("0x10", "-ibits", kInteger)});
     return cases;
 }
 
@@ -196,13 +196,13 @@ std::vector<InputCase> SelectionCases() {
 
 std::vector<InputCase> OutputBitsCases() {
     return {
-        {"obits_empty", {"-obits", ""}, Refused(kObitsRange)},
-        {"obits_text", {"-obits", "abc"}, Refused(kObitsRange)},
+        {"obits_empty", {"-obits", ""}, Refused(kObitsInteger)},
+        {"obits_text", {"-obits", "abc"}, Refused(kObitsInteger)},
         {"obits_nan", {"-obits", "nan"}, Refused(kObitsInteger)},
-        {"obits_inf", {"-obits", "inf"}, Refused(kObitsRange)},
-        {"obits_minus_huge", {"-obits", "-1e12"}, Refused(kObitsRange)},
+        {"obits_inf", {"-obits", "inf"}, Refused(kObitsInteger)},
+        {"obits_minus_huge", {"-obits", "-1e12"}, Refused(kObitsInteger)},
         {"obits_zero", {"-obits", "0"}, Refused(kObitsRange)},
-        {"obits_huge", {"-obits", "1e10"}, Refused(kObitsRange)},
+        {"obits_huge", {"-obits", "1e10"}, Refused(kObitsInteger)},
         {"obits_fraction", {"-obits", "12.5"}, Refused(kObitsInteger)},
         {"obits_two_words", {"-obits", "12 13"}, Refused(kObitsOne)},
         {"obits_overlong", {"-obits", kOverlongDigits}, Refused(kObitsRange)},
@@ -216,6 +216,59 @@ std::vector<InputCase> OutputBitsCases() {
         {"ofbits_not_below_obits", {"-obits", "12", "-ofbits", "12"}, Refused(kOfbitsBelowObits)},
         {"ofbits_big_integer", {"-obits", "12", "-ofbits", "2147483647"}, Refused(kOfbitsBelowObits)},
         {"ofbits_overlong", {"-obits", "12", "-ofbits", kOverlongDigits}, Refused(kOfbitsInteger)},
+    };
+}
+
+// Integers are decimal whatever their spelling; -obits is a decimal number or auto.
+std::vector<InputCase> DecimalCases() {
+    return {
+        {"delay_hexadecimal", {"-delay", "0x10"}, Invalid("0x10", "-delay", kInteger)},
+        {"delay_binary", {"-delay", "0b11"}, Invalid("0b11", "-delay", kInteger)},
+        {"delay_octal_prefix", {"-delay", "0o7"}, Invalid("0o7", "-delay", kInteger)},
+        {"forcenum_leading_zero_is_decimal", {"-forcenum", "010"}, "", "rcosflt_010.m"},
+        {"obits_trailing_text", {"-obits", "16abc"}, Refused(kObitsInteger)},
+        {"obits_hexadecimal", {"-obits", "0x10"}, Refused(kObitsInteger)},
+    };
+}
+
+// A -name the generated files would break on, refused before anything is written.
+std::vector<InputCase> ReservedNameCases() {
+    const auto reserved = [](const std::string& name, const std::string& why) {
+        return Refused("Invalid Parameter: -name \"" + name + "\" " + why);
+    };
+    const std::vector<std::string> projectHere = {"-project", "-nosubdir", "-name"};
+    const auto inProject = [&](const std::string& name) {
+        std::vector<std::string> arguments = projectHere;
+        arguments.push_back(name);
+        return arguments;
+    };
+    return {
+        {"name_kw_psd_beside_its_helper", inProject("kw_psd"),
+         reserved("kw_psd", "is the testbench's helper kw_psd.m, which the project run writes beside the core.")},
+        {"name_rcosflt_in_a_project", inProject("rcosflt"),
+         reserved("rcosflt", "would shadow the function rcosflt that the generated testbench calls.")},
+        {"name_quantizer", {"-name", "quantizer"},
+         reserved("quantizer", "is a function the generated core calls: the core would call itself.")},
+        {"name_quantize_in_a_project", inProject("quantize"),
+         reserved("quantize", "is a function the generated core calls: the core would call itself.")},
+        {"name_testbench_variable", inProject("temp"),
+         reserved("temp", "is a variable of the generated testbench, which could then not call the core.")},
+        {"name_keyword", {"-name", "end"}, reserved("end", "is a MATLAB keyword and cannot name a function.")},
+        {"name_rcosflt_without_testbench", {"-name", "rcosflt"}, "", "rcosflt.m"},
+        {"name_kw_psd_numbered_away", {"-project", "-name", "kw_psd"}, "", "rcosflt_001/rcosflt_001_script.m"},
+    };
+}
+
+// The testbench simulates 256*channels*Fs/Fd samples, at most 2^31-1.
+std::vector<InputCase> TestbenchSizeCases() {
+    return {
+        {"channels_beyond_the_testbench", {"-project", "-fs", "8", "-number_of_channels", "1048576"},
+         Refused("Invalid Parameter: Number of channels is too large for the testbench: it would simulate "
+                 "2147483648 samples (256*channels*Fs/Fd), more than 2147483647.")},
+        {"channels_at_the_testbench_limit", {"-project", "-fs", "8", "-number_of_channels", "1048575"}, "",
+         "rcosflt_001/rcosflt_001_script.m"},
+        {"channels_beyond_the_testbench_without_project", {"-fs", "8", "-number_of_channels", "1048576"}, "",
+         "rcosflt_001.m"},
     };
 }
 
@@ -272,8 +325,8 @@ std::vector<InputCase> SwitchCases() {
 
 std::vector<InputCase> AllCases() {
     std::vector<InputCase> all;
-    for (auto part : {FloatCases(), IntegerCases(), SelectionCases(), OutputBitsCases(), CommonOptionCases(),
-                      SwitchCases()}) {
+    for (auto part : {FloatCases(), IntegerCases(), SelectionCases(), OutputBitsCases(), DecimalCases(),
+                      ReservedNameCases(), TestbenchSizeCases(), CommonOptionCases(), SwitchCases()}) {
         all.insert(all.end(), part.begin(), part.end());
     }
     return all;
@@ -345,24 +398,39 @@ std::string CaseName(const ::testing::TestParamInfo<InputCase>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Shell, BadInput, ::testing::ValuesIn(AllCases()), CaseName);
 
-// Accepted values whose text holds line breaks (Tcl reads "{12\n...}" as the one element 12...,
-// and blanks around a number are allowed) must not break out of their header comment.
+// Accepted values whose text holds line breaks (blanks around a number are allowed, and Tcl
+// reads "\n12\n" as the one list element 12) must not break out of their header comment.
 TEST(BadInputComments, ArgumentTextsStayInsideTheirCommentLines) {
     if (!kwtest::HostFixture::PluginAvailable()) {
         GTEST_SKIP() << "the rcosflt plug-in is not part of this build";
     }
     TempDir dir;
-    const auto run = RunShell({"rcosflt", "-obits", "{12\ndisp(666)}", "-ofbits", "auto", "-fs", "4\n\n",
-                               "-delay", "\r\n3\n"},
-                              "", dir.Path().string());
-    ASSERT_EQ(0, run.status) << run.err;
+    const auto run = RunShell({"rcosflt", "-obits", "\n12\ndisp(666)", "-ofbits", "auto"}, "", dir.Path().string());
+    EXPECT_NE(0, run.status) << "a text after the output length was accepted";
+    const auto accepted = RunShell({"rcosflt", "-obits", "\n12\n", "-ofbits", "auto", "-fs", "4\n\n", "-delay",
+                                    "\r\n3\n"},
+                                   "", dir.Path().string());
+    ASSERT_EQ(0, accepted.status) << accepted.err;
     const std::string core = ReadText(dir.Path() / "rcosflt_001.m");
-    EXPECT_NE(std::string::npos, core.find("%\t\tvalue used \"{12 disp(666)}\"\n")) << core;
+    EXPECT_NE(std::string::npos, core.find("%\t\tvalue used \" 12 \"\n")) << core;
     EXPECT_NE(std::string::npos, core.find("%\t\tvalue used \"4  \"\n")) << core;
-    for (const std::string& line : Split(core, '\n')) {
-        if (line.find("disp(666)") != std::string::npos) {
-            EXPECT_EQ(0u, line.rfind('%', 0)) << "outside a comment: " << line;
-        }
+    EXPECT_NE(std::string::npos, core.find("%\t\tvalue used \"3\"\n")) << core;
+}
+
+// A leading zero is decimal: the core is the one of the number without it, header included.
+TEST(BadInputNumbers, LeadingZerosAreDecimal) {
+    if (!kwtest::HostFixture::PluginAvailable()) {
+        GTEST_SKIP() << "the rcosflt plug-in is not part of this build";
+    }
+    const std::vector<std::pair<std::string, std::string>> switches = {
+        {"-delay", "10"}, {"-ibits", "16"}, {"-number_of_channels", "2"}};
+    for (const auto& [name, value] : switches) {
+        TempDir dir;
+        ASSERT_EQ(0, RunShell({"rcosflt", "-name", "plain", name, value}, "", dir.Path().string()).status);
+        ASSERT_EQ(0, RunShell({"rcosflt", "-name", "padded", name, "0" + value}, "", dir.Path().string()).status);
+        const std::string plain = ReadText(dir.Path() / "plain.m");
+        const std::string padded = ReadText(dir.Path() / "padded.m");
+        EXPECT_EQ(plain.substr(plain.find('\n')), padded.substr(padded.find('\n'))) << name << " 0" << value;
     }
 }
 

@@ -52,9 +52,9 @@ TEST_F(RcosfltShell, ValuesOfTheWrongTypeAreRefusedBeforeGeneration) {
     } cases[] = {
         {{"rcosflt", "-fs", "abc"}, "invalid value \"abc\" for switch -fs: expected a floating-point number\n"},
         {{"rcosflt", "-delay", "1.5"},
-         "invalid value \"1.5\" for switch -delay: expected an integer from -2147483648 to 2147483647\n"},
+         "invalid value \"1.5\" for switch -delay: expected a decimal integer from -2147483648 to 2147483647\n"},
         {{"rcosflt", "-ibits", "x"},
-         "invalid value \"x\" for switch -ibits: expected an integer from -2147483648 to 2147483647\n"},
+         "invalid value \"x\" for switch -ibits: expected a decimal integer from -2147483648 to 2147483647\n"},
         {{"rcosflt", "-form", "transposed"},
          "invalid value \"transposed\" for switch -form: expected one of Direct, Transposed\n"},
         {{"rcosflt", "-fs"}, "missing value for switch -fs: expected a floating-point number\n"},

@@ -1,8 +1,9 @@
 // Write failures and crashes through the kelvodsp shell: a file-size limit (SIGXFSZ ignored), a
 // host command failing mid-run, an output directory that cannot be created or has vanished
-// between runs, and the shell killed at random moments while it keeps re-generating a big core
-// under one name. A file that could not be written completely is never reported as written, a
-// failed run leaves no part of a file and no claimed number, and an earlier core is never lost.
+// between runs, a re-indented core beyond a file-size limit, and the shell killed at random
+// moments while it keeps generating a big core under one name or numbered. A file that could not
+// be written completely is never reported as written, a failed run leaves no part of a file and
+// takes no number, and an earlier core is never lost.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -23,6 +24,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using kwtest::kGenerateErrorLead;
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
 using kwtest::ReadText;
 using kwtest::RunProgram;
 using kwtest::RunShell;
@@ -56,11 +64,11 @@ TEST_F(WriteFailure, FileSizeLimitFailsTheRunWithoutReportingTheFileAndKeepsEarl
         bool earlierRun;   // the same call succeeded once without a limit
         std::set<std::string> left;  // in outdir after the failed run
     } cases[] = {
-        // The small directives file is complete before the core fails; the number is released.
-        {"a", {}, 8, "rcosflt_001.m", false, {"rcosflt_001.kvd"}},
+        // The directives file follows its core: a failed core takes no number and leaves nothing.
+        {"a", {}, 8, "rcosflt_001.m", false, {}},
         // A core of 19243 bytes (as written and re-indented alike) just beyond 18432 bytes.
-        {"b", {"-delay", "40"}, 36, "rcosflt_001.m", false, {"rcosflt_001.kvd"}},
-        {"c", {"-project", "-nosubdir"}, 8, "rcosflt_001.m", false, {"rcosflt_001.kvd"}},
+        {"b", {"-delay", "40"}, 36, "rcosflt_001.m", false, {}},
+        {"c", {"-project", "-nosubdir"}, 8, "rcosflt_001.m", false, {}},
         {"d", {"-name", "keep"}, 8, "keep.m", true, {"keep.kvd", "keep.m"}},
     };
     for (const auto& c : cases) {
@@ -84,6 +92,34 @@ TEST_F(WriteFailure, FileSizeLimitFailsTheRunWithoutReportingTheFileAndKeepsEarl
             EXPECT_TRUE(earlier == ReadText(core)) << c.file << " changed by the failed run";
         }
     }
+}
+
+// A core whose re-indented text is a little longer than the text first written: with a file-size
+// limit between the two, the run fails and the earlier core of the name stays byte for byte.
+TEST_F(WriteFailure, ReindentBeyondAFileSizeLimitKeepsTheEarlierCore) {
+    const std::vector<std::string> call = {"rcosflt", "-name", "keep", "-delay", "10", "-fs_flag", "no"};
+    TempDir sizes;
+    ASSERT_EQ(0, RunShell({"-c", "SetGlobalSetting Settings::EnableKelvoWareAutoIndent 0; rcosflt -name keep "
+                                 "-delay 10 -fs_flag no"},
+                          "", sizes.Path().string())
+                     .status);
+    const std::size_t written = fs::file_size(sizes.Path() / "keep.m");
+    ASSERT_EQ(0, RunShell(call, "", sizes.Path().string()).status);
+    ASSERT_LT(written, fs::file_size(sizes.Path() / "keep.m")) << "re-indenting does not lengthen this core";
+
+    ASSERT_EQ(0, RunShell({"rcosflt", "-name", "keep"}, "", m_dir.Path().string()).status);
+    const std::string earlier = ReadText(m_dir.Path() / "keep.m");
+    std::vector<std::string> words = {"/bin/sh", "-c",
+                                      "trap '' XFSZ; exec prlimit --fsize=" + std::to_string(written) + " \"$0\" \"$@\"",
+                                      KW_KELVODSP};
+    words.insert(words.end(), call.begin(), call.end());
+    const auto run = RunProgram(words, "", m_dir.Path().string());
+    EXPECT_EQ(1, run.status);
+    EXPECT_TRUE(kwtest::EndsWith(run.err, kGenerateErrorLead + "Could not write KelvoWare outFile file completely (" +
+                                              (m_dir.Path() / "keep.m").string() + ")\n\n"))
+        << run.err;
+    EXPECT_TRUE(earlier == ReadText(m_dir.Path() / "keep.m")) << "keep.m changed by the failed run";
+    EXPECT_EQ((std::set<std::string>{"keep.kvd", "keep.m"}), kwtest::Tree(m_dir.Path()));
 }
 
 // A host command fails after the core file was opened: the earlier core under the same name stays
@@ -216,6 +252,43 @@ TEST_F(WriteFailure, KilledWhileRegeneratingAlwaysLeavesACompleteCore) {
                                name.size() == name.find('.', 4) + 7;
         EXPECT_TRUE(name == "big.m" || name == "big.kvd" || temporary) << name;
     }
+}
+
+// Numbered runs killed at random moments: a number is taken only by a complete core, so every
+// rcosflt_NNN.m is the whole core under its own name, every directives file is whole, and
+// nothing else stays but the temporary files of the killed runs.
+TEST_F(WriteFailure, KilledNumberedRunsLeaveOnlyCompleteFilesAtNumbers) {
+    const std::string call = "rcosflt -delay 63 -resource_shared no";
+    TempDir reference;
+    ASSERT_EQ(0, RunShell({"-c", call}, "", reference.Path().string()).status);
+    const std::string core = ReadText(reference.Path() / "rcosflt_001.m");
+    std::mt19937 random(54321);
+    std::uniform_int_distribution<int> delay(10, 150);
+    const fs::path log = m_dir.Path().string() + ".log";
+    for (int round = 0; round < 25; ++round) {
+        const pid_t child = Start({"-c", "while 1 {" + call + "}"}, m_dir.Path(), log);
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay(random)));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
+    fs::remove(log);
+    int cores = 0;
+    for (const auto& entry : fs::directory_iterator(m_dir.Path())) {
+        const std::string name = entry.path().filename().string();
+        const std::string stem = name.substr(0, name.find('.'));
+        const std::string extension = name.substr(stem.size());
+        if (extension == ".m") {
+            ++cores;
+            EXPECT_TRUE(ReadText(entry.path()) == Replace(core, "rcosflt_001", stem)) << name << " is not whole";
+        } else if (extension == ".kvd") {
+            EXPECT_EQ("# Directives for " + stem + "\n", ReadText(entry.path())) << name;
+        } else {
+            const bool temporary = (extension.rfind(".m.", 0) == 0 && extension.size() == 9) ||
+                                   (extension.rfind(".kvd.", 0) == 0 && extension.size() == 11);
+            EXPECT_TRUE(temporary) << name;
+        }
+    }
+    EXPECT_GT(cores, 0) << "no run got as far as a core";
 }
 
 }  // namespace

@@ -44,10 +44,10 @@ public:
     void WriteTestbench() override;
 
     // Access to the run's state for tests.
-    std::ofstream& CoreStream() { return m_coreStream; }
-    std::ofstream& ScriptStream() { return m_scriptStream; }
-    std::ofstream& DirectivesStream() { return m_directivesStream; }
-    std::ofstream& ProjectDirectivesStream() { return m_projectDirectivesStream; }
+    kw::AtomicOutputFile& CoreStream() { return m_coreStream; }
+    kw::AtomicOutputFile& ScriptStream() { return m_scriptStream; }
+    kw::AtomicOutputFile& DirectivesStream() { return m_directivesStream; }
+    kw::AtomicOutputFile& ProjectDirectivesStream() { return m_projectDirectivesStream; }
     void SetOutputDirectory(const std::string& directory) { m_outputDirectory = directory; }
     void SetFunctionName(const std::string& name) { m_functionName = name; }
     void SetWarnings(const std::string& text, const std::string& title) {

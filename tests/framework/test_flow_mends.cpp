@@ -1,7 +1,7 @@
 // Robustness of the Generate flow: "-name" must be a MATLAB identifier, two processes never take
 // the same number, a file that could not be written completely fails the run (and is never
 // reported as written), every file reaches its name complete or not at all (a failed run keeps
-// the earlier core and releases its numbered claim), and re-indenting is atomic too.
+// the earlier core and takes no number), and re-indenting happens before the one rename.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -223,29 +223,30 @@ const std::string kIndentedBlock = "if a\n" + Repeated("b=1;\n", 5000) + "end\n"
 INSTANTIATE_TEST_SUITE_P(
     Limits, Truncation,
     ::testing::Values(
-        // The directives file is complete and committed before the core fails.
+        // The directives file is committed only after its core.
         TruncationCase{"core", Repeated("x = 1;\n", 9000), "t;\n", "", 32768, "rcosflt_001.m", "outFile", false,
-                       {"rcosflt_001.kvd"}},
+                       {}},
         TruncationCase{"script", "y;\n", Repeated("x = 1;\n", 9000), "-project -nosubdir", 32768,
                        "rcosflt_001_script.m", "script", true, {"rcosflt_001.kvd", "rcosflt_001.m"}},
         // The written core fits, its re-indented text (3 blanks more per body line) does not.
-        TruncationCase{"reindent", kIndentedBlock, "t;\n", "", 40960, "rcosflt_001.m", "outFile", false,
-                       {"rcosflt_001.kvd", "rcosflt_001.m"}}),
+        TruncationCase{"reindent", kIndentedBlock, "t;\n", "", 40960, "rcosflt_001.m", "outFile", false, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FlowMends, FailedReindentLeavesTheOriginalAndNoTemporaryFile) {
+// Re-indenting happens before the one rename: a core whose indented text does not fit leaves
+// the earlier core of its name byte for byte.
+TEST_F(FlowMends, FailedReindentKeepsTheEarlierCore) {
+    ASSERT_EQ(Generate("-name keep").first, 0);
+    const std::string earlier = ReadFile(Dir() / "keep.m");
     Script().coreBody = kIndentedBlock;
     Child child([&] {
         const rlimit limit{40960, 40960};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         std::signal(SIGXFSZ, SIG_IGN);
-        return std::to_string(Generate("").first);
+        return std::to_string(Generate("-name keep").first);
     });
     EXPECT_EQ(child.Wait(), "1");
-    EXPECT_EQ(Files(), (std::vector<std::string>{"rcosflt_001.kvd", "rcosflt_001.m"}));
-    const std::string core = ReadFile(Dir() / "rcosflt_001.m");
-    EXPECT_NE(core.find("\nif a\nb=1;\nb=1;\n"), std::string::npos) << "original text changed";
-    EXPECT_EQ(core.substr(core.size() - 10), "b=1;\nend\n\n");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"keep.kvd", "keep.m"}));
+    EXPECT_TRUE(ReadFile(Dir() / "keep.m") == earlier) << "the earlier core was changed";
 }
 
 // --- a failed run keeps what was there ---------------------------------------------------
@@ -332,8 +333,7 @@ INSTANTIATE_TEST_SUITE_P(
     Failures, FailedRun,
     ::testing::Values(FailedRunCase{"core_writer_throws", Stage::FailInCore, false, {}},
                       FailedRunCase{"banner_fails", Stage::NoBanner, false, {}},
-                      // The small directives file is complete before the core fails.
-                      FailedRunCase{"size_limit", Stage::SizeLimit, false, {"rcosflt_001.kvd"}},
+                      FailedRunCase{"size_limit", Stage::SizeLimit, false, {}},
                       FailedRunCase{"core_info_fails", Stage::CoreInfoFails, true,
                                     {"rcosflt_001.kvd", "rcosflt_001.m"}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -379,32 +379,24 @@ TEST_F(FlowMends, AbandonedOrIncompleteFileLeavesTheFinalNameUntouched) {
     EXPECT_EQ(Files(), (std::vector<std::string>{"f.m"}));
 }
 
-TEST_F(FlowMends, ClaimGoesOnlyWhileItIsStillTheEmptyFileCreated) {
-    const std::string path = (Dir() / "n.m").string();
-    const struct {
-        const char* name;
-        std::string writtenMeanwhile;
-        bool kept;
-    } cases[] = {{"untouched claim", "", false}, {"claim written by someone", "user text\n", true}};
-    for (const auto& c : cases) {
-        kw::AtomicOutputFile file;
-        ASSERT_EQ(file.ClaimName(path), kw::AtomicOutputFile::Claim::Taken) << c.name;
-        kw::AtomicOutputFile other;
-        EXPECT_EQ(other.ClaimName(path), kw::AtomicOutputFile::Claim::AlreadyTaken) << c.name;
-        if (!c.writtenMeanwhile.empty()) {
-            std::ofstream(path, std::ios::app) << c.writtenMeanwhile;
-        }
-        file.Abandon();
-        EXPECT_EQ(std::filesystem::exists(path), c.kept) << c.name;
-        std::filesystem::remove(path);
-    }
-    kw::AtomicOutputFile committed;
-    ASSERT_EQ(committed.ClaimName(path), kw::AtomicOutputFile::Claim::Taken);
-    ASSERT_TRUE(committed.Open(path));
-    committed << "core\n";
-    EXPECT_EQ(committed.Commit(), kw::AtomicOutputFile::CommitResult::Done);
-    committed.Abandon();
-    EXPECT_EQ(ReadFile(path), "core\n");
+// A name that must be new is taken only by the complete file, never replacing anything there,
+// a dangling link included; the refused file stays uncommitted and can go to another name.
+TEST_F(FlowMends, NewNameIsTakenOnlyWhileNothingIsThere) {
+    namespace fs = std::filesystem;
+    kwtest::WriteFile(Dir() / "taken.m", "earlier\n");
+    fs::create_symlink(Dir() / "nowhere", Dir() / "dangling.m");
+    kw::AtomicOutputFile file;
+    ASSERT_TRUE(file.Open((Dir() / "taken.m").string()));
+    file << "core\n";
+    EXPECT_EQ(file.CommitAsNew(), kw::AtomicOutputFile::CommitResult::NameTaken);
+    file.Retarget((Dir() / "dangling.m").string());
+    EXPECT_EQ(file.CommitAsNew(), kw::AtomicOutputFile::CommitResult::NameTaken);
+    file.Retarget((Dir() / "free.m").string());
+    EXPECT_EQ(file.CommitAsNew(), kw::AtomicOutputFile::CommitResult::Done);
+    EXPECT_EQ(ReadFile(Dir() / "taken.m"), "earlier\n");
+    EXPECT_TRUE(fs::is_symlink(Dir() / "dangling.m"));
+    EXPECT_EQ(ReadFile(Dir() / "free.m"), "core\n");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"dangling.m", "free.m", "taken.m"}));
 }
 
 TEST_F(FlowMends, NewFileGetsTheUsualPermissionsAndAProtectedFileIsNotReplaced) {
@@ -440,25 +432,26 @@ TEST_F(FlowMends, NewFileGetsTheUsualPermissionsAndAProtectedFileIsNotReplaced) 
 
 TEST_F(FlowMends, ReindentKeepsPermissionsAndLeavesNoTemporaryFile) {
     namespace fs = std::filesystem;
-    kwtest::WriteFile(Dir() / "k.m", "if a\nb;\nend\n");
+    kwtest::WriteFile(Dir() / "k.m", "earlier\n");
     fs::permissions(Dir() / "k.m", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    Generator().SetOutputDirectory(Dir().string());
-    Generator().AutoIndentFile("k.m");
+    kw::AtomicOutputFile file;
+    ASSERT_TRUE(file.Open((Dir() / "k.m").string()));
+    file << "if a\nb;\nend\n";
+    Generator().AutoIndentFile(file);
+    EXPECT_EQ(file.Commit(), kw::AtomicOutputFile::CommitResult::Done);
     EXPECT_EQ(ReadFile(Dir() / "k.m"), "if a\n   b;\nend\n");
     EXPECT_EQ(fs::status(Dir() / "k.m").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(Files(), (std::vector<std::string>{"k.m"}));
 }
 
-TEST_F(FlowMends, MissingSourceFailsWithItsPath) {
-    Generator().SetOutputDirectory(Dir().string());
-    try {
-        Generator().AutoIndentFile("absent.m");
-        ADD_FAILURE() << "no failure";
-    } catch (const std::runtime_error& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Could not open KelvoWare outFile file for writing (" + (Dir() / "absent.m").string() + ")\n");
-    }
+TEST_F(FlowMends, ReindentOfAFailedFileFailsItsCommit) {
+    kw::AtomicOutputFile file;
+    ASSERT_TRUE(file.Open((Dir() / "k.m").string()));
+    file << "if a\nb;\nend\n";
+    file.setstate(std::ios::badbit);
+    Generator().AutoIndentFile(file);
+    EXPECT_EQ(file.Commit(), kw::AtomicOutputFile::CommitResult::Incomplete);
     EXPECT_TRUE(Files().empty());
 }
 
@@ -468,11 +461,14 @@ TEST_F(FlowMends, KilledWhileReindentingLeavesOldOrNewTextNeverAPart) {
     std::ostringstream indented;
     kw::IndentMatlab(in, indented);
     kwtest::WriteFile(Dir() / "k.m", original);
-    Generator().SetOutputDirectory(Dir().string());
     for (int delayMs : {0, 1, 2, 5, 9, 14, 20}) {
         Child child([&]() -> std::string {
             for (;;) {
-                Generator().AutoIndentFile("k.m");
+                kw::AtomicOutputFile file;
+                file.Open((Dir() / "k.m").string());
+                file << original;
+                Generator().AutoIndentFile(file);
+                file.Commit();
             }
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));

@@ -213,7 +213,7 @@ TEST_F(GenerateFlow, ProjectRunOpensFillsAndSavesAFreshProject) {
     ASSERT_EQ(Generate("-project").first, 0);
     const std::string d = (Dir() / "rcosflt_001").string();
     const std::vector<Words> expected{{"IsFlowStageValid", "-project"},
-                                      {"Project", d + "/rcosflt_001_proj.kvp"},
+                                      {"Project", "-new", d + "/rcosflt_001_proj.kvp"},
                                       {"SetProjectOption", "-show_underflows", "0"},
                                       {"SetProjectOption", "-scriptfile", d + "/rcosflt_001_script.m"},
                                       {"SetProjectOption", "-directivesfile", d + "/rcosflt_001_proj.kvd"},
@@ -287,6 +287,8 @@ INSTANTIATE_TEST_SUITE_P(
                         "Could not set script file to @/rcosflt_001_script.m"},
         HostFailureCase{"directivesfile", "SetProjectOption", "-directivesfile", "-project",
                         "Could not set script file to @/rcosflt_001_script.m"},
+        HostFailureCase{"save", "Project", "-save", "-project",
+                        "Could not save project @/rcosflt_001_proj.kvp (staged)\n"},
         HostFailureCase{"setdirective", "SetDirective", "", "-instancepath top/u1",
                         "Internal Error: Could not set the allappparams directive."},
         HostFailureCase{"banner", "AppInfo::GetBanner", "", "", "Could not get banner!\n"}),

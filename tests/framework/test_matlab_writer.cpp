@@ -117,11 +117,11 @@ TEST_F(MatlabWriter, WriteToFileWithoutBannerFails) {
 
 TEST_F(MatlabWriter, WriteWarningsCoreStreamWritesLatencyAndWarnings) {
     const auto path = Dir() / "core.m";
-    Generator().CoreStream().open(path);
+    Generator().CoreStream().Open(path.string());
     Generator().SetLatency(5);
     Generator().SetWarnings("first\nsecond\n", "t");
     Generator().WriteWarnings(Generator().CoreStream());
-    Generator().CoreStream().close();
+    Generator().CoreStream().Commit();
     EXPECT_EQ(ReadFile(path),
               "% KelvoWare Model Latency: 5\n"
               "% The KelvoWare Model Latency indicates how many repeated calls \n"
@@ -144,10 +144,10 @@ TEST_F(MatlabWriter, WriteWarningsOtherStreamWritesNothingAndKeepsWarnings) {
 
 TEST_F(MatlabWriter, ScriptStreamDiscardsWarningsWhenPopUpsAreOff) {
     const auto path = Dir() / "script.m";
-    Generator().ScriptStream().open(path);
+    Generator().ScriptStream().Open(path.string());
     Generator().SetWarnings("w\n", "t");
     Generator().WriteWarnings(Generator().ScriptStream());
-    Generator().ScriptStream().close();
+    Generator().ScriptStream().Commit();
     EXPECT_EQ(ReadFile(path), "");
     EXPECT_EQ(Generator().WarningsText(), "");
 }

@@ -221,7 +221,10 @@ TEST_F(ParametersTest, OutputLengthTexts) {
         {"obits 12.0", {{"-obits", "12.0"}}, ""},
         {"obits 12.5", {{"-obits", "12.5"}}, kObitsInteger},
         {"obits nan", {{"-obits", "nan"}}, kObitsInteger},
-        {"obits not a number", {{"-obits", "twelve"}}, kObitsRange},
+        {"obits not a number", {{"-obits", "twelve"}}, kObitsInteger},
+        {"obits trailing text", {{"-obits", "16abc"}}, kObitsInteger},
+        {"obits hexadecimal", {{"-obits", "0x10"}}, kObitsInteger},
+        {"obits leading zero is decimal", {{"-obits", "016"}}, ""},
         {"obits two elements", {{"-obits", "8 9"}}, kObitsOne},
         {"obits negative counts as auto", {{"-obits", "-2"}, {"-ofbits", "40"}}, ""},
         {"ofbits 3", {{"-obits", "8"}, {"-ofbits", "3"}}, ""},
@@ -240,9 +243,9 @@ TEST_F(ParametersTest, OutputLengthTexts) {
 
 TEST_F(ParametersTest, OutputLengthsBeyond32BitsAreRefusedByTheirCheck) {
     ExpectOutcomes({
-        {"obits 1e10", {{"-obits", "1e10"}}, kObitsRange},
-        {"obits inf", {{"-obits", "inf"}}, kObitsRange},
-        {"obits -1e12", {{"-obits", "-1e12"}}, kObitsRange},
+        {"obits 1e10", {{"-obits", "1e10"}}, kObitsInteger},
+        {"obits inf", {{"-obits", "inf"}}, kObitsInteger},
+        {"obits -1e12", {{"-obits", "-1e12"}}, kObitsInteger},
         {"obits 2^31", {{"-obits", "2147483648"}}, kObitsRange},
         {"obits -2^31-1", {{"-obits", "-2147483649"}}, kObitsRange},
         {"obits -2^31 is a negative int", {{"-obits", "-2147483648"}}, ""},
