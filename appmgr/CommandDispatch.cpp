@@ -10,6 +10,7 @@
 #include "AppMgr.h"
 #include "ArgumentParser.h"
 #include "HelpText.h"
+#include "KelvoHost.h"
 
 namespace appmgr {
 namespace {
@@ -31,8 +32,21 @@ bool AsksForHelp(const CAppCommand& command, const std::vector<Tcl_Obj*>& words)
     return true;
 }
 
+// A failure whose text the handler has already shown as an error line carries the error code
+// {KELVODSP SHOWN}: a shell that reports errors prints it only when the code differs.
+bool AlreadyShown(const std::string& text) {
+    const KelvoHost* host = KelvoHost::Current();
+    if (host == nullptr || text.empty()) {
+        return false;
+    }
+    return host->LastErrorLine() == (text.back() == '\n' ? text : text + '\n');
+}
+
 int RunHandler(const CAppCommand& command, Tcl_Interp* interp, CCmdArguments& arguments) {
     CTclResultObj result;
+    if (KelvoHost* host = KelvoHost::Current()) {
+        host->ForgetErrorLine();
+    }
     const int status = (command.GetCallBack()->*command.GetHandler())(&arguments, &result);
     if (status == kAppSuccess) {
         Tcl_SetObjResult(interp, result.GetObj());
@@ -40,6 +54,9 @@ int RunHandler(const CAppCommand& command, Tcl_Interp* interp, CCmdArguments& ar
     }
     if (status == kAppCommandFailed) {
         Tcl_SetObjResult(interp, result.GetObj());
+        if (AlreadyShown(result.GetStringValue())) {
+            Tcl_SetErrorCode(interp, "KELVODSP", "SHOWN", nullptr);
+        }
         return TCL_ERROR;
     }
     return SetError(interp, command.GetName() + " failed with status " + std::to_string(status) + ": " +

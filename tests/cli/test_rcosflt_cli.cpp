@@ -78,10 +78,15 @@ TEST_F(RcosfltShell, FailingGenerateIsACatchableErrorWithTheHandlersText) {
     EXPECT_EQ(text, caught.out);
     EXPECT_NE(std::string::npos, caught.err.find("ERROR: " + text)) << caught.err;
 
-    const auto failed = RunShell({"rcosflt", "-ibits", "2"}, "", dir.Path().string());
-    EXPECT_EQ(1, failed.status);
-    EXPECT_TRUE(failed.err.size() >= text.size() && failed.err.substr(failed.err.size() - text.size()) == text)
-        << failed.err;
+    // Shown once, as the host's error line, whether run as one command or in a script.
+    for (const std::vector<std::string>& call :
+         {std::vector<std::string>{"rcosflt", "-ibits", "2"}, std::vector<std::string>{"-c", "rcosflt -ibits 2"}}) {
+        const auto failed = RunShell(call, "", dir.Path().string());
+        EXPECT_EQ(1, failed.status);
+        const std::size_t shown = failed.err.find("ERROR: " + text);
+        EXPECT_NE(std::string::npos, shown) << failed.err;
+        EXPECT_EQ(std::string::npos, failed.err.find(text, shown + 8)) << failed.err;
+    }
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
@@ -143,6 +148,19 @@ TEST_F(RcosfltShell, RatesInRealUnitsGiveTheCoreOfTheExactRatio) {
     const std::string core = Slurp(plain.Path() / "rcosflt_001.m");
     EXPECT_NE(std::string::npos, core.find("DelayLine = zeros(1,25);")) << core;
     EXPECT_EQ(core, Slurp(units.Path() / "rcosflt_001.m"));
+}
+
+// With plots closed at the end, the statement after the testbench body's last "end" starts its
+// own line ("endclose all" does not parse).
+TEST_F(RcosfltShell, ClosingPlotsStartsOnItsOwnLine) {
+    TempDir dir;
+    ASSERT_EQ(0, RunShell({"-c", "SetGlobalSetting Settings::KWCloseMatlabPlots 1; rcosflt -project"}, "",
+                          dir.Path().string())
+                     .status);
+    const std::string script = Slurp(dir.Path() / "rcosflt_001" / "rcosflt_001_script.m");
+    const std::string ending = "\nend\nclose all\n\n\nclose all\n";
+    ASSERT_GE(script.size(), ending.size());
+    EXPECT_EQ(ending, script.substr(script.size() - ending.size()));
 }
 
 }  // namespace
