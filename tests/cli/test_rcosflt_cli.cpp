@@ -163,4 +163,41 @@ TEST_F(RcosfltShell, ClosingPlotsStartsOnItsOwnLine) {
     EXPECT_EQ(ending, script.substr(script.size() - ending.size()));
 }
 
+// An option that the request makes meaningless is named in a warning, and the run goes on.
+TEST_F(RcosfltShell, IgnoredOptionsAreWarnedAbout) {
+    const std::string nameIgnored =
+        "Warning (COMMAND-0032): -name myfir is ignored: with -project the files are named after their numbered "
+        "subdirectory (add -nosubdir to name them myfir).\n";
+    const std::string ofbitsIgnored =
+        "Warning (COMMAND-0033): -ofbits 10 is ignored: with -obits auto the output fraction length is derived as "
+        "well (give -obits a width to use -ofbits).\n";
+    const struct {
+        std::vector<std::string> switches;
+        std::string warning;  // empty: neither warning
+        const char* written;
+    } cases[] = {
+        {{"-project", "-name", "myfir"}, nameIgnored, "rcosflt_001/rcosflt_001.m"},
+        {{"-project", "-nosubdir", "-name", "myfir"}, "", "myfir.m"},
+        {{"-name", "myfir"}, "", "myfir.m"},
+        {{"-ofbits", "10"}, ofbitsIgnored, "rcosflt_001.m"},
+        {{"-obits", "auto", "-ofbits", "10"}, ofbitsIgnored, "rcosflt_001.m"},
+        {{"-obits", "24", "-ofbits", "10"}, "", "rcosflt_001.m"},
+        {{"-ofbits", "auto"}, "", "rcosflt_001.m"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        std::vector<std::string> call = {"rcosflt"};
+        call.insert(call.end(), c.switches.begin(), c.switches.end());
+        const auto run = RunShell(call, "", dir.Path().string());
+        const std::string label = call[1] + " " + call.back();
+        EXPECT_EQ(0, run.status) << label << ": " << run.err;
+        EXPECT_TRUE(std::filesystem::is_regular_file(dir.Path() / c.written)) << label;
+        if (c.warning.empty()) {
+            EXPECT_EQ(std::string::npos, run.err.find("is ignored")) << label << ": " << run.err;
+        } else {
+            EXPECT_NE(std::string::npos, run.err.find(c.warning)) << label << ": " << run.err;
+        }
+    }
+}
+
 }  // namespace
