@@ -1,6 +1,6 @@
 #!/bin/sh
 # The testbench runner's --seed and --exact on generated cores, as a user runs them:
-# a seed repeats the figures, a core one coefficient LSB off passes the testbench's own
+# a seed repeats the figures, a clean run is quiet, a core one coefficient LSB off passes the testbench's own
 # check but not the exact gate, a wrapping output is bit-true but noted, and a truncating
 # core (no bit-true model yet) is refused by the gate rather than passed.
 #   run_testbench_gate.sh KELVODSP WORKDIR
@@ -48,9 +48,14 @@ run "$work/seed8.log" --seed 8 "$work/good_script.m"
 ! grep error "$work/seed8.log" | cmp -s - "$work/seed7a.err"
 check "another seed gives other errors" $? "$(cat "$work/seed8.log")"
 
-run "$work/exact.log" --exact "$work/good_script.m"
+# A home without Octave's history folder, as on a fresh machine: a clean run prints no error.
+mkdir -p "$work/home"
+HOME=$work/home "$runner" --exact "$work/good_script.m" >"$work/exact.log" 2>&1
+status=$?
 [ $status -eq 0 ] && grep -qx "exact: 1024 of 1024 outputs equal the bit-true model (latency [0-4])" "$work/exact.log"
 check "a generated core passes the exact gate, every output compared" $? "$(cat "$work/exact.log")"
+! grep -q "^error:" "$work/exact.log"
+check "a clean run prints no error line (Octave's exit message included)" $? "$(cat "$work/exact.log")"
 
 # One coefficient one LSB (2^-9 at 10 bits) off: the core is wrong, the spectra hardly move.
 generate broken
