@@ -16,7 +16,7 @@ dir=$(cd "$2" && pwd)
 
 KW_TEST_DIR=$here KW_WORKDIR=$dir
 export KW_TEST_DIR KW_WORKDIR
-octave --no-gui --norc --no-window-system --quiet --eval \
+octave --no-gui --norc --no-window-system --quiet --no-history --eval \
     "addpath(getenv('KW_TEST_DIR')); kw_testbench_plan(getenv('KW_WORKDIR'));"
 (cd "$dir" && "$kelvodsp" generate.tcl > generate.log 2>&1) || {
     echo "FAIL generation: see $dir/generate.log" >&2; tail -3 "$dir/generate.log" >&2; exit 1; }
