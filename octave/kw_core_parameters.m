@@ -39,17 +39,12 @@ endfunction
 %!test
 %! f = [tempname() ".m"];
 %! fid = fopen (f, "w");
-%! fprintf (fid, "function SigOut = c( SigIn2 )\n%%  cbits: Coefficient word length.\n");
-%! fprintf (fid, "%%\t\tvalue used \"10\"\n%%  fs_flag: yes or no.\n%%\t\tvalue used \"no\"\n");
-%! fprintf (fid, "qin = quantizer( 'fixed', 'floor', 'wrap', [ 12 11 ] );\n");
-%! fprintf (fid, "qout = quantizer( 'fixed', 'floor', 'saturate', [ 23 20 ] );\n");
-%! fprintf (fid, "qmult = quantizer( 'fixed', 'floor', 'wrap', [ 22 20 ] );\n");
-%! fprintf (fid, "qcoef = quantizer( 'fixed', 'floor', 'wrap', [ 10 9 ] );\n");
+%! fputs (fid, "%  cbits: Coefficient word length.\n%\t\tvalue used \"10\"\n");
+%! fprintf (fid, "%s = quantizer( 'fixed', 'floor', '%s', [ %d %d ] );\n", "qin", "wrap", 12, 11,
+%!          "qout", "saturate", 23, 20, "qmult", "wrap", 22, 20, "qcoef", "wrap", 10, 9);
 %! fclose (fid);
 %! p = kw_core_parameters (f);
 %! delete (f);
-%! assert (p.values, struct ("cbits", "10", "fs_flag", "no"));
-%! assert (p.qout.words, {"fixed", "floor", "saturate"});
-%! assert ([p.qin.format; p.qmult.format], [12 11; 22 20]);
+%! assert ({p.values, p.qout.words, p.qmult.format}, {struct("cbits", "10"), {"fixed", "floor", "saturate"}, [22 20]});
 
 %!error <declares no quantizer qin> kw_core_parameters ("/dev/null")
