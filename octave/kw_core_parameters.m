@@ -36,15 +36,4 @@ function p = kw_core_parameters (file)
   endfor
 endfunction
 
-%!test
-%! f = [tempname() ".m"];
-%! fid = fopen (f, "w");
-%! fputs (fid, "%  cbits: Coefficient word length.\n%\t\tvalue used \"10\"\n");
-%! fprintf (fid, "%s = quantizer( 'fixed', 'floor', '%s', [ %d %d ] );\n", "qin", "wrap", 12, 11,
-%!          "qout", "saturate", 23, 20, "qmult", "wrap", 22, 20, "qcoef", "wrap", 10, 9);
-%! fclose (fid);
-%! p = kw_core_parameters (f);
-%! delete (f);
-%! assert ({p.values, p.qout.words, p.qmult.format}, {struct("cbits", "10"), {"fixed", "floor", "saturate"}, [22 20]});
-
 %!error <declares no quantizer qin> kw_core_parameters ("/dev/null")
