@@ -2,6 +2,7 @@
 // commands, and shows message lines on standard error.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "AppMgr.h"
 #include "CommandDispatch.h"
@@ -48,11 +49,14 @@ bool CAppMgr::RegisterCommands(CKelvoApp* app) {
         return false;
     }
     // Refuse as a whole: a second plug-in must not clobber (or half-register over) a command.
-    if (CommandExists(interp, "::" + app->GetName())) {
-        return false;
-    }
+    std::vector<std::string> names = {"::" + app->GetName()};
     for (const auto& command : app->GetCommands()) {
-        if (CommandExists(interp, TclNameOf(*app, *command))) {
+        names.push_back(TclNameOf(*app, *command));
+    }
+    for (const std::string& name : names) {
+        if (CommandExists(interp, name)) {
+            SendMsg(2, "The commands of " + app->GetName() + " cannot be registered: a command " + name +
+                           " exists already.");
             return false;
         }
     }
@@ -68,6 +72,7 @@ bool CAppMgr::RegisterCommands(CKelvoApp* app) {
 }
 
 // Type 2 is an error line ("ERROR: " + text), 1 a warning line, anything else an info line.
+// The host remembers the last error line, so that a shell need not print it twice.
 // The text is kept exactly; a text that already names its severity gets no second prefix, and a
 // line break is added only when it does not end in one.
 void CAppMgr::SendMsg(int type, const std::string& text) {
@@ -78,4 +83,9 @@ void CAppMgr::SendMsg(int type, const std::string& text) {
     }
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
+    if (type == 2) {
+        if (KelvoHost* host = KelvoHost::Current()) {
+            host->NoteErrorLine(line.substr(prefix.size()));
+        }
+    }
 }

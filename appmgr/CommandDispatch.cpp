@@ -4,12 +4,14 @@
 #include "CommandDispatch.h"
 
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "AppMgr.h"
 #include "ArgumentParser.h"
 #include "HelpText.h"
+#include "KelvoHost.h"
 
 namespace appmgr {
 namespace {
@@ -19,8 +21,9 @@ int SetError(Tcl_Interp* interp, const std::string& message) {
     return TCL_ERROR;
 }
 
+// "-help" alone or followed by the switch to describe, unless the command has a "-help" of its own.
 bool AsksForHelp(const CAppCommand& command, const std::vector<Tcl_Obj*>& words) {
-    if (words.size() != 1 || std::string(Tcl_GetString(words[0])) != "-help") {
+    if (words.empty() || words.size() > 2 || std::string(Tcl_GetString(words[0])) != "-help") {
         return false;
     }
     for (const CCmdParameter* parameter : command.GetAllParameters()) {
@@ -31,8 +34,21 @@ bool AsksForHelp(const CAppCommand& command, const std::vector<Tcl_Obj*>& words)
     return true;
 }
 
+// A failure whose text the handler has already shown as an error line carries the error code
+// {KELVODSP SHOWN}: a shell that reports errors prints it only when the code differs.
+bool AlreadyShown(const std::string& text) {
+    const KelvoHost* host = KelvoHost::Current();
+    if (host == nullptr || text.empty()) {
+        return false;
+    }
+    return host->LastErrorLine() == (text.back() == '\n' ? text : text + '\n');
+}
+
 int RunHandler(const CAppCommand& command, Tcl_Interp* interp, CCmdArguments& arguments) {
     CTclResultObj result;
+    if (KelvoHost* host = KelvoHost::Current()) {
+        host->ForgetErrorLine();
+    }
     const int status = (command.GetCallBack()->*command.GetHandler())(&arguments, &result);
     if (status == kAppSuccess) {
         Tcl_SetObjResult(interp, result.GetObj());
@@ -40,6 +56,9 @@ int RunHandler(const CAppCommand& command, Tcl_Interp* interp, CCmdArguments& ar
     }
     if (status == kAppCommandFailed) {
         Tcl_SetObjResult(interp, result.GetObj());
+        if (AlreadyShown(result.GetStringValue())) {
+            Tcl_SetErrorCode(interp, "KELVODSP", "SHOWN", nullptr);
+        }
         return TCL_ERROR;
     }
     return SetError(interp, command.GetName() + " failed with status " + std::to_string(status) + ": " +
@@ -49,7 +68,17 @@ int RunHandler(const CAppCommand& command, Tcl_Interp* interp, CCmdArguments& ar
 int Dispatch(const CAppCommand& command, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     const std::vector<Tcl_Obj*> words(objv + 1, objv + objc);
     if (AsksForHelp(command, words)) {
-        const std::string help = HelpText(command, Tcl_GetString(objv[0]));
+        const std::string name = Tcl_GetString(objv[0]);
+        std::string help = HelpText(command, name);
+        if (words.size() == 2) {
+            const std::string wanted = Tcl_GetString(words[1]);
+            const std::optional<std::string> one = SwitchHelpText(command, name, wanted);
+            if (!one) {
+                return SetError(interp, "unknown switch \"" + wanted + "\" for " + name + "; \"" + name +
+                                            " -help\" lists its switches");
+            }
+            help = *one;
+        }
         Tcl_SetObjResult(interp, Tcl_NewStringObj(help.data(), static_cast<int>(help.size())));
         return TCL_OK;
     }

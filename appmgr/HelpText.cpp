@@ -1,47 +1,114 @@
-// Builds the "-help" answer of a command from its parameters; hidden switches are left out.
+// Builds the "-help" answers of a command from its parameters. The list leaves out hidden
+// switches except the common options every KelvoWare generate command reads, which a user
+// needs although a generator's dialog does not show them.
 #include "HelpText.h"
 
+#include <algorithm>
 #include <sstream>
+#include <vector>
 
 namespace appmgr {
 namespace {
 
-std::string ChoiceList(const CCmdParameter& parameter) {
+// Where the files of a run go and how they are named.
+constexpr const char* kCommonOptions[] = {"-outdir", "-nosubdir", "-project", "-forcenum", "-name", "-instancepath"};
+
+bool IsCommonOption(const CCmdParameter& parameter) {
+    return std::find(std::begin(kCommonOptions), std::end(kCommonOptions), parameter.GetSwitchName()) !=
+           std::end(kCommonOptions);
+}
+
+std::string ChoiceList(const CCmdParameter& parameter, const char* separator) {
     std::string text;
     for (int i = 0; i < parameter.GetNumSelections(); ++i) {
-        text += (i == 0 ? "" : "|") + parameter.GetSelection(i);
+        text += (i == 0 ? "" : separator) + parameter.GetSelection(i);
     }
     return text;
 }
 
-void WriteSwitch(std::ostream& out, const CCmdParameter& parameter) {
-    out << "  " << parameter.GetSwitchName();
-    if (parameter.GetKind() != CCmdParameter::Kind::Boolean) {
-        const std::string valueName = parameter.GetValueName().empty() ? "value" : parameter.GetValueName();
-        out << " <" << valueName << ">";
+// "-form Direct|Transposed", "-fs <Fs>" or "-project".
+std::string SwitchWithValue(const CCmdParameter& parameter) {
+    std::string text = parameter.GetSwitchName();
+    if (parameter.GetKind() == CCmdParameter::Kind::Boolean) {
+        return text;
     }
-    out << "  (" << parameter.GetTypeName() << ")";
     if (parameter.GetNumSelections() > 0) {
-        out << "  choices: " << ChoiceList(parameter);
+        return text + " " + ChoiceList(parameter, "|");
     }
-    if (parameter.HasDefault() && parameter.GetKind() != CCmdParameter::Kind::Boolean) {
-        out << "  default: " << parameter.GetDefaultValue();
-    }
-    out << "\n      " << parameter.GetDescription() << "\n";
+    return text + " <" + (parameter.GetValueName().empty() ? "value" : parameter.GetValueName()) + ">";
 }
+
+bool ShowsDefault(const CCmdParameter& parameter) {
+    return parameter.HasDefault() && parameter.GetKind() != CCmdParameter::Kind::Boolean &&
+           !parameter.GetDefaultValue().empty();
+}
+
+void WriteSection(std::ostream& out, const char* title, const std::vector<const CCmdParameter*>& parameters) {
+    if (parameters.empty()) {
+        return;
+    }
+    std::size_t width = 0;
+    for (const CCmdParameter* parameter : parameters) {
+        width = std::max(width, SwitchWithValue(*parameter).size());
+    }
+    out << title << "\n";
+    for (const CCmdParameter* parameter : parameters) {
+        const std::string head = SwitchWithValue(*parameter);
+        out << "  " << head << std::string(width - head.size() + 2, ' ') << parameter->GetDescription();
+        if (ShowsDefault(*parameter)) {
+            out << " (default: " << parameter->GetDefaultValue() << ")";
+        }
+        out << "\n";
+    }
+}
+
+std::string WithDash(const std::string& name) { return !name.empty() && name[0] == '-' ? name : "-" + name; }
 
 }  // namespace
 
 std::string HelpText(const CAppCommand& command, const std::string& commandName) {
+    std::vector<const CCmdParameter*> parameters;
+    std::vector<const CCmdParameter*> common;
+    for (const CCmdParameter* parameter : command.GetAllParameters()) {
+        if (!parameter->IsHidden()) {
+            parameters.push_back(parameter);
+        } else if (IsCommonOption(*parameter)) {
+            common.push_back(parameter);
+        }
+    }
     std::ostringstream out;
     out << commandName << ": " << command.GetDescription() << "\n";
     out << "Usage: " << commandName << " ?-switch value ...?\n";
-    for (const CCmdParameter* parameter : command.GetAllParameters()) {
-        if (!parameter->IsHidden()) {
-            WriteSwitch(out, *parameter);
-        }
-    }
+    out << "       " << commandName << " -help ?-switch?   (one switch in full: type, choices, default)\n";
+    WriteSection(out, "Parameters:", parameters);
+    WriteSection(out, "Common options:", common);
     return out.str();
+}
+
+std::optional<std::string> SwitchHelpText(const CAppCommand& command, const std::string& commandName,
+                                          const std::string& switchName) {
+    const std::string wanted = WithDash(switchName);
+    for (const CCmdParameter* parameter : command.GetAllParameters()) {
+        if (parameter->GetSwitchName() != wanted) {
+            continue;
+        }
+        std::ostringstream out;
+        out << commandName << " " << SwitchWithValue(*parameter) << "\n";
+        out << "  " << parameter->GetDescription() << "\n";
+        out << "  type: " << parameter->GetTypeName();
+        if (parameter->GetKind() == CCmdParameter::Kind::Boolean) {
+            out << " (the switch alone means true)";
+        }
+        out << "\n";
+        if (parameter->GetNumSelections() > 0) {
+            out << "  choices: " << ChoiceList(*parameter, ", ") << "\n";
+        }
+        if (ShowsDefault(*parameter)) {
+            out << "  default: " << parameter->GetDefaultValue() << "\n";
+        }
+        return out.str();
+    }
+    return std::nullopt;
 }
 
 }  // namespace appmgr

@@ -1,14 +1,22 @@
-// The "-help" answer of a command: its description and its visible switches.
+// The "-help" answers of a command: the list of its switches, one line each, and the full
+// description of one switch.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "AppMgr.h"
 
 namespace appmgr {
 
-// One block per visible switch: "  -switch <value name>  choices: a|b  default: d" and the
-// description on the next line, indented.
+// "NAME: description", the usage, the visible switches and then the common options (output
+// place and naming, which generators register hidden), each "  -switch <value>  description
+// (default: d)" on one line.
 std::string HelpText(const CAppCommand& command, const std::string& commandName);
+
+// Everything about one switch (given with or without its "-"): value, type, choices, default
+// and description; nullopt when the command has no such switch.
+std::optional<std::string> SwitchHelpText(const CAppCommand& command, const std::string& commandName,
+                                          const std::string& switchName);
 
 }  // namespace appmgr

@@ -40,6 +40,13 @@ public:
     // Host side: the applications that plug-ins created (CAppMgr::NewApp).
     CKelvoApp* AdoptApp(std::unique_ptr<CKelvoApp> app);
 
+    // The text of the last error line shown (CAppMgr::SendMsg type 2, without its "ERROR: "
+    // prefix, ending in a line break); empty after ForgetErrorLine. A command whose error
+    // result repeats it is marked as shown (error code {KELVODSP SHOWN}).
+    void NoteErrorLine(const std::string& text) { m_lastErrorLine = text; }
+    const std::string& LastErrorLine() const { return m_lastErrorLine; }
+    void ForgetErrorLine() { m_lastErrorLine.clear(); }
+
 private:
     struct Plugin {
         std::string path;
@@ -53,4 +60,5 @@ private:
     KelvoHost* m_previous;
     std::vector<Plugin> m_plugins;
     std::vector<std::unique_ptr<CKelvoApp>> m_apps;
+    std::string m_lastErrorLine;
 };

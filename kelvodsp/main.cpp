@@ -121,16 +121,30 @@ std::string ResultText(Tcl_Interp* interp) {
     return text;
 }
 
-int ReportOutcome(Tcl_Interp* interp, int code) {
-    if (code == TCL_OK) {
-        return EXIT_SUCCESS;
-    }
+// An error that a command has already shown as the host's error line (a generate command's
+// refusal) carries the error code {KELVODSP SHOWN} and is not printed again.
+bool ErrorAlreadyShown(Tcl_Interp* interp) {
+    const char* code = Tcl_GetVar2(interp, "::errorCode", nullptr, TCL_GLOBAL_ONLY);
+    return code != nullptr && std::string(code) == "KELVODSP SHOWN";
+}
+
+void PrintError(Tcl_Interp* interp) {
     FlushTclChannels();
+    if (ErrorAlreadyShown(interp)) {
+        return;
+    }
     std::string message = ResultText(interp);
     if (message.empty() || message.back() != '\n') {
         message += '\n';
     }
     std::fputs(message.c_str(), stderr);
+}
+
+int ReportOutcome(Tcl_Interp* interp, int code) {
+    if (code == TCL_OK) {
+        return EXIT_SUCCESS;
+    }
+    PrintError(interp);
     return EXIT_FAILURE;
 }
 
@@ -171,8 +185,7 @@ int RunInteractive(Tcl_Interp* interp) {
         if (code == TCL_OK) {
             WriteResult(interp);
         } else {
-            FlushTclChannels();
-            std::cerr << ResultText(interp) << std::endl;
+            PrintError(interp);
         }
         Tcl_Flush(out);
     }

@@ -6,6 +6,8 @@ namespace eval ::Messaging {
     # %1, %2 ... stand for the message's parameters.
     variable catalogue {
         COMMAND-0031 {Generating KelvoWare %1: the core is a bit-true fixed-point MATLAB model; simulate it with its testbench before synthesis.}
+        COMMAND-0032 {-name %1 is ignored: with -project the files are named after their numbered subdirectory (add -nosubdir to name them %1).}
+        COMMAND-0033 {-ofbits %1 is ignored: with -obits auto the output fraction length is derived as well (give -obits a width to use -ofbits).}
         MAPFCTS-0002 {KelvoWare %1: core function written to %2}
         MAPFCTS-0003 {KelvoWare %1: testbench script written to %2}
         MAPFCTS-0004 {KelvoWare %1 has no XML parameter description (.kpd): its implementation parameters are not available.}

@@ -234,6 +234,11 @@ void CKWDesignBase::ParseArguments(CCmdArguments* arguments) {
     }
     RequireUsableStartNumber(FindArgument(arguments, "-forcenum"));
     ValidateFunctionalParameters();
+    // A project subdirectory names its files after itself; say so rather than drop -name quietly.
+    if (m_nameGiven && ArgumentIsTrue(arguments, "-project") && !ArgumentIsTrue(arguments, "-nosubdir")) {
+        const std::string params = HostListText({m_nameArgument});
+        SimpleWarn("COMMAND-0032", &params);
+    }
 }
 
 void CKWDesignBase::RunGenerate() {

@@ -1,6 +1,7 @@
 // The pieces every testbench script shares around its body: the warning dialog, closing plots,
 // saving results and the closing lines; and the latency comment block of a core file.
 #include <ostream>
+#include <sstream>
 
 #include "framework/CKWDesignBase.h"
 #include "framework/HostCalls.h"
@@ -29,17 +30,23 @@ void WriteWarningDialog(std::ostream& stream, const std::string& lines, const st
 }
 
 void WriteScriptEnding(std::ostream& stream, std::string& warningsText, const std::string& warningsTitle) {
+    std::ostringstream ending;
     if (!warningsText.empty()) {
         if (GlobalSettingIsOn("Settings::EnableKWMatlabWarningPopUps")) {
-            WriteWarningDialog(stream, warningsText, warningsTitle);
+            WriteWarningDialog(ending, warningsText, warningsTitle);
         }
         warningsText.clear();
     }
     if (GlobalSettingIsOn("Settings::KWCloseMatlabPlots")) {
-        stream << "close all\n\n";
+        ending << "close all\n\n";
     }
     if (GlobalSettingIsOn("Settings::KWSaveMatlabResults")) {
-        stream << "save\n\n";
+        ending << "save\n\n";
+    }
+    // A testbench body ends in "end" without a line break; a statement glued to it
+    // ("endclose all") would not parse.
+    if (!ending.str().empty()) {
+        stream << "\n" << ending.str();
     }
 }
 

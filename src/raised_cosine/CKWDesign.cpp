@@ -10,7 +10,9 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "framework/HostCalls.h"
 #include "host/AppMgr.h"
+#include "host/Messaging.h"
 #include "raised_cosine/TestbenchScript.h"
 
 namespace kw {
@@ -180,10 +182,16 @@ void CKWDesign::ValidateFunctionalParameters() {
     m_Ratio = 0;
     m_Taps = 0;
     ParseImplementationParameters();
+    const int givenOfbits = m_OFBITS;
     ReadFunctionalArguments();
     SetDerivedFields();
     ValidateImplementationParameters();
     CheckFunctionalParameters();
+    // An automatic output width derives the fraction length too: a given one is not used.
+    if (m_ObitsAuto < 0 && givenOfbits >= 0) {
+        const std::string params = HostListText({std::to_string(givenOfbits)});
+        SimpleWarn("COMMAND-0033", &params);
+    }
 }
 
 void CKWDesign::ParseImplementationParameters() {

@@ -32,16 +32,19 @@ TEST_F(RcosfltShell, NamesAndParameters) {
     EXPECT_EQ("Raised-Cosine FIR Filter\nrcosflt\nRaised-Cosine FIR Filter\n16\n", result.out);
 }
 
-TEST_F(RcosfltShell, HelpListsTheGeneratorSwitchesButNotTheHiddenOnes) {
-    const auto result = RunShell({"rcosflt", "-help"});
-    EXPECT_EQ(0, result.status) << result.err;
-    for (const char* expected : {"-fs <Fs>  (float)  default: 4", "-form <form>  (string selection)  choices: "
-                                                                   "Direct|Transposed  default: Direct",
-                                 "-obits <bits>  (string)  default: auto"}) {
-        EXPECT_NE(std::string::npos, result.out.find(expected)) << expected;
+// The parameters and the common options that place and name the files, one line each; hidden
+// ports and the options this generator does not read stay out.
+TEST_F(RcosfltShell, HelpListsParametersAndCommonOptions) {
+    const std::string help = RunShell({"rcosflt", "-help"}).out;
+    for (const char* line : {"\n  -fs <Fs>  ", "from 2 to 8. (default: 4)\n", "\nCommon options:\n", "\n  -outdir <",
+                             "\n  -nosubdir  ", "\n  -project  ", "\n  -forcenum <", "\n  -name <", "\n  -instancepath <"}) {
+        EXPECT_NE(std::string::npos, help.find(line)) << line << help;
     }
-    EXPECT_EQ(std::string::npos, result.out.find("-outdir"));
-    EXPECT_EQ(std::string::npos, result.out.find("-SigOut"));
+    for (const char* absent : {"-SigOut", "-SigIn2", "-add_dummy_input", "-inputnames"}) {
+        EXPECT_EQ(std::string::npos, help.find(absent)) << absent;
+    }
+    EXPECT_EQ("rcosflt -outdir <directory>\n  Output directory.\n  type: file-out\n\n",
+              RunShell({"rcosflt", "-help", "-outdir"}).out);
 }
 
 TEST_F(RcosfltShell, ValuesOfTheWrongTypeAreRefusedBeforeGeneration) {
@@ -78,10 +81,15 @@ TEST_F(RcosfltShell, FailingGenerateIsACatchableErrorWithTheHandlersText) {
     EXPECT_EQ(text, caught.out);
     EXPECT_NE(std::string::npos, caught.err.find("ERROR: " + text)) << caught.err;
 
-    const auto failed = RunShell({"rcosflt", "-ibits", "2"}, "", dir.Path().string());
-    EXPECT_EQ(1, failed.status);
-    EXPECT_TRUE(failed.err.size() >= text.size() && failed.err.substr(failed.err.size() - text.size()) == text)
-        << failed.err;
+    // Shown once, as the host's error line, whether run as one command or in a script.
+    for (const std::vector<std::string>& call :
+         {std::vector<std::string>{"rcosflt", "-ibits", "2"}, std::vector<std::string>{"-c", "rcosflt -ibits 2"}}) {
+        const auto failed = RunShell(call, "", dir.Path().string());
+        EXPECT_EQ(1, failed.status);
+        const std::size_t shown = failed.err.find("ERROR: " + text);
+        EXPECT_NE(std::string::npos, shown) << failed.err;
+        EXPECT_EQ(std::string::npos, failed.err.find(text, shown + 8)) << failed.err;
+    }
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
@@ -143,6 +151,42 @@ TEST_F(RcosfltShell, RatesInRealUnitsGiveTheCoreOfTheExactRatio) {
     const std::string core = Slurp(plain.Path() / "rcosflt_001.m");
     EXPECT_NE(std::string::npos, core.find("DelayLine = zeros(1,25);")) << core;
     EXPECT_EQ(core, Slurp(units.Path() / "rcosflt_001.m"));
+}
+
+// With plots closed at the end, the statement after the testbench body's last "end" starts its
+// own line ("endclose all" does not parse).
+TEST_F(RcosfltShell, ClosingPlotsStartsOnItsOwnLine) {
+    TempDir dir;
+    ASSERT_EQ(0, RunShell({"-c", "SetGlobalSetting Settings::KWCloseMatlabPlots 1; rcosflt -project"}, "",
+                          dir.Path().string())
+                     .status);
+    const std::string script = Slurp(dir.Path() / "rcosflt_001" / "rcosflt_001_script.m");
+    const std::string ending = "\nend\nclose all\n\n\nclose all\n";
+    ASSERT_GE(script.size(), ending.size());
+    EXPECT_EQ(ending, script.substr(script.size() - ending.size()));
+}
+
+// An option that the request makes meaningless is named in a warning, and the run goes on.
+TEST_F(RcosfltShell, IgnoredOptionsAreWarnedAbout) {
+    const struct {
+        std::vector<std::string> call;
+        const char* warning;  // nullptr: no warning
+        const char* written;
+    } cases[] = {
+        {{"rcosflt", "-project", "-name", "myfir"}, "Warning (COMMAND-0032): -name myfir is ignored: with -project",
+         "rcosflt_001/rcosflt_001.m"},
+        {{"rcosflt", "-project", "-nosubdir", "-name", "myfir"}, nullptr, "myfir.m"},
+        {{"rcosflt", "-ofbits", "10"}, "Warning (COMMAND-0033): -ofbits 10 is ignored: with -obits auto", "rcosflt_001.m"},
+        {{"rcosflt", "-obits", "24", "-ofbits", "10"}, nullptr, "rcosflt_001.m"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const auto run = RunShell(c.call, "", dir.Path().string());
+        EXPECT_EQ(0, run.status) << run.err;
+        EXPECT_TRUE(std::filesystem::is_regular_file(dir.Path() / c.written)) << c.written;
+        EXPECT_EQ(c.warning != nullptr, run.err.find(c.warning ? c.warning : "is ignored") != std::string::npos)
+            << run.err;
+    }
 }
 
 }  // namespace

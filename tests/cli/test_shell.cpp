@@ -40,7 +40,10 @@ TEST(Shell, ExitStatusesAndErrorTexts) {
     } cases[] = {
         {WithFake({"-c", "puts before; exit 4"}), 4, "before\n", kExitLine},
         {WithFake({"-c", "error {went wrong}"}), 1, "", "went wrong\n" + kExitLine},
-        {WithFake({"fakeapp", "-fail"}), 1, "",
+        // The refusal is the host's error line and the command's error: shown once.
+        {WithFake({"fakeapp", "-fail"}), 1, "", "ERROR: Error while generating fake\nit failed on purpose\n" + kExitLine},
+        {WithFake({"-c", "fakeapp -fail"}), 1, "", "ERROR: Error while generating fake\nit failed on purpose\n" + kExitLine},
+        {WithFake({"-c", "catch {fakeapp -fail}; error {Error while generating fake\nit failed on purpose}"}), 1, "",
          "ERROR: Error while generating fake\nit failed on purpose\n"
          "Error while generating fake\nit failed on purpose\n" +
              kExitLine},
@@ -88,6 +91,10 @@ TEST(Shell, SecondRegistrationOfAnApplicationIsReported) {
     EXPECT_EQ(0, result.status);
     EXPECT_EQ("ok\n", result.out);
     EXPECT_NE(std::string::npos, result.err.find("could not be registered (InitApp returned 3)")) << result.err;
+    EXPECT_NE(std::string::npos,
+              result.err.find("ERROR: The commands of fakeapp cannot be registered: a command ::fakeapp exists "
+                              "already.\n"))
+        << result.err;
 }
 
 TEST(Shell, UnloadablePluginIsReportedAndTheShellGoesOn) {

@@ -392,12 +392,12 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptEndCase{"all_off", false, false, false, false, "", "\n"},
         ScriptEndCase{"warnings_without_popups", false, false, false, false, "A\nB\n", "\n"},
         ScriptEndCase{"popups", true, false, false, false, "A\nB\n",
-                      "warndlg({'A';'B'},'KelvoWare Warning: rcosflt');\n\n"},
-        ScriptEndCase{"close_plots", false, true, false, false, "", "close all\n\n\nclose all\n"},
-        ScriptEndCase{"save_results", false, false, true, false, "", "save\n\n\n"},
+                      "\nwarndlg({'A';'B'},'KelvoWare Warning: rcosflt');\n\n"},
+        ScriptEndCase{"close_plots", false, true, false, false, "", "\nclose all\n\n\nclose all\n"},
+        ScriptEndCase{"save_results", false, false, true, false, "", "\nsave\n\n\n"},
         ScriptEndCase{"save_at_end", false, false, false, true, "", "\nsave\n"},
         ScriptEndCase{"all_on", true, true, true, true, "W\n",
-                      "warndlg({'W'},'KelvoWare Warning: rcosflt');\nclose all\n\nsave\n\n\nclose all\nsave\n"}),
+                      "\nwarndlg({'W'},'KelvoWare Warning: rcosflt');\nclose all\n\nsave\n\n\nclose all\nsave\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- ports and construction ---------------------------------------------------------------

@@ -17,7 +17,7 @@ kw_octave_env "$use_oct"
 
 KW_OCTAVE_DIR=$octdir KW_TEST_DIR=$here KW_MANIFEST=$1
 export KW_OCTAVE_DIR KW_TEST_DIR KW_MANIFEST
-exec octave --no-gui --norc --no-window-system --quiet --eval "
+exec octave --no-gui --norc --no-window-system --quiet --no-history --eval "
   addpath(getenv('KW_OCTAVE_DIR'));
   if (! isempty(getenv('KW_OCT_DIR'))) addpath(getenv('KW_OCT_DIR')); end
   addpath(getenv('KW_TEST_DIR'));

@@ -18,7 +18,7 @@ kw_octave_env 1
 
 KW_OCTAVE_DIR=$octdir KW_TEST_DIR=$here
 export KW_OCTAVE_DIR KW_TEST_DIR KW_WORKDIR KW_LIMIT
-exec octave --no-gui --norc --no-window-system --quiet --eval "
+exec octave --no-gui --norc --no-window-system --quiet --no-history --eval "
   addpath(getenv('KW_OCTAVE_DIR'));
   if (! isempty(getenv('KW_OCT_DIR'))) addpath(getenv('KW_OCT_DIR')); end
   addpath(getenv('KW_TEST_DIR'));

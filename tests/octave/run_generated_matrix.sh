@@ -19,7 +19,7 @@ mkdir -p "$3"
 KW_OCTAVE_DIR=$octdir KW_TEST_DIR=$here KW_KELVODSP=$1 KW_WRITE_CORE=$2
 KW_WORKDIR=$(cd "$3" && pwd)
 export KW_OCTAVE_DIR KW_TEST_DIR KW_KELVODSP KW_WRITE_CORE KW_WORKDIR
-exec octave --no-gui --norc --no-window-system --quiet --eval "
+exec octave --no-gui --norc --no-window-system --quiet --no-history --eval "
   addpath(getenv('KW_OCTAVE_DIR'));
   if (! isempty(getenv('KW_OCT_DIR'))) addpath(getenv('KW_OCT_DIR')); end
   addpath(getenv('KW_TEST_DIR'));

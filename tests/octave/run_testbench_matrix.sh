@@ -1,9 +1,10 @@
 #!/bin/sh
 # Generates the -project runs of kw_testbench_plan through the shell and runs each
-# testbench with octave/run_testbench, as a user would:
+# testbench with octave/run_testbench --seed K --exact, as a user would:
 #   run_testbench_matrix.sh KELVODSP WORKDIR
-# Prints one line per testbench with the mean and max error it reported; exits
-# non-zero when any testbench fails (its own checks included) or leaves no figures.
+# Prints one line per testbench with the mean and max error it reported and its exact
+# comparison; exits non-zero when any testbench fails (its own checks or the exact gate)
+# or leaves no figures.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 octdir=$(cd "$here/../../octave" && pwd)
@@ -15,7 +16,7 @@ dir=$(cd "$2" && pwd)
 
 KW_TEST_DIR=$here KW_WORKDIR=$dir
 export KW_TEST_DIR KW_WORKDIR
-octave --no-gui --norc --no-window-system --quiet --eval \
+octave --no-gui --norc --no-window-system --quiet --no-history --eval \
     "addpath(getenv('KW_TEST_DIR')); kw_testbench_plan(getenv('KW_WORKDIR'));"
 (cd "$dir" && "$kelvodsp" generate.tcl > generate.log 2>&1) || {
     echo "FAIL generation: see $dir/generate.log" >&2; tail -3 "$dir/generate.log" >&2; exit 1; }
@@ -26,9 +27,9 @@ start=$(date +%s)
 while read -r name; do
     total=$((total + 1))
     log="$dir/$name/run.log"
-    if "$octdir/run_testbench" "$dir/$name/${name}_script.m" > "$log" 2>&1 \
+    if "$octdir/run_testbench" --seed "$total" --exact "$dir/$name/${name}_script.m" > "$log" 2>&1 \
         && [ -s "$dir/$name/${name}_script_fig1.png" ] && [ -s "$dir/$name/${name}_script_fig2.png" ]; then
-        errs=$(grep -E '^(mean|max) error' "$log" | tr '\n' ' ')
+        errs=$(grep -E '^(mean error|max error|exact)' "$log" | tr '\n' ' ')
         echo "PASS $name: $errs"
     else
         echo "FAIL $name:"

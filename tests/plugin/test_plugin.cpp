@@ -214,6 +214,20 @@ TEST_F(PluginStart, BuiltModuleRefusedRegistrationReturns3) {
     EXPECT_EQ(LoadBuiltPlugin(), kAppInitFailed);
 }
 
+// The host reports only InitApp's status; the module's error line says why it did not start.
+TEST_F(PluginStart, BuiltModuleThatCannotStartSaysWhy) {
+    if (!PluginAvailable()) {
+        GTEST_SKIP() << "no plug-in in this build";
+    }
+    EvalOk("proc ::GetProjectOption {args} {error {no project store}}");
+    kwtest::StderrCapture capture;
+    EXPECT_EQ(LoadBuiltPlugin(), kAppInitFailed);
+    const std::string err = capture.Stop();
+    EXPECT_NE(err.find("ERROR: The rcosflt plug-in could not start: Invalid default quantizer overflow mode\n"),
+              std::string::npos)
+        << err;
+}
+
 #ifdef KW_PLUGIN_PATH
 TEST(BuiltModule, ExportsOnlyTheEntryPointsAndExitWithoutInitReturns1) {
     void* module = ::dlopen(KW_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);

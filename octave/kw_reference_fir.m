@@ -3,7 +3,7 @@
 ## products and sums wrapped to the product format, output floored and wrapped.
 
 ## -*- texinfo -*-
-## @deftypefn {} {@var{y} =} kw_reference_fir (@var{x}, @var{c}, @var{p})
+## @deftypefn {} {[@var{y}, @var{wrapped}] =} kw_reference_fir (@var{x}, @var{c}, @var{p})
 ## Expected output of a core for the inputs @var{x}, one per call of the core.
 ##
 ## @var{x}: input samples as passed to the core, already on the input grid.
@@ -18,9 +18,12 @@
 ## lies on that grid this equals summing wrapped products in any order), then floored
 ## to 2^-Fo and wrapped to Wo bits.  Off the grid (truncating cores) the result is the
 ## exact filter's, which the core approaches within kw_trunc_bound.
+##
+## @var{wrapped} marks the outputs whose value did not fit the product or the output
+## format and wrapped around (a core whose formats are too narrow for its filter).
 ## @end deftypefn
 
-function y = kw_reference_fir (x, c, p)
+function [y, wrapped] = kw_reference_fir (x, c, p)
   x = x(:).';
   c = c(:).';
   n = numel (x);
@@ -37,7 +40,10 @@ function y = kw_reference_fir (x, c, p)
   taps = zeros (1, p.ch * (numel (c) - 1) + 1);
   taps(1:p.ch:end) = c;
   s = filter (taps, 1, x);
-  y = to_output (wrap_fraction (s * pow2 (p.mult(2)), p.mult(1)), p.mult(2), p.out);
+  s = s * pow2 (p.mult(2));
+  w = wrap_fraction (s, p.mult(1));
+  [y, out_wrapped] = to_output (w, p.mult(2), p.out);
+  wrapped = out_wrapped | (w != s);
 endfunction
 
 function g = finest_grid (v)
@@ -64,9 +70,10 @@ function v = wrap_fraction (v, w)
   v = v - m * floor ((v + m / 2) / m);
 endfunction
 
-function y = to_output (v, fm, out)
+function [y, wrapped] = to_output (v, fm, out)
   v = floor (v * pow2 (out(2) - fm));
   m = pow2 (out(1));
+  wrapped = v < -m / 2 | v >= m / 2;
   v = mod (v, m);
   v(v >= m / 2) -= m;
   y = v / pow2 (out(2));
@@ -100,6 +107,8 @@ endfunction
 %! assert (y, [0.5 1.5 -0.5 -1]);
 %! p.mult = [3 2];
 %! ## [3 2] holds -1..0.75: 1.5 wraps to -0.5.
-%! assert (kw_reference_fir ([0.75 0.75], [1 1], p), [0.5 -0.5]);
+%! [y, wrapped] = kw_reference_fir ([0.75 0.75], [1 1], p);
+%! assert (y, [0.5 -0.5]);
+%! assert (wrapped, [false true]);
 
 %!error <not be exact> kw_reference_fir ([1 2^-40], [1 2^-30], struct ("ch", 1, "ratio", 2, "zerostuff", false, "mult", [16 14], "out", [16 14]))
