@@ -1,8 +1,9 @@
 // Registration of the application's commands with the host: the three name queries and
-// GetParameters, the generate command with its common options, the generator's ports and the
-// parameters of its XML description.
+// GetParameters, the generate command with its common options, Simulate and Report, the
+// generator's ports and the parameters of its XML description.
 #include "host/FilePath.h"
 #include "plugin/CKWDesignCallBack.h"
+#include "raised_cosine/CKWDesign.h"
 
 namespace kw {
 
@@ -85,6 +86,29 @@ void CKWDesignCallBack::AddGenerateCommand(CKelvoApp* app) {
     AddCommonOptions(m_generateCommand);
 }
 
+// The commands that answer from a request without writing: they take the generator's switches
+// (the XML description, attached below) and their own.
+void CKWDesignCallBack::AddModelCommands(CKelvoApp* app) {
+    m_modelCommands.clear();
+    if (dynamic_cast<CKWDesign*>(m_design.get()) == nullptr) {
+        return;
+    }
+    CAppCommand* simulate = app->AddCommand(
+        "Simulate",
+        "Runs the core of the given switches bit-true on -input (integers of the input format, value "
+        "integer*2^-IFBITS, one per call of the core) and returns its output integers (value "
+        "integer*2^-OFBITS), one per input. Checks and refuses as the generate command; writes no file.",
+        Handler(&CKWDesignCallBack::Simulate));
+    simulate->AddParameter(CAppCommand::NewStringParameter(
+        "-input", "list", "Input integers, one per call of the core, each within the IBITS-bit signed range.", false,
+        false, ""));
+    m_modelCommands = {simulate};
+    for (CAppCommand* command : m_modelCommands) {
+        command->SetNotGlobalCommand();
+        command->SetIgnoreUnknownArgs(true);
+    }
+}
+
 // The host names the XML parameter description; a missing file leaves the command without one.
 void CKWDesignCallBack::AttachParameterDescription() {
     CTclEvalObj query("AppMgr::GetKPDFile");
@@ -93,18 +117,24 @@ void CKWDesignCallBack::AttachParameterDescription() {
         return;
     }
     const std::string path = query.GetResult()->GetStringValue();
-    if (FilePath(path).Exists()) {
-        m_generateCommand->SetXMLParameterDescription(path);
+    if (FilePath(path).Exists() && m_generateCommand->SetXMLParameterDescription(path)) {
+        for (CAppCommand* command : m_modelCommands) {
+            command->SetXMLParameterDescription(path);
+        }
     }
     const CGlobalSettings* settings = GetGlobalSettings();
     if (settings != nullptr && settings->GetBool("Settings::never_show_customer_turn_on_kelvoware_argument_checks")) {
         m_generateCommand->SetIgnoreUnknownArgs(false);
+        for (CAppCommand* command : m_modelCommands) {
+            command->SetIgnoreUnknownArgs(false);
+        }
     }
 }
 
 int CKWDesignCallBack::RegisterCommands(CKelvoApp* app) {
     AddNameQueries(app);
     AddGenerateCommand(app);
+    AddModelCommands(app);
     AttachParameterDescription();
     m_design->SetCommand(m_generateCommand);
     m_design->LoadXMLParameters();
