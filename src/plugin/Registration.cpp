@@ -39,6 +39,10 @@ void AddCommonOptions(CAppCommand* command) {
               CAppCommand::NewFileOutParameter("-outdir", "directory", "Output directory.", false, false, false, ""));
     AddHiddenFlag(command, "-nosubdir", "Do not create or write to subdirectory.");
     AddHiddenFlag(command, "-project", "Open a new project for this KelvoWare.");
+    AddHiddenFlag(command, "-report", "Also write the design report F_report.txt beside the core.");
+    AddHidden(command, CAppCommand::NewIntegerParameter("-seed", "value",
+                                                        "Seed of the design report's error measurement input.",
+                                                        false, false, 1));
     AddHidden(command, CAppCommand::NewIntegerParameter("-forcenum", "value",
                                                         "Force starting number for unique-ify naming.", false,
                                                         false, 1));
@@ -102,7 +106,16 @@ void CKWDesignCallBack::AddModelCommands(CKelvoApp* app) {
     simulate->AddParameter(CAppCommand::NewStringParameter(
         "-input", "list", "Input integers, one per call of the core, each within the IBITS-bit signed range.", false,
         false, ""));
-    m_modelCommands = {simulate};
+    CAppCommand* report = app->AddCommand(
+        "Report",
+        "Returns the design report of the core of the given switches as a dict (structure, formats, "
+        "coefficient, response, interference and fixed-point error figures). Checks and refuses as the "
+        "generate command; writes no file.",
+        Handler(&CKWDesignCallBack::Report));
+    report->AddParameter(CAppCommand::NewIntegerParameter(
+        "-seed", "value", "Seed of the uniform full-range input the fixed-point error is measured with.", false,
+        false, 1));
+    m_modelCommands = {simulate, report};
     for (CAppCommand* command : m_modelCommands) {
         command->SetNotGlobalCommand();
         command->SetIgnoreUnknownArgs(true);
