@@ -49,7 +49,7 @@ int RunHandler(const CAppCommand& command, Tcl_Interp* interp, CCmdArguments& ar
 int Dispatch(const CAppCommand& command, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     const std::vector<Tcl_Obj*> words(objv + 1, objv + objc);
     if (AsksForHelp(command, words)) {
-        const std::string help = HelpText(command, Tcl_GetString(objv[0]));
+        const std::string help = HelpText(command, Tcl_GetString(objv[0])) + RelatedCommandsText(command);
         Tcl_SetObjResult(interp, Tcl_NewStringObj(help.data(), static_cast<int>(help.size())));
         return TCL_OK;
     }

@@ -3,6 +3,8 @@
 
 #include <sstream>
 
+#include "KelvoHost.h"
+
 namespace appmgr {
 namespace {
 
@@ -42,6 +44,31 @@ std::string HelpText(const CAppCommand& command, const std::string& commandName)
         }
     }
     return out.str();
+}
+
+std::string RelatedCommandsText(const CAppCommand& command) {
+    const KelvoHost* host = KelvoHost::Current();
+    if (host == nullptr || !command.IsGlobalCommand()) {
+        return "";
+    }
+    for (const CKelvoApp* app : host->Apps()) {
+        bool owns = false;
+        for (const auto& own : app->GetCommands()) {
+            owns = owns || own.get() == &command;
+        }
+        if (!owns) {
+            continue;
+        }
+        std::ostringstream out;
+        for (const auto& other : app->GetCommands()) {
+            if (!other->IsGlobalCommand()) {
+                out << "  " << app->GetName() << "::" << other->GetName() << " ?-switch value ...?\n      "
+                    << other->GetDescription() << "\n";
+            }
+        }
+        return out.str().empty() ? "" : "Commands of " + app->GetName() + " (each answers -help):\n" + out.str();
+    }
+    return "";
 }
 
 }  // namespace appmgr

@@ -39,6 +39,7 @@ public:
 
     // Host side: the applications that plug-ins created (CAppMgr::NewApp).
     CKelvoApp* AdoptApp(std::unique_ptr<CKelvoApp> app);
+    std::vector<const CKelvoApp*> Apps() const;
 
 private:
     struct Plugin {

@@ -6,6 +6,7 @@
 // Each structure runs in 64-bit integers when its sums provably fit, else in 128-bit integers.
 #include "fir/CoreSimulator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
@@ -109,7 +110,8 @@ bool CoreSimulator::SumsFitInt64() const {
 // registered input, 1, 2, ... (unfolded), or 1 .. M and back down M-1 .. 2, mirrored (folded);
 // place 1 takes the last one.
 void CoreSimulator::BuildChain() {
-    m_chain.clear();
+    m_chainCoef.clear();
+    m_chainNegate.clear();
     if (!m_model.IsTransposed() || !m_model.IsFullyParallel()) return;
     const std::size_t length = static_cast<std::size_t>(m_model.delayLineLength);
     const std::size_t ch = static_cast<std::size_t>(m_model.channels);
@@ -119,7 +121,8 @@ void CoreSimulator::BuildChain() {
     std::size_t k = 1;
     bool turned = false;
     for (std::size_t t = 0; t + 2 <= length; t += ch) {
-        m_chain.push_back({length - t, m_coef[k - 1], turned && subtractMirror});
+        m_chainCoef.push_back(m_coef[k - 1]);
+        m_chainNegate.push_back(turned && subtractMirror ? -1 : 0);
         if (folded && !turned && k == middle) {
             turned = true;
             k = middle - 1;
@@ -127,7 +130,8 @@ void CoreSimulator::BuildChain() {
             k = turned ? k - 1 : k + 1;
         }
     }
-    m_chain.push_back(folded ? ChainStep{1, m_coef[0], subtractMirror} : ChainStep{1, m_coef[k - 1], false});
+    m_chainCoef.push_back(folded ? m_coef[0] : m_coef[k - 1]);
+    m_chainNegate.push_back(folded && subtractMirror ? -1 : 0);
 }
 
 void CoreSimulator::Reset() {
@@ -236,18 +240,22 @@ std::int64_t CoreSimulator::TransposedCall(std::int64_t x) {
     m_input = x;
     const std::int64_t y = m_output;
     m_output = ToOutput(m_line[Place(m_head, length, length)]);
-    // Every place takes the one before it; the chain's steps then add their products.
+    // Every place takes the one before it; the chain's steps then add their products. Step j
+    // updates place L - j*ch, at ring index head-1-j*ch while that is not negative, else L more.
     m_head = m_head == 0 ? length - 1 : m_head - 1;
-    const std::size_t adds = m_chain.size() - 1;
-    for (std::size_t j = 0; j < adds; ++j) {
-        const ChainStep& step = m_chain[j];
-        const T product = Product<T>(input, step.coefficient);
-        std::int64_t& place = m_line[Place(m_head, step.place, length)];
-        place = Keep<T>(static_cast<T>(place) + (step.negated ? -product : product));
-    }
-    const ChainStep& last = m_chain.back();
-    const T product = Product<T>(input, last.coefficient);
-    m_line[m_head] = Keep<T>(last.negated ? -product : product);
+    const std::size_t ch = static_cast<std::size_t>(m_model.channels);
+    const std::size_t adds = m_chainCoef.size() - 1;
+    const std::size_t before = std::min(adds, (m_head + ch - 1) / ch);  // steps with j*ch < head
+    auto add = [&](std::size_t j, std::size_t index) {
+        const T product = Product<T>(input, m_chainCoef[j]);
+        const T mask = m_chainNegate[j];
+        m_line[index] = Keep<T>(static_cast<T>(m_line[index]) + ((product ^ mask) - mask));
+    };
+    for (std::size_t j = 0; j < before; ++j) add(j, m_head - 1 - j * ch);
+    for (std::size_t j = before; j < adds; ++j) add(j, m_head + length - 1 - j * ch);
+    const T product = Product<T>(input, m_chainCoef[adds]);
+    const T mask = m_chainNegate[adds];
+    m_line[m_head] = Keep<T>((product ^ mask) - mask);
     return y;
 }
 

@@ -22,15 +22,6 @@ public:
     void Reset();
 
 private:
-    // One chain step of the fully parallel transposed form: the place it updates (counted from 1
-    // after the chain moved on), the coefficient of its product and whether the product enters
-    // negated (the mirrored half of a class -1 fold).
-    struct ChainStep {
-        std::size_t place;
-        std::int64_t coefficient;
-        bool negated;
-    };
-
     std::int64_t Call(std::int64_t x);
     template <typename T> std::int64_t Dispatch(std::int64_t x);
     template <typename T> std::int64_t DirectCall(std::int64_t x);
@@ -56,7 +47,11 @@ private:
     // Every product and partial sum fits 64 bits unwrapped: wrapping is a ring homomorphism, so the
     // sums are wrapped only where a non-linear step (a floor, a product) reads them.
     bool m_narrow = false;
-    std::vector<ChainStep> m_chain;
+    // The fully parallel transposed chain, step j updating place L - j*ch (the last step sets
+    // place 1): its product's coefficient and a mask that negates the product (-1: the mirrored
+    // half of a class -1 fold, 0: as it is).
+    std::vector<std::int64_t> m_chainCoef;
+    std::vector<std::int64_t> m_chainNegate;
 
     std::vector<std::int64_t> m_line;    // delay line (inputs, twice over, or partial sums)
     std::vector<std::int64_t> m_mirror;  // the folded shared transposed form's mirrored chain
