@@ -69,7 +69,7 @@ int Dispatch(const CAppCommand& command, Tcl_Interp* interp, int objc, Tcl_Obj* 
     const std::vector<Tcl_Obj*> words(objv + 1, objv + objc);
     if (AsksForHelp(command, words)) {
         const std::string name = Tcl_GetString(objv[0]);
-        std::string help = HelpText(command, name);
+        std::string help = HelpText(command, name) + RelatedCommandsText(command);
         if (words.size() == 2) {
             const std::string wanted = Tcl_GetString(words[1]);
             const std::optional<std::string> one = SwitchHelpText(command, name, wanted);

@@ -7,11 +7,14 @@
 #include <sstream>
 #include <vector>
 
+#include "KelvoHost.h"
+
 namespace appmgr {
 namespace {
 
-// Where the files of a run go and how they are named.
-constexpr const char* kCommonOptions[] = {"-outdir", "-nosubdir", "-project", "-forcenum", "-name", "-instancepath"};
+// Where the files of a run go, how they are named, and what else a run writes.
+constexpr const char* kCommonOptions[] = {"-outdir", "-nosubdir", "-project", "-forcenum", "-name",
+                                          "-instancepath", "-report", "-seed", "-hdl"};
 
 bool IsCommonOption(const CCmdParameter& parameter) {
     return std::find(std::begin(kCommonOptions), std::end(kCommonOptions), parameter.GetSwitchName()) !=
@@ -109,6 +112,31 @@ std::optional<std::string> SwitchHelpText(const CAppCommand& command, const std:
         return out.str();
     }
     return std::nullopt;
+}
+
+std::string RelatedCommandsText(const CAppCommand& command) {
+    const KelvoHost* host = KelvoHost::Current();
+    if (host == nullptr || !command.IsGlobalCommand()) {
+        return "";
+    }
+    for (const CKelvoApp* app : host->Apps()) {
+        bool owns = false;
+        for (const auto& own : app->GetCommands()) {
+            owns = owns || own.get() == &command;
+        }
+        if (!owns) {
+            continue;
+        }
+        std::ostringstream out;
+        for (const auto& other : app->GetCommands()) {
+            if (!other->IsGlobalCommand()) {
+                out << "  " << app->GetName() << "::" << other->GetName() << " ?-switch value ...?\n      "
+                    << other->GetDescription() << "\n";
+            }
+        }
+        return out.str().empty() ? "" : "Commands of " + app->GetName() + " (each answers -help):\n" + out.str();
+    }
+    return "";
 }
 
 }  // namespace appmgr

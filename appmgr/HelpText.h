@@ -19,4 +19,8 @@ std::string HelpText(const CAppCommand& command, const std::string& commandName)
 std::optional<std::string> SwitchHelpText(const CAppCommand& command, const std::string& commandName,
                                           const std::string& switchName);
 
+// For an application's global command: its other commands, "  APP::NAME ?-switch value ...?" and
+// the description on the next line ("" when the command has none or no application is known).
+std::string RelatedCommandsText(const CAppCommand& command);
+
 }  // namespace appmgr

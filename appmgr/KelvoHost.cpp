@@ -137,3 +137,9 @@ CKelvoApp* KelvoHost::AdoptApp(std::unique_ptr<CKelvoApp> app) {
     m_apps.push_back(std::move(app));
     return m_apps.back().get();
 }
+
+std::vector<const CKelvoApp*> KelvoHost::Apps() const {
+    std::vector<const CKelvoApp*> apps;
+    for (const auto& app : m_apps) apps.push_back(app.get());
+    return apps;
+}

@@ -39,6 +39,7 @@ public:
 
     // Host side: the applications that plug-ins created (CAppMgr::NewApp).
     CKelvoApp* AdoptApp(std::unique_ptr<CKelvoApp> app);
+    std::vector<const CKelvoApp*> Apps() const;
 
     // The text of the last error line shown (CAppMgr::SendMsg type 2, without its "ERROR: "
     // prefix, ending in a line break); empty after ForgetErrorLine. A command whose error

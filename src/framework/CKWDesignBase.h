@@ -40,6 +40,9 @@ public:
     // Refuses (std::runtime_error) a "-name" function name that would break the generated files;
     // CALLEDBYTESTBENCH: the run writes a testbench that calls the core by that name.
     virtual void CheckFunctionName(const std::string& name, bool calledByTestbench) const;
+    // The design report of the run's request as text (one figure per line) and a one-line
+    // summary; false for a generator that has none (the flow then writes no report file).
+    virtual bool WriteReport(std::ostream& text, std::string& summary);
 
     // Identity and groups.
     const std::string& GetShortName() const { return m_shortName; }
@@ -88,6 +91,10 @@ protected:
     void DeclareHiddenOutputPort(const std::string& switchName);
 
     CCmdArguments* Arguments() const { return m_arguments; }
+
+    // With -report: F_report.txt beside the core (atomically, as every file of a run) and the
+    // report's summary line to the host.
+    void WriteReportFile(const std::string& corePath);
 
     // Opens a fresh host project next to the core file and points it at the generated script and
     // the project directives that WriteDirectives fills.

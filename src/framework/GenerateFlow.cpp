@@ -282,6 +282,9 @@ void CKWDesignBase::RunGenerate() {
     }
     CommitCoreFiles(corePath);
     ReportWritten("MAPFCTS-0002", m_fullName, corePath.Text());
+    if (ArgumentIsTrue(m_arguments, "-report")) {
+        WriteReportFile(corePath.Text());
+    }
 
     if (FindArgument(m_arguments, "-project") == nullptr) {
         return;

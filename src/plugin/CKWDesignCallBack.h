@@ -2,12 +2,16 @@
 // for every command of the application (name queries, GetParameters and the generate command).
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "framework/CKWDesignBase.h"
 #include "host/AppMgr.h"
 
 namespace kw {
+
+class CKWDesign;
 
 class CKWDesignCallBack : public CKelvoAppCallBack {
 public:
@@ -17,8 +21,9 @@ public:
     CKWDesignBase* Design() const { return m_design.get(); }
     CAppCommand* GenerateCommand() const { return m_generateCommand; }
 
-    // Adds the five commands to the application, attaches the XML parameter description and
-    // publishes the commands. Returns 1, or 3 when the host refuses the registration.
+    // Adds the commands to the application (the name queries, GetParameters, the generate
+    // command and, for a generator that designs a core model, Simulate and Report), attaches the
+    // XML parameter description and publishes them. Returns 1, or 3 when the host refuses.
     int RegisterCommands(CKelvoApp* app);
 
     // Command handlers (status 1 success, 2 command failed).
@@ -27,14 +32,26 @@ public:
     int GetDescription(CCmdArguments* arguments, CTclResultObj* result);
     int GetParameters(CCmdArguments* arguments, CTclResultObj* result);
     int Generate(CCmdArguments* arguments, CTclResultObj* result);
+    // The bit-true outputs of the request's core for the -input integers; writes no file.
+    int Simulate(CCmdArguments* arguments, CTclResultObj* result);
+    // The design report of the request's core as a dict; writes no file.
+    int Report(CCmdArguments* arguments, CTclResultObj* result);
 
 private:
     void AddNameQueries(CKelvoApp* app);
     void AddGenerateCommand(CKelvoApp* app);
+    void AddModelCommands(CKelvoApp* app);
     void AttachParameterDescription();
+    // Runs a handler's body; a refusal or failure becomes the generator's error text as the
+    // command's result and one error line to the host (status 2).
+    int RunGuarded(CTclResultObj* result, const std::function<void()>& body);
+    // The raised-cosine generator with one call's arguments read and checked as the generate
+    // command reads them (throws the same refusals); nothing is written.
+    CKWDesign& CheckedRequest(CCmdArguments* arguments);
 
     std::unique_ptr<CKWDesignBase> m_design;
     CAppCommand* m_generateCommand = nullptr;  // owned by the host
+    std::vector<CAppCommand*> m_modelCommands;  // Simulate and Report, owned by the host
 };
 
 // The module's life between the host's InitApp and ExitApp. InitPlugin creates the callback

@@ -1,6 +1,7 @@
 // The generate command's handler: one Generate run of the generator inside one guarded region.
 // Every failure becomes the command's error result and one error line to the host; the output
-// files are closed on every path.
+// files are closed on every path. The commands that answer from the same request without
+// writing (Simulate, Report) refuse through the same region.
 #include <stdexcept>
 
 #include "host/Messaging.h"
@@ -26,11 +27,11 @@ void RunOneGenerate(CKWDesignBase& design, CCmdArguments* arguments) {
 
 }  // namespace
 
-int CKWDesignCallBack::Generate(CCmdArguments* arguments, CTclResultObj* result) {
+int CKWDesignCallBack::RunGuarded(CTclResultObj* result, const std::function<void()>& body) {
     std::string errorText = "Error while generating KelvoWare " + m_design->GetFullName() + "\n";
     int status = kAppSuccess;
     try {
-        RunOneGenerate(*m_design, arguments);
+        body();
     } catch (const std::runtime_error& error) {
         const std::string message = error.what();
         if (!message.empty()) {
@@ -46,6 +47,10 @@ int CKWDesignCallBack::Generate(CCmdArguments* arguments, CTclResultObj* result)
         CAppMgr::SendMsg(kErrorLine, errorText);
     }
     return status;
+}
+
+int CKWDesignCallBack::Generate(CCmdArguments* arguments, CTclResultObj* result) {
+    return RunGuarded(result, [&] { RunOneGenerate(*m_design, arguments); });
 }
 
 }  // namespace kw

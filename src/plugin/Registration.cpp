@@ -1,8 +1,9 @@
 // Registration of the application's commands with the host: the three name queries and
-// GetParameters, the generate command with its common options, the generator's ports and the
-// parameters of its XML description.
+// GetParameters, the generate command with its common options, Simulate and Report, the
+// generator's ports and the parameters of its XML description.
 #include "host/FilePath.h"
 #include "plugin/CKWDesignCallBack.h"
+#include "raised_cosine/CKWDesign.h"
 
 namespace kw {
 
@@ -38,6 +39,10 @@ void AddCommonOptions(CAppCommand* command) {
               CAppCommand::NewFileOutParameter("-outdir", "directory", "Output directory.", false, false, false, ""));
     AddHiddenFlag(command, "-nosubdir", "Do not create or write to subdirectory.");
     AddHiddenFlag(command, "-project", "Open a new project for this KelvoWare.");
+    AddHiddenFlag(command, "-report", "Also write the design report F_report.txt beside the core.");
+    AddHidden(command, CAppCommand::NewIntegerParameter("-seed", "value",
+                                                        "Seed of the design report's error measurement input.",
+                                                        false, false, 1));
     AddHidden(command, CAppCommand::NewIntegerParameter("-forcenum", "value",
                                                         "Force starting number for unique-ify naming.", false,
                                                         false, 1));
@@ -85,6 +90,38 @@ void CKWDesignCallBack::AddGenerateCommand(CKelvoApp* app) {
     AddCommonOptions(m_generateCommand);
 }
 
+// The commands that answer from a request without writing: they take the generator's switches
+// (the XML description, attached below) and their own.
+void CKWDesignCallBack::AddModelCommands(CKelvoApp* app) {
+    m_modelCommands.clear();
+    if (dynamic_cast<CKWDesign*>(m_design.get()) == nullptr) {
+        return;
+    }
+    CAppCommand* simulate = app->AddCommand(
+        "Simulate",
+        "Runs the core of the given switches bit-true on -input (integers of the input format, value "
+        "integer*2^-IFBITS, one per call of the core) and returns its output integers (value "
+        "integer*2^-OFBITS), one per input. Checks and refuses as the generate command; writes no file.",
+        Handler(&CKWDesignCallBack::Simulate));
+    simulate->AddParameter(CAppCommand::NewStringParameter(
+        "-input", "list", "Input integers, one per call of the core, each within the IBITS-bit signed range.", false,
+        false, ""));
+    CAppCommand* report = app->AddCommand(
+        "Report",
+        "Returns the design report of the core of the given switches as a dict (structure, formats, "
+        "coefficient, response, interference and fixed-point error figures). Checks and refuses as the "
+        "generate command; writes no file.",
+        Handler(&CKWDesignCallBack::Report));
+    report->AddParameter(CAppCommand::NewIntegerParameter(
+        "-seed", "value", "Seed of the uniform full-range input the fixed-point error is measured with.", false,
+        false, 1));
+    m_modelCommands = {simulate, report};
+    for (CAppCommand* command : m_modelCommands) {
+        command->SetNotGlobalCommand();
+        command->SetIgnoreUnknownArgs(true);
+    }
+}
+
 // The host names the XML parameter description; a missing file leaves the command without one.
 void CKWDesignCallBack::AttachParameterDescription() {
     CTclEvalObj query("AppMgr::GetKPDFile");
@@ -93,18 +130,24 @@ void CKWDesignCallBack::AttachParameterDescription() {
         return;
     }
     const std::string path = query.GetResult()->GetStringValue();
-    if (FilePath(path).Exists()) {
-        m_generateCommand->SetXMLParameterDescription(path);
+    if (FilePath(path).Exists() && m_generateCommand->SetXMLParameterDescription(path)) {
+        for (CAppCommand* command : m_modelCommands) {
+            command->SetXMLParameterDescription(path);
+        }
     }
     const CGlobalSettings* settings = GetGlobalSettings();
     if (settings != nullptr && settings->GetBool("Settings::never_show_customer_turn_on_kelvoware_argument_checks")) {
         m_generateCommand->SetIgnoreUnknownArgs(false);
+        for (CAppCommand* command : m_modelCommands) {
+            command->SetIgnoreUnknownArgs(false);
+        }
     }
 }
 
 int CKWDesignCallBack::RegisterCommands(CKelvoApp* app) {
     AddNameQueries(app);
     AddGenerateCommand(app);
+    AddModelCommands(app);
     AttachParameterDescription();
     m_design->SetCommand(m_generateCommand);
     m_design->LoadXMLParameters();

@@ -3,11 +3,13 @@
 // function, its directives and the testbench script.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "fir/CoreModel.h"
 #include "framework/CKWDesignBase.h"
 #include "raised_cosine/CoefficientDesign.h"
+#include "raised_cosine/DesignReport.h"
 #include "quantizer/Quantizer.h"
 
 namespace kw {
@@ -36,6 +38,11 @@ public:
 
     // Designs the coefficients and resolves "auto" output lengths (valid after the checks).
     fir::CoreModel DesignCoreModel();
+    // The design report of the checked request; the error measurement's input comes from -seed
+    // (default 1).
+    rcos::DesignReport MakeReport();
+    // The report of the run's request (seed from -seed, default 1) for the -report file.
+    bool WriteReport(std::ostream& text, std::string& summary) override;
 
 protected:
     std::string m_NoMults;

@@ -1,6 +1,6 @@
 ## Proves one generated core bit-true: runs it on an impulse followed by reproducible
-## random input and compares its output with kw_reference_fir after the core's own
-## latency (exactly without truncation, within kw_trunc_bound with it).
+## random input (kw_core_stimulus) and compares its output with kw_reference_fir after
+## the core's own latency (exactly without truncation, within kw_trunc_bound with it).
 
 ## -*- texinfo -*-
 ## @deftypefn {} {@var{r} =} kw_check_core (@var{dir}, @var{e})
@@ -25,18 +25,20 @@
 ##
 ## Returns a struct: @code{pass}, @code{latency} (calls by which the core's output
 ## trails the reference), @code{maxdiff}, @code{bound} (0 without truncation),
-## @code{impulse} and @code{message}.
+## @code{impulse}, @code{message}, @code{y}, the core's outputs for the stimulus of
+## kw_core_stimulus, and @code{qout}, the declared output format [W F].
 ## @end deftypefn
 
 function r = kw_check_core (dir, e)
   r = struct ("pass", false, "latency", NaN, "maxdiff", NaN, "bound", 0, "impulse", "",
-              "message", "");
+              "message", "", "y", [], "qout", []);
   file = fullfile (dir, [e.name ".m"]);
   if (! exist (file, "file"))
     r.message = ["core file missing: " file];
     return;
   endif
   q = declared_formats (fileread (file));
+  r.qout = getfield_or (q, "qout");
   [ok, r.message] = formats_agree (q, e);
   if (! ok)
     return;
@@ -46,8 +48,9 @@ function r = kw_check_core (dir, e)
     return;
   endif
 
-  [x, imp] = stimulus (e);
+  [x, imp] = kw_core_stimulus (e);
   y = run_core (dir, e.name, x);
+  r.y = y;
   p = struct ("ch", e.ch, "ratio", e.ratio, "zerostuff", e.zerostuff,
               "mult", q.qmult, "out", q.qout);
   ref = kw_reference_fir (x, e.coefs, p);
@@ -129,21 +132,11 @@ function [ok, msg] = formats_agree (q, e)
   ok = true;
 endfunction
 
-## A full-scale impulse (the most negative input, exact in every format), silence long
-## enough for the whole response, then uniformly random inputs over the input range
-## from a fixed seed.
-function [x, imp] = stimulus (e)
-  every = ifelse_ (e.zerostuff, e.ratio, 1);
-  span = (e.ch * (e.N - 1) + 1) * every;
-  lsb = pow2 (-e.ifbits);
-  lo = -pow2 (e.ibits - 1);
-  lead = [lo * lsb * ones(1, every), zeros(1, span + 4)];
-  ## With zero-stuffing only call number "every" takes its sample.
-  imp = struct ("value", lo * lsb, "at", every, "last", numel (lead));
-  rand ("seed", 20240601);
-  n = max (4 * span, 512);
-  rnd = (lo + floor (rand (1, n) * pow2 (e.ibits))) * lsb;
-  x = [lead rnd];
+function v = getfield_or (s, key)
+  v = [];
+  if (isfield (s, key))
+    v = s.(key);
+  endif
 endfunction
 
 function v = ifelse_ (c, a, b)

@@ -7,9 +7,9 @@
 ## Check core @code{@var{e}.name} in @var{dir} (@var{e} a manifest entry, one
 ## channel, input at the output rate) with the largest sums its taps can produce.
 ##
-## The input is the tap signs in reverse order at full scale (largest positive and
-## most negative input), then silence, then the same negated, then silence; so the
-## exact sum reaches +/- sum(|c|) times full scale.  The expected output is that
+## The input (kw_worst_case_input) is the tap signs in reverse order at full scale
+## (largest positive and most negative input), then silence, then the same negated,
+## then silence; so the exact sum reaches +/- sum(|c|) times full scale.  The expected output is that
 ## exact convolution floored to the declared output format; it must fit that format
 ## (else the check itself is void and fails).  Returns @code{pass}, @code{latency},
 ## @code{peak} (largest |expected| output), @code{qmult} (declared [W F]) and
@@ -21,13 +21,7 @@ function r = kw_check_worst_case (dir, e)
   text = fileread (fullfile (dir, [e.name ".m"]));
   qout = declared (text, "qout");
   r.qmult = declared (text, "qmult");
-  lsb = pow2 (-e.ifbits);
-  hi = (pow2 (e.ibits - 1) - 1) * lsb;
-  lo = -pow2 (e.ibits - 1) * lsb;
-  s = sign (fliplr (e.coefs));
-  worst = hi * (s > 0) + lo * (s < 0);
-  best = lo * (s > 0) + hi * (s < 0);
-  x = [worst zeros(1, e.N) best zeros(1, e.N)];
+  x = kw_worst_case_input (e);
   exact = filter (e.coefs, 1, x);
   want = floor (exact * pow2 (qout(2))) / pow2 (qout(2));
   r.peak = max (abs (want));

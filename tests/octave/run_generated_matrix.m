@@ -1,6 +1,7 @@
 ## Generates the cores of kw_core_matrix_plan (designed ones through kelvodsp in one
 ## shell run, given coefficient sets through kw_write_core), checks the refusals, and
-## proves every core bit-true with kw_check_core, all in this one Octave process.
+## proves every core bit-true with kw_check_core, all in this one Octave process; then
+## proves the bit-true simulator equal to every core, sample for sample.
 
 ## -*- texinfo -*-
 ## @deftypefn {} {@var{nfail} =} run_generated_matrix (@var{kelvodsp}, @var{write_core}, @var{dir})
@@ -14,7 +15,15 @@
 ## run_core_matrix.sh can re-check them.  Prints one line per case (PASS, FAIL with
 ## the given and applied taps of a failing set, REFUSED, SKIP), the latency of each
 ## structure and a summary.  The cores marked @code{worst} also take their worst-case input
-## (kw_check_worst_case).  Returns the number of failures.
+## (kw_check_worst_case).
+##
+## The simulator: every designed core's switches go to @code{rcosflt::Simulate} with the
+## random stimulus of kw_core_stimulus (in the run that generates the cores) and with the
+## worst-case input of kw_worst_case_input (in a second kelvodsp run, once the taps are
+## known); every given set goes to @code{kw_write_core --simulate} with both.  Each
+## simulated output must equal the core's output times 2^F (F the declared output
+## fraction) at every call; a refused case must be refused by Simulate with the same
+## text.  Returns the number of failures.
 ## @end deftypefn
 
 function nfail = run_generated_matrix (kelvodsp, write_core, dir)
@@ -25,12 +34,16 @@ function nfail = run_generated_matrix (kelvodsp, write_core, dir)
     rmdir (dir, "s");
   endif
   mkdir (dir);
-  status = generate_designed ([orderfields(cores) orderfields(rmfield (refusals, "message"))],
-                               kelvodsp, dir);
+  designed = [orderfields(cores) orderfields(rmfield (refusals, "message"))];
+  write_inputs (dir, designed, arrayfun (@kw_core_stimulus, designed, "UniformOutput", false), "x1");
+  write_inputs (dir, sets, arrayfun (@kw_core_stimulus, sets, "UniformOutput", false), "x1");
+  status = generate_designed (designed, kelvodsp, dir);
   nfail = check_refusals (refusals, status);
   sets = write_sets (sets, write_core, dir);
   write_manifest (fullfile (dir, "manifest.txt"), cores, sets);
   entries = kw_read_manifest (fullfile (dir, "manifest.txt"));
+  simulate_worst_case (dir, entries, cores, kelvodsp, write_core);
+  simulated = struct ("cases", 0, "samples", 0);
   plan = [rmfield(cores, setdiff (fieldnames (cores), common_fields ())) ...
           rmfield(sets, setdiff (fieldnames (sets), common_fields ()))];
   latencies = struct ();
@@ -78,12 +91,19 @@ function nfail = run_generated_matrix (kelvodsp, write_core, dir)
     if (k <= numel (cores) && cores(k).worst)
       nfail += worst_case (dir, e, tag);
     endif
+    if (r.pass)
+      [bad, n] = simulator_equals_core (dir, e, r);
+      nfail += bad;
+      simulated.cases += ! bad;
+      simulated.samples += n;
+    endif
     fflush (stdout);
   endfor
   printf ("SKIP shared transposed unfolded form (class 0) with several channels: its text reads 'ii--1', which Octave does not parse\n");
   for f = fieldnames (latencies).'
     printf ("latency %s: %s\n", f{1}, mat2str (latencies.(f{1})));
   endfor
+  printf ("simulator = core: %d cores, %d samples\n", simulated.cases, simulated.samples);
   printf ("%d cores, %d refusals, %d failures, %.1f s\n", numel (entries), numel (refusals),
           nfail, toc (t0));
 endfunction
@@ -121,11 +141,13 @@ function status = generate_designed (cases, kelvodsp, dir)
   statusfile = fullfile (dir, "status.txt");
   fid = fopen (tcl, "w");
   fprintf (fid, "set out [open {%s} w]\n", statusfile);
+  fputs (fid, simulate_proc ());
   for e = cases
     fprintf (fid, "if {[catch {rcosflt %s -project -nosubdir -name %s -outdir {%s}} msg]} {\n",
              switches (e), e.name, dir);
     fprintf (fid, "  puts $out \"%s [string map {\\n { | }} $msg]\"\n} else {\n", e.name);
     fprintf (fid, "  puts $out \"%s OK\"\n}\n", e.name);
+    fprintf (fid, "simulate $out %s {%s} x1 %s\n", e.name, dir, switches (e));
   endfor
   fprintf (fid, "close $out\n");
   fclose (fid);
@@ -138,6 +160,100 @@ function status = generate_designed (cases, kelvodsp, dir)
     [name, rest] = strtok (line{1});
     status.(name) = strtrim (rest);
   endfor
+endfunction
+
+## A Tcl procedure that runs rcosflt::Simulate on DIR/NAME.X (input integers) into
+## DIR/NAME.X.out and records its outcome as "NAME_sim OK" or "NAME_sim <error text>".
+function t = simulate_proc ()
+  t = ["proc simulate {out name dir in args} {\n" ...
+       "  if {[catch {\n" ...
+       "    set f [open [file join $dir $name.$in]]; set x [read $f]; close $f\n" ...
+       "    set y [rcosflt::Simulate {*}$args -input $x]\n" ...
+       "    set f [open [file join $dir $name.$in.out] w]; puts $f $y; close $f\n" ...
+       "  } msg]} {\n" ...
+       "    puts $out \"${name}_sim [string map {\\n { | }} $msg]\"\n" ...
+       "  } else {\n" ...
+       "    puts $out \"${name}_sim OK\"\n" ...
+       "  }\n" ...
+       "}\n"];
+endfunction
+
+## Input integers (value * 2^ifbits) of each case, one file DIR/NAME.TAG per case.
+function write_inputs (dir, cases, inputs, tag)
+  for k = 1:numel (cases)
+    fid = fopen (fullfile (dir, [cases(k).name "." tag]), "w");
+    fprintf (fid, "%d\n", round (inputs{k} * pow2 (cases(k).ifbits)));
+    fclose (fid);
+  endfor
+endfunction
+
+## The worst-case inputs need the taps: a second kelvodsp run simulates the designed
+## cores, kw_write_core --simulate the given sets.
+function simulate_worst_case (dir, entries, cores, kelvodsp, write_core)
+  write_inputs (dir, entries, arrayfun (@kw_worst_case_input, entries, "UniformOutput", false), "x2");
+  tcl = fullfile (dir, "simulate.tcl");
+  fid = fopen (tcl, "w");
+  fprintf (fid, "set out [open {%s} w]\n", fullfile (dir, "simulate_status.txt"));
+  fputs (fid, simulate_proc ());
+  for k = 1:numel (cores)
+    fprintf (fid, "simulate $out %s {%s} x2 %s\n", cores(k).name, dir, switches (cores(k)));
+  endfor
+  fprintf (fid, "close $out\n");
+  fclose (fid);
+  if (system (sprintf ("cd '%s' && '%s' '%s' > simulate.log 2>&1", dir, kelvodsp, tcl)) != 0)
+    error ("run_generated_matrix: kelvodsp failed, see %s", fullfile (dir, "simulate.log"));
+  endif
+  for e = entries(numel (cores) + 1:end)
+    base = fullfile (dir, e.name);
+    [st, out] = system (sprintf ("'%s' %s --out '%s.scratch.m' --simulate '%s.x2' '%s.x2.out' 2>&1",
+                                 write_core, fileread ([base ".args"]), base, base, base));
+    if (st != 0)
+      error ("run_generated_matrix: kw_write_core --simulate failed for %s: %s", e.name, out);
+    endif
+  endfor
+endfunction
+
+## The simulator's outputs for the random stimulus (r.y, from kw_check_core) and for the
+## worst-case input equal the core's outputs, read as integers of the declared output
+## format, at every call.  Returns whether it failed and the samples compared.
+function [bad, n] = simulator_equals_core (dir, e, r)
+  scale = pow2 (r.qout(2));
+  y2 = run_core (dir, e.name, kw_worst_case_input (e));
+  runs = {"x1", r.y * scale; "x2", y2 * scale};
+  n = 0;
+  msg = "";
+  for k = 1:rows (runs)
+    file = fullfile (dir, [e.name "." runs{k, 1} ".out"]);
+    z = [];
+    if (exist (file, "file"))
+      z = sscanf (fileread (file), "%f").';
+    endif
+    want = runs{k, 2};
+    if (! isequal (z, want))
+      at = find (z(1:min (end, numel (want))) != want(1:min (end, numel (z))), 1);
+      msg = sprintf ("%s: %d outputs for %d calls, first difference at call %s", runs{k, 1},
+                     numel (z), numel (want), mat2str (at));
+      break;
+    endif
+    n += numel (want);
+  endfor
+  bad = ! isempty (msg);
+  if (bad)
+    printf ("FAIL %-20s simulator differs from the core (%s)\n", e.name, msg);
+  endif
+endfunction
+
+function y = run_core (dir, name, x)
+  back = pwd ();
+  cd (dir);
+  unwind_protect
+    clear (name);
+    f = str2func (name);
+    y = arrayfun (f, x);
+  unwind_protect_cleanup
+    clear (name);
+    cd (back);
+  end_unwind_protect
 endfunction
 
 function s = switches (e)
@@ -163,8 +279,12 @@ function nfail = check_refusals (refusals, status)
   nfail = 0;
   for e = refusals
     got = status.(e.name);
+    simulated = status.([e.name "_sim"]);
     if (strcmp (got, "OK") || isempty (strfind (got, e.message)))
       printf ("FAIL %-20s expected the refusal \"%s\", got: %s\n", e.name, e.message, got);
+      nfail += 1;
+    elseif (! strcmp (simulated, got))
+      printf ("FAIL %-20s rcosflt::Simulate refused otherwise: %s\n", e.name, simulated);
       nfail += 1;
     else
       printf ("REFUSED %-17s %s\n", e.name, e.message);
@@ -192,6 +312,11 @@ function sets = write_sets (sets, write_core, dir)
     if (e.zerostuff)
       args = [args " --zero-stuffing"];
     endif
+    fid = fopen (fullfile (dir, [e.name ".args"]), "w");
+    fputs (fid, regexprep (args, " --out '[^']*'", ""));
+    fclose (fid);
+    base = fullfile (dir, e.name);
+    args = sprintf ("%s --simulate '%s.x1' '%s.x1.out'", args, base, base);
     [st, out] = system (sprintf ("'%s' %s 2>&1", write_core, args));
     if (st != 0)
       error ("run_generated_matrix: kw_write_core failed for %s: %s", e.name, out);

@@ -41,6 +41,8 @@ TEST_F(PluginStart, GenerateCommandHasTheCommonOptionsHiddenInOrder) {
         {"-outdir", "file-out", "directory", "", "Output directory."},
         {"-nosubdir", "boolean", "", "0", "Do not create or write to subdirectory."},
         {"-project", "boolean", "", "0", "Open a new project for this KelvoWare."},
+        {"-report", "boolean", "", "0", "Also write the design report F_report.txt beside the core."},
+        {"-seed", "integer", "value", "1", "Seed of the design report's error measurement input."},
         {"-forcenum", "integer", "value", "1", "Force starting number for unique-ify naming."},
         {"-add_dummy_input", "boolean", "", "0", "Add a dummy input to the KelvoWare call"},
         {"-input_is_float_mantisa", "boolean", "", "0", "Input value is limited to between 0.5 and less than 1 always"},

@@ -1,0 +1,40 @@
+// The raised-cosine generator's design report: the checked request's core model and coefficient
+// design handed to the report's figures, for rcosflt::Report and for the -report file.
+#include <cstdint>
+
+#include "raised_cosine/CKWDesign.h"
+#include "host/AppMgr.h"
+
+namespace kw {
+
+namespace {
+
+constexpr int kDefaultSeed = 1;
+
+// -seed as the generator's seed: a negative value stands for its two's complement.
+std::uint64_t SeedArgument(const CCmdArguments* arguments) {
+    const CTclDataObj* value = arguments != nullptr ? arguments->Find("-seed") : nullptr;
+    const int seed = value != nullptr ? value->GetIntValue() : kDefaultSeed;
+    return static_cast<std::uint64_t>(static_cast<std::int64_t>(seed));
+}
+
+}  // namespace
+
+rcos::DesignReport CKWDesign::MakeReport() {
+    const fir::CoreModel model = DesignCoreModel();
+    rcos::RaisedCosineDesign design;
+    design.rootRaisedCosine = !m_Type.empty() && m_Type[0] == 's';
+    design.rollOff = static_cast<double>(m_R);
+    design.ratio = OversamplingRatio();
+    design.designed = DesignCoefficients().normalized;
+    return rcos::MakeDesignReport(model, design, SeedArgument(Arguments()));
+}
+
+bool CKWDesign::WriteReport(std::ostream& text, std::string& summary) {
+    const rcos::DesignReport report = MakeReport();
+    rcos::WriteReportText(text, report, "Design report of " + m_functionName + " (KelvoWare " + GetFullName() + ")");
+    summary = rcos::ReportSummary(report);
+    return true;
+}
+
+}  // namespace kw

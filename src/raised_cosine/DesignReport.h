@@ -1,0 +1,68 @@
+// The design report of a raised-cosine core: what the core does (response, interference, error)
+// and what it costs (structure, formats, resources), as figures for scripts and as text for people.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "fir/CoreModel.h"
+
+namespace rcos {
+
+// What the coefficient design started from: the family, roll-off, samples per symbol and the
+// designed double-precision taps (normalised, one per tap of the core).
+struct RaisedCosineDesign {
+    bool rootRaisedCosine = false;
+    double rollOff = 0;
+    int ratio = 2;
+    std::vector<double> designed;
+};
+
+// Samples of the uniform full-range input the fixed-point error is measured with.
+inline constexpr int kErrorSamples = 16384;
+
+struct DesignReport {
+    int taps = 0;
+    int nonzeroTaps = 0;
+    int symmetry = 0;  // 1 symmetric, -1 equal magnitudes, 0 none
+    int latencyCalls = 0;
+    fir::ResourceCounts counts;
+    fir::FixedFormat formatIn, formatCoef, formatMult, formatOut;
+    double tapErrorLsb = 0;
+    int peakTapBits = 0;
+    double passbandRippleDb = 0;
+    double stopbandDb = 0;
+    double passbandRippleDbDesigned = 0;
+    double stopbandDbDesigned = 0;
+    double isiDb = 0;
+    double idealDeviationDb = 0;
+    double maxErrorLsb = 0;
+    double sqnrDb = 0;
+    double errorBoundLsb = 0;
+    // clocks_per_sample and latency_clocks (with -hdl verilog) come from the Verilog writer's
+    // timing of the model once it is in; they are added here and in ReportEntries, after
+    // error_bound_lsb.
+};
+
+// Every figure of the core's model and its design; the error measurement's input comes from seed.
+DesignReport MakeDesignReport(const fir::CoreModel& model, const RaisedCosineDesign& design, std::uint64_t seed);
+
+// One figure: its key, its value as text (a format is the list "word fraction") and its unit.
+struct ReportEntry {
+    std::string key;
+    std::string value;
+    std::string unit;
+};
+
+// The figures in their fixed order: taps ... error_bound_lsb.
+std::vector<ReportEntry> ReportEntries(const DesignReport& report);
+
+// The report file: a title line, then one figure per line: key, value, unit.
+void WriteReportText(std::ostream& out, const DesignReport& report, const std::string& title);
+
+// One line for the shell: taps, stop-band, ISI, SQNR and multipliers.
+std::string ReportSummary(const DesignReport& report);
+
+}  // namespace rcos

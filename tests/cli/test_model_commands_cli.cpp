@@ -1,0 +1,114 @@
+// rcosflt::Simulate and rcosflt::Report through kelvodsp: the generate command's refusals with its
+// texts, Simulate's own refusals of the input list, the report's keys in their order, and
+// -report's file and summary line.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "../appmgr/TempDir.h"
+#include "HostFixture.h"
+#include "ShellRun.h"
+
+namespace {
+
+using kwtest::RunShell;
+
+class ModelCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!kwtest::HostFixture::PluginAvailable()) GTEST_SKIP() << "the rcosflt plug-in is not part of this build";
+    }
+};
+
+constexpr const char* kHeader = "Error while generating KelvoWare Raised-Cosine FIR Filter\n";
+
+// Each row: Simulate's arguments (a Tcl list) and the refusal after the header line; all rows run
+// in one shell, which must write nothing.
+TEST_F(ModelCommands, SimulateRefusesWithTheGeneratorsTextsAndNamesTheBadElement) {
+    const struct {
+        std::string arguments;
+        std::string refusal;
+    } rows[] = {
+        {"-ibits 2 -input {1}",
+         "Invalid Parameter: Number of Input bits (IBITS) is limited to values between 3 and 32 bits."},
+        {"-number_of_channels 2 -form Transposed -resource_shared yes -input {}",
+         "Multi-Channel/Resource Shared Transposed form filters are not currently supported."},
+        {"-ibits 8 -ifbits 7", "Invalid Parameter: -input is required: a list of input integers."},
+        {"-ibits 8 -ifbits 7 -input \"a \\{b\"", "Invalid Parameter: -input is not a list of integers."},
+        {"-ibits 8 -ifbits 7 -input {1 2 x}",
+         "Invalid Parameter: -input element 2 (\"x\", counting from 0) is not an integer."},
+        {"-ibits 8 -ifbits 7 -input {1 0.0}",
+         "Invalid Parameter: -input element 1 (\"0.0\", counting from 0) is not an integer."},
+        {"-ibits 8 -ifbits 7 -input {0 127 128}",
+         "Invalid Parameter: -input element 2 (\"128\", counting from 0) is outside the input range -128 to 127."},
+        {"-ibits 8 -ifbits 7 -input {-129}",
+         "Invalid Parameter: -input element 0 (\"-129\", counting from 0) is outside the input range -128 to 127."},
+        {"-ibits 32 -ifbits 0 -input {4294967295}",
+         "Invalid Parameter: -input element 0 (\"4294967295\", counting from 0) is outside the input range "
+         "-2147483648 to 2147483647."},
+    };
+    std::string script;
+    std::string expected;
+    for (const auto& row : rows) {
+        script += "catch {rcosflt::Simulate " + row.arguments + "} m; puts -nonewline \"$m|\"\n";
+        expected += kHeader + row.refusal + "\n|";
+    }
+    // The same refusal as the generate command's, word for word.
+    script += "catch {rcosflt -ibits 2} g; catch {rcosflt::Simulate -ibits 2 -input {}} s; puts [expr {$g eq $s}]";
+    TempDir dir;
+    const auto result = RunShell({"-c", script}, "", dir.Path().string());
+    ASSERT_EQ(0, result.status) << result.err;
+    EXPECT_EQ(expected + "1\n", result.out);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
+
+// Integer spellings of zero are zeros; one output per input, zero-stuffing included.
+TEST_F(ModelCommands, SimulateAnswersOneOutputPerInput) {
+    const auto result = RunShell({"-c",
+                                  "puts [rcosflt::Simulate -ibits 8 -ifbits 7 -input {0x0 -0 00 0}]\n"
+                                  "puts [llength [rcosflt::Simulate -fs_flag no -input [lrepeat 1001 -5]]]\n"
+                                  "puts [rcosflt::Simulate -input {}]"});
+    ASSERT_EQ(0, result.status) << result.err;
+    EXPECT_EQ("0 0 0 0\n1001\n\n", result.out);
+}
+
+std::string Slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+constexpr const char* kKeys =
+    "taps nonzero_taps symmetry latency_calls multipliers adders delay_registers format_in format_coef format_mult "
+    "format_out tap_error_lsb peak_tap_bits passband_ripple_db stopband_db passband_ripple_db_designed "
+    "stopband_db_designed isi_db ideal_deviation_db max_error_lsb sqnr_db error_bound_lsb";
+
+// The dict's keys in their order; -report writes the same figures, one per line after the title,
+// and one summary line; Report itself writes nothing and refuses as the generator does.
+TEST_F(ModelCommands, ReportKeysFileAndSummary) {
+    TempDir dir;
+    const std::string switches = "-type sqrt -fs 4 -delay 3 -cbits 10 -seed 7";
+    const auto result = RunShell({"-c", "set d [rcosflt::Report " + switches + "]\n"
+                                        "puts [dict keys $d]\n"
+                                        "puts [dict get $d format_in]\n"
+                                        "rcosflt " + switches + " -report -name f\n"
+                                        "set f [open f_report.txt]; set lines [split [read -nonewline $f] \\n]; close $f\n"
+                                        "foreach line [lrange $lines 1 end] {\n"
+                                        "  if {[lrange $line 1 end-[expr {[llength $line] - [llength [dict get $d [lindex $line 0]]] - 1}]] ne [dict get $d [lindex $line 0]]} {puts \"differs: $line\"}\n"
+                                        "}\n"
+                                        "puts [llength $lines]\n"
+                                        "catch {rcosflt::Report -ibits 2} m; puts -nonewline $m"},
+                                 "", dir.Path().string());
+    ASSERT_EQ(0, result.status) << result.err;
+    EXPECT_EQ(std::string(kKeys) + "\n16 15\n23\n" + kHeader +
+                  "Invalid Parameter: Number of Input bits (IBITS) is limited to values between 3 and 32 bits.\n",
+              result.out);
+    EXPECT_NE(std::string::npos, result.err.find("design report written to " + (dir.Path() / "f_report.txt").string() +
+                                                 ": 25 taps, stop-band "))
+        << result.err;
+    EXPECT_EQ(0u, Slurp(dir.Path() / "f_report.txt").find("# Design report of f (KelvoWare Raised-Cosine FIR Filter)\n"));
+}
+
+}  // namespace
