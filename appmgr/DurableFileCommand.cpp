@@ -69,7 +69,10 @@ int ReplaceDurably(const std::string& path, const std::string& bytes) {
         if (::access(path.c_str(), W_OK) != 0) {
             return errno;
         }
-        mode = existing.st_mode & 07777;
+        // Only a regular file hands on its permissions (not a device or FIFO planted there).
+        if (S_ISREG(existing.st_mode)) {
+            mode = existing.st_mode & 07777;
+        }
     }
     std::vector<char> temporary(path.begin(), path.end());
     const std::string pattern = ".XXXXXX";

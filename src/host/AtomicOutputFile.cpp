@@ -81,7 +81,10 @@ bool AtomicOutputFile::Open(const std::string& path) {
             setstate(std::ios::badbit);
             return false;
         }
-        mode = existing.st_mode & 07777;
+        // Only a regular file hands on its permissions (not a device or FIFO planted there).
+        if (S_ISREG(existing.st_mode)) {
+            mode = existing.st_mode & 07777;
+        }
     }
 
     // The temporary file lies in the final name's directory: rename() is atomic only there.

@@ -71,7 +71,11 @@ TEST_F(ProjectFile, ProjectRunNeverReadsWhatIsAtItsProjectNameAndReplacesIt) {
         PlantAt(project, c, m_victim);
         const auto run = RunBounded({"rcosflt", "-project", "-nosubdir"}, dir);
         EXPECT_EQ(0, run.status) << c.label << ": " << run.err;
-        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(project))) << c.label;
+        // (Reading what was planted could block the test itself.)
+        if (!fs::is_regular_file(fs::symlink_status(project))) {
+            ADD_FAILURE() << c.label << ": the project name is not a regular file";
+            continue;
+        }
         EXPECT_NE(std::string::npos,
                   ReadText(project).find("SetProjectOption -scriptfile " + (dir / "rcosflt_001_script.m").string()))
             << c.label;
