@@ -46,19 +46,20 @@ int ProductTerms(const CoreModel& m) {
 
 // General multipliers of a fully parallel core: a product by 0 or by a power of two is wiring and
 // a shift, and the transposed forms, whose products all take the same input, need one multiplier
-// per distinct coefficient magnitude (the negative of a product is a subtraction).
+// per distinct odd part of the coefficients' magnitudes (x*12 is x*3 shifted; the negative of a
+// product is a subtraction).
 int FullyParallelMultipliers(const CoreModel& m) {
     const std::vector<TapProduct> products = TapProducts(m);
     const std::size_t count = static_cast<std::size_t>(m.IsFolded() ? m.DistinctTapCount() : m.taps);
-    std::set<std::int64_t> magnitudes;
+    std::set<std::int64_t> oddParts;
     int general = 0;
     for (std::size_t i = 0; i < count; ++i) {
         const std::int64_t c = products[i].coefficient;
         if (c == 0 || IsPowerOfTwoMagnitude(c)) continue;
         ++general;
-        magnitudes.insert(c < 0 ? -c : c);
+        oddParts.insert(OddPart(c));
     }
-    return m.IsTransposed() ? static_cast<int>(magnitudes.size()) : general;
+    return m.IsTransposed() ? static_cast<int>(oddParts.size()) : general;
 }
 
 int FullyParallelAdders(const CoreModel& m) {

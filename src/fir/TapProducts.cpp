@@ -68,4 +68,10 @@ bool IsPowerOfTwoMagnitude(std::int64_t value) {
     return magnitude != 0 && (magnitude & (magnitude - 1)) == 0;
 }
 
+std::int64_t OddPart(std::int64_t value) {
+    std::int64_t magnitude = value < 0 ? -value : value;
+    while (magnitude != 0 && magnitude % 2 == 0) magnitude /= 2;
+    return magnitude;
+}
+
 }  // namespace fir

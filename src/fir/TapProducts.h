@@ -37,4 +37,8 @@ bool PairSumQuantized(const CoreModel& model);
 // True when |value| is 2^k: a shift, not a multiplier, in hardware.
 bool IsPowerOfTwoMagnitude(std::int64_t value);
 
+// |value| without its trailing zero bits (value != 0): products by values of the same odd part
+// differ by a shift.
+std::int64_t OddPart(std::int64_t value);
+
 }  // namespace fir

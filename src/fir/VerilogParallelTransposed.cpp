@@ -2,9 +2,9 @@
 // of products (each product of the previous call's sample, as the core forms it from its input
 // register), the chain of partial sums is a chain of registers with one adder per tap, and the
 // registered output is the core's. The call happens one clock after its handshake, from the
-// sample registered there; all products multiply that one sample, so taps with the same
-// coefficient magnitude share one multiplier (a negative coefficient negates the exact product
-// before its floor).
+// sample registered there; all products multiply that one sample, so taps whose coefficient
+// magnitudes have the same odd part share one multiplier (the exact product is shifted, and
+// negated for a negative coefficient, before its floor).
 #include <map>
 #include <vector>
 
@@ -23,19 +23,32 @@ struct ProductRegisters {
     std::vector<TapProduct> taps;  // the coefficient of each product tap
 };
 
-std::string MagnitudeName(std::int64_t magnitude) { return "mag_" + std::to_string(magnitude); }
+std::string OddName(std::int64_t odd) { return "odd_" + std::to_string(odd); }
 
-// A general product by -c takes the exact product by c from the shared multiplier and negates it.
-std::string SharedMagnitudeProduct(const CoreModel& m, const Operand& x, std::int64_t c,
-                                   std::map<std::int64_t, bool>& declared, std::ostream& out) {
-    const std::int64_t magnitude = c < 0 ? -c : c;
-    const int width = ProductWidth(m, x.width);
-    if (!declared[magnitude]) {
-        declared[magnitude] = true;
-        out << "    " << Signed("wire", width) << " " << MagnitudeName(magnitude) << " = "
-            << SignExtend(x.name, x.width, width) << " * " << Literal(magnitude, width) << ";\n";
+int TrailingZeros(std::int64_t value) {
+    int k = 0;
+    while (value % 2 == 0) {
+        value /= 2;
+        ++k;
     }
-    return c < 0 ? "-" + MagnitudeName(magnitude) : MagnitudeName(magnitude);
+    return k;
+}
+
+// A general product takes the exact product by its coefficient's odd part from the multiplier
+// that part shares, shifts it and, for a negative coefficient, negates it.
+std::string SharedOddProduct(const CoreModel& m, const Operand& x, std::int64_t c, std::map<std::int64_t, bool>& declared,
+                             std::ostream& out) {
+    const std::int64_t odd = OddPart(c);
+    const int width = ProductWidth(m, x.width);
+    const int shift = TrailingZeros(c);
+    if (!declared[odd]) {
+        declared[odd] = true;
+        out << "    " << Signed("wire", width) << " " << OddName(odd) << " = " << SignExtend(x.name, x.width, width)
+            << " * " << Literal(odd, width) << ";\n";
+    }
+    std::string product = OddName(odd);
+    if (shift > 0) product = "(" + product + " <<< " + std::to_string(shift) + ")";
+    return c < 0 ? "-" + product : product;
 }
 
 ProductRegisters WriteProducts(std::ostream& out, const CoreModel& m) {
@@ -45,7 +58,7 @@ ProductRegisters WriteProducts(std::ostream& out, const CoreModel& m) {
     const int width = ProductWidth(m, x.width);
     ProductRegisters registers;
     registers.taps.assign(all.begin(), all.begin() + count);
-    std::map<std::int64_t, bool> magnitudes;
+    std::map<std::int64_t, bool> oddParts;
     std::string statements;
     std::string declarations;
     out << "    // Products of the registered sample, one per distinct coefficient, floored and wrapped to qmult.\n"
@@ -58,7 +71,7 @@ ProductRegisters WriteProducts(std::ostream& out, const CoreModel& m) {
         registers.byCoefficient[p.coefficient] = reg;
         const bool shared = !m.multiplierFree && !IsPowerOfTwoMagnitude(p.coefficient);
         const std::string product =
-            shared ? SharedMagnitudeProduct(m, x, p.coefficient, magnitudes, out) : ConstantProduct(m, x, p);
+            shared ? SharedOddProduct(m, x, p.coefficient, oddParts, out) : ConstantProduct(m, x, p);
         out << "    " << Signed("wire", width) << " " << exact << " = " << product << ";  // tap " << k << "\n";
         declarations += "    " + Signed("reg", m.mult.word) + " " + reg + ";\n";
         statements += "            " + reg + " <= " + ProductToMult(m, x, exact, width) + ";\n";

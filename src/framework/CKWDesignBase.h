@@ -34,6 +34,9 @@ public:
     virtual void AutoIndentFile(const std::string& fileName);
     virtual void WriteTestbench();
     virtual void WriteWarnings(std::ostream& stream);
+    // "-hdl verilog": the core's hardware beside CORE_PATH (and, for a project run, its
+    // testbench); a generator without hardware writes nothing.
+    virtual void WriteHardware(const std::string& /*corePath*/, bool /*withTestbench*/) {}
 
     // Identity and groups.
     const std::string& GetShortName() const { return m_shortName; }

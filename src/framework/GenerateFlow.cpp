@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "framework/CKWDesignBase.h"
+#include "framework/HardwareOption.h"
 #include "framework/HostCalls.h"
 #include "framework/OutputFiles.h"
 #include "host/AppMgr.h"
@@ -186,6 +187,7 @@ void CKWDesignBase::ParseArguments(CCmdArguments* arguments) {
         RequireMatlabName(m_nameArgument);
     }
     RequireUsableStartNumber(FindArgument(arguments, "-forcenum"));
+    RequireKnownHardwareLanguage(arguments);
     ValidateFunctionalParameters();
 }
 
@@ -231,6 +233,9 @@ void CKWDesignBase::RunGenerate() {
         AutoIndentFile(corePath.LastComponent());
     }
     ReportWritten("MAPFCTS-0002", m_fullName, corePath.Text());
+    if (HardwareRequested(m_arguments)) {
+        WriteHardware(corePath.Text(), FindArgument(m_arguments, "-project") != nullptr);
+    }
 
     if (FindArgument(m_arguments, "-project") == nullptr) {
         return;

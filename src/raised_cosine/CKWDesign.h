@@ -25,6 +25,7 @@ public:
     void FinishCore() override;
     void WriteDirectives() override;
     void WriteTestbench() override;
+    void WriteHardware(const std::string& corePath, bool withTestbench) override;
 
     virtual void ValidateImplementationParameters();
     virtual void ParseImplementationParameters();
@@ -63,6 +64,8 @@ protected:
     Quantizer qmult;
     Quantizer qcoef;
     Quantizer qspare;
+
+    fir::CoreModel m_coreModel;  // the core of the current request, as GenerateCore designed it
 
 private:
     void ReadFunctionalArguments();
