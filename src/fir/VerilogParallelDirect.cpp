@@ -3,6 +3,7 @@
 // pairwise adder tree, one stage per clock, while the sample enters the line. Partial sums wrap to
 // qmult in any order, as the core's do, so the tree may pair them freely; every floor stays where
 // the core has it (each product, and the output).
+#include <algorithm>
 #include <vector>
 
 #include "fir/VerilogStructures.h"
@@ -21,10 +22,26 @@ struct Term {
     std::string comment;
 };
 
+// The places a product reads: beyond the last of them (taps of zero at the line's end) the
+// core's places hold samples that never reach an output, and the hardware drops them.
+int LastPlaceRead(const CoreModel& m) {
+    const std::vector<TapProduct> products = TapProducts(m);
+    int last = 1;
+    for (int i = 0; i < m.taps; ++i) {
+        const bool read = m.IsFolded() ? products[static_cast<std::size_t>(std::min(i, m.taps - 1 - i))].coefficient != 0
+                                       : products[static_cast<std::size_t>(i)].coefficient != 0;
+        if (read) last = std::max(last, m.channels * i + 1);
+    }
+    if (m.IsFolded() && MiddleProduct(m).coefficient != 0) last = std::max(last, m.channels * m.PairCount() + 1);
+    return last;
+}
+
 void WriteDelayLine(std::ostream& out, const CoreModel& m) {
-    const int length = m.delayLineLength;
+    const int length = LastPlaceRead(m);
     out << "    assign in_ready = !rst;\n\n"
-        << "    // Delay line: place 1 takes the call's sample and every place moves on by one.\n";
+        << "    // Delay line: place 1 takes the call's sample and every place moves on by one";
+    if (length < m.delayLineLength) out << " (places " << length + 1 << " .. " << m.delayLineLength << " meet only zero taps)";
+    out << ".\n";
     for (int p = 1; p <= length; ++p) out << "    " << Signed("reg", m.in.word) << " " << Name("line", p) << ";\n";
     out << "    always @(posedge clk)\n"
         << "        if (rst) begin\n";
