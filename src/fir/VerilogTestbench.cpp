@@ -23,6 +23,7 @@ void WriteDeclarations(std::ostream& out, const CoreModel& m, const std::string&
                               t.latencyClocks + 100;
     out << "    localparam SAMPLES = " << samples << ";\n"
         << "    localparam LATENCY = " << t.latencyClocks << ";  // clock edges from a handshake to its out_valid\n"
+        << "    localparam K = " << t.clocksPerSample << ";  // clocks per sample: a sample offered at once is taken K clocks on\n"
         << "    localparam TIMEOUT = " << timeout << ";  // clocks\n\n"
         << "    reg clk = 1'b0;\n"
         << "    reg rst = 1'b1;\n"
@@ -73,6 +74,10 @@ void WriteDriverAndChecker(std::ostream& out, const CoreModel& m) {
         << "            if (received == SAMPLES) done_at = cycle;\n"
         << "        end\n"
         << "        if (in_valid && in_ready) begin\n"
+        << "            if (sent > 0 && stimulus[sent][" << ib + 3 << ":" << ib << "] == 0 && cycle - taken_at[sent - 1] != K) begin\n"
+        << "                $display(\"FAIL sample %0d: taken %0d clocks after the one before, expected %0d\", sent, cycle - taken_at[sent - 1], K);\n"
+        << "                $fatal(1, \"throughput differs\");\n"
+        << "            end\n"
         << "            taken_at[sent] = cycle;\n"
         << "            sent = sent + 1;\n"
         << "            if (sent < SAMPLES) idle = stimulus[sent][" << ib + 3 << ":" << ib << "];\n"
