@@ -54,7 +54,7 @@ ice40_fmax() {  # NAME IBITS OBITS: the maximum clock in MHz, or why there is no
     luts=$(cells "$1.ice40" '^SB_LUT4$'); dffs=$(cells "$1.ice40" '^SB_DFF')
     macs=$(cells "$1.ice40" '^SB_MAC16$'); rams=$(cells "$1.ice40" '^SB_RAM40_4K$')
     if ((luts > 5280 || dffs > 5280 || macs > 8 || rams > 30)); then
-        echo "does not fit ($luts LUT4, $macs DSP)"
+        echo "does not fit: $luts LUT4, $dffs flip-flops, $macs DSP, $rams RAM"
         return
     fi
     nextpnr-ice40 --up5k --package sg48 --pcf-allow-unconstrained --freq 12 --json "$1.json" \
@@ -82,9 +82,12 @@ for size in "${sizes[@]}"; do
         luts=$(cells "$name.xilinx" '^(LUT[1-6]|SRL16E|SRLC32E|RAM[0-9]+[MX].*)$')
         ffs=$(cells "$name.xilinx" '^FD[RSCP]E$')
         brams="$(cells "$name.xilinx" '^RAMB18E1$')/$(cells "$name.xilinx" '^RAMB36E1$')"
-        # Beyond 3 multipliers per DSP block or the device's 5280 flip-flops nothing can fit.
-        if ((multipliers > 24 || ffs > 5280)); then
-            fmax="does not fit ($multipliers multipliers, $ffs flip-flops)"
+        # More flip-flops than the device's 5280, or more multipliers than its 8 DSP blocks and
+        # 16 more in its LUTs (some 300 LUT4 each) cannot fit: no place and route for those.
+        if ((ffs > 5280)); then
+            fmax="does not fit: $ffs flip-flops"
+        elif ((multipliers > 24)); then
+            fmax="does not fit: $multipliers multipliers"
         else
             fmax=$(ice40_fmax "$name" $((ibits + 1)) $((obits + 1)))
         fi
