@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(build-essential cmake tcl-dev libpugixml-dev libgtest-dev libgmock-dev libbenchmark-dev
           libfftw3-dev octave octave-signal liboctave-dev gnuplot-nox fonts-freefont-otf fonts-dejavu-core
-          ccache valgrind clang libclang-rt-14-dev)
+          ccache valgrind clang libclang-rt-14-dev
+          verilator iverilog yosys nextpnr-ice40 fpga-icestorm)
 
 missing=()
 for p in "${packages[@]}"; do

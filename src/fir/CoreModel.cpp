@@ -3,7 +3,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <set>
 #include <stdexcept>
+
+#include "fir/TapProducts.h"
 
 namespace fir {
 
@@ -39,6 +42,24 @@ int NonZeroTaps(const CoreModel& m, int count) {
 // when a mirror pair shares its product.
 int ProductTerms(const CoreModel& m) {
     return m.IsFolded() ? NonZeroTaps(m, m.DistinctTapCount()) : NonZeroTaps(m, m.taps);
+}
+
+// General multipliers of a fully parallel core: a product by 0 or by a power of two is wiring and
+// a shift, and the transposed forms, whose products all take the same input, need one multiplier
+// per distinct odd part of the coefficients' magnitudes (x*12 is x*3 shifted; the negative of a
+// product is a subtraction).
+int FullyParallelMultipliers(const CoreModel& m) {
+    const std::vector<TapProduct> products = TapProducts(m);
+    const std::size_t count = static_cast<std::size_t>(m.IsFolded() ? m.DistinctTapCount() : m.taps);
+    std::set<std::int64_t> oddParts;
+    int general = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::int64_t c = products[i].coefficient;
+        if (c == 0 || IsPowerOfTwoMagnitude(c)) continue;
+        ++general;
+        oddParts.insert(OddPart(c));
+    }
+    return m.IsTransposed() ? static_cast<int>(oddParts.size()) : general;
 }
 
 int FullyParallelAdders(const CoreModel& m) {
@@ -131,7 +152,7 @@ int LatencyCalls(Form form, Sharing sharing, CoefSymmetry folding) {
 ResourceCounts CountResources(const CoreModel& m) {
     ResourceCounts counts;
     if (m.IsFullyParallel()) {
-        counts.multipliers = m.multiplierFree ? 0 : ProductTerms(m);
+        counts.multipliers = m.multiplierFree ? 0 : FullyParallelMultipliers(m);
         counts.adders = FullyParallelAdders(m);
     } else {
         counts.multipliers = m.multiplierFree ? 0 : 1;

@@ -30,7 +30,8 @@ struct FixedFormat {
 enum class Form { Direct, Transposed };
 enum class Sharing { FullyParallel, ResourceShared };
 
-// What one output sample costs in the structure as written (see CountResources for the rules).
+// What one output sample costs in hardware (see CountResources for the rules): multipliers are
+// general ones, never a product by 0 or by a power of two.
 struct ResourceCounts {
     int multipliers = 0;
     int adders = 0;

@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <type_traits>
 
+#include "fir/TapProducts.h"
+
 namespace fir {
 
 namespace {
@@ -37,21 +39,6 @@ T FloorShift(T v, int shift) {
     return v * (static_cast<T>(1) << -shift);
 }
 
-std::int64_t PowerOfTwoTerm(int sign, int exponent, int fraction) {
-    return sign * (static_cast<std::int64_t>(1) << (exponent + fraction));
-}
-
-// The tap's two terms written as literal powers of two.
-std::int64_t LiteralTwoTerms(const PowerOfTwoPair& p, int fraction) {
-    return PowerOfTwoTerm(p.s1, p.d, fraction) + PowerOfTwoTerm(p.s2, p.f, fraction);
-}
-
-// The tap's two terms as entries of the coefficient vector, each quantised to qcoef.
-std::int64_t QuantizedTwoTerms(const PowerOfTwoPair& p, const FixedFormat& coef) {
-    return Wrap(PowerOfTwoTerm(p.s1, p.d, coef.fraction), coef.word) +
-           Wrap(PowerOfTwoTerm(p.s2, p.f, coef.fraction), coef.word);
-}
-
 // Index of logical place k (1-based) of a delay line kept as a ring starting at head.
 std::size_t Place(std::size_t head, std::size_t k, std::size_t length) {
     std::size_t i = head + k - 1;
@@ -67,21 +54,9 @@ CoreSimulator::CoreSimulator(const CoreModel& model) : m_model(model) {
         throw std::invalid_argument("core simulator: several channels with the shared transposed form");
     m_coefFraction = m_model.coef.fraction;
     m_productShift = m_model.in.fraction + m_coefFraction - m_model.mult.fraction;
-    m_coef.resize(static_cast<std::size_t>(m_model.taps));
-    for (std::size_t i = 0; i < m_coef.size(); ++i) {
-        if (!m_model.multiplierFree)
-            m_coef[i] = Wrap(static_cast<std::int64_t>(m_model.q[i]), m_model.coef.word);
-        else if (m_model.IsFullyParallel())
-            m_coef[i] = LiteralTwoTerms(m_model.powerOfTwo[i], m_coefFraction);
-        else
-            m_coef[i] = QuantizedTwoTerms(m_model.powerOfTwo[i], m_model.coef);
-    }
-    const std::size_t middle = static_cast<std::size_t>(m_model.PairCount());
-    // The shared direct folded form writes its middle product with the literal terms.
-    m_middleCoef = m_model.multiplierFree && !m_model.IsFullyParallel()
-                       ? LiteralTwoTerms(m_model.powerOfTwo[middle], m_coefFraction)
-                       : m_coef[middle];
-    m_pairPreQuantized = m_model.multiplierFree && m_model.IsFullyParallel();
+    for (const TapProduct& product : TapProducts(m_model)) m_coef.push_back(product.coefficient);
+    m_middleCoef = MiddleProduct(m_model).coefficient;
+    m_pairPreQuantized = PairSumQuantized(m_model);
     m_narrow = SumsFitInt64();
     BuildChain();
     Reset();

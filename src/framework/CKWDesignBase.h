@@ -43,6 +43,9 @@ public:
     // The design report of the run's request as text (one figure per line) and a one-line
     // summary; false for a generator that has none (the flow then writes no report file).
     virtual bool WriteReport(std::ostream& text, std::string& summary);
+    // "-hdl verilog": the core's hardware beside CORE_PATH (and, for a project run, its
+    // testbench); a generator without hardware writes nothing.
+    virtual void WriteHardware(const std::string& /*corePath*/, bool /*withTestbench*/) {}
 
     // Identity and groups.
     const std::string& GetShortName() const { return m_shortName; }

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "framework/CKWDesignBase.h"
+#include "framework/HardwareOption.h"
 #include "framework/HostCalls.h"
 #include "framework/OutputFiles.h"
 #include "host/AppMgr.h"
@@ -233,6 +234,7 @@ void CKWDesignBase::ParseArguments(CCmdArguments* arguments) {
                           !numberedSubdirectory && FindArgument(arguments, "-project") != nullptr);
     }
     RequireUsableStartNumber(FindArgument(arguments, "-forcenum"));
+    RequireKnownHardwareLanguage(arguments);
     ValidateFunctionalParameters();
     // A project subdirectory names its files after itself; say so rather than drop -name quietly.
     if (m_nameGiven && ArgumentIsTrue(arguments, "-project") && !ArgumentIsTrue(arguments, "-nosubdir")) {
@@ -282,6 +284,9 @@ void CKWDesignBase::RunGenerate() {
     }
     CommitCoreFiles(corePath);
     ReportWritten("MAPFCTS-0002", m_fullName, corePath.Text());
+    if (HardwareRequested(m_arguments)) {
+        WriteHardware(corePath.Text(), FindArgument(m_arguments, "-project") != nullptr);
+    }
     if (ArgumentIsTrue(m_arguments, "-report")) {
         WriteReportFile(corePath.Text());
     }

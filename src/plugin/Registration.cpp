@@ -53,6 +53,7 @@ void AddCommonOptions(CAppCommand* command) {
     AddHiddenString(command, "-inputnames", "inputnames", "Names of the inputs");
     AddHiddenString(command, "-outputnames", "outputnames", "Names of the outputs");
     AddHiddenString(command, "-instancepath", "instancepath", "Instance path of the auto-infered function");
+    AddHiddenString(command, "-hdl", "language", "Also write the core in this hardware description language (verilog)");
 }
 
 TCommandHandler Handler(int (CKWDesignCallBack::*handler)(CCmdArguments*, CTclResultObj*)) {

@@ -28,6 +28,7 @@ public:
     void WriteDirectives() override;
     void WriteTestbench() override;
     void CheckFunctionName(const std::string& name, bool calledByTestbench) const override;
+    void WriteHardware(const std::string& corePath, bool withTestbench) override;
 
     virtual void ValidateImplementationParameters();
     virtual void ParseImplementationParameters();
@@ -71,6 +72,8 @@ protected:
     Quantizer qmult;
     Quantizer qcoef;
     Quantizer qspare;
+
+    fir::CoreModel m_coreModel;  // the core of the current request, as GenerateCore designed it
 
 private:
     void ReadFunctionalArguments();

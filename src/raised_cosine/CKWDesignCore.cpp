@@ -67,7 +67,8 @@ fir::CoreModel CKWDesign::DesignCoreModel() {
 }
 
 void CKWDesign::GenerateCore() {
-    const fir::CoreModel model = DesignCoreModel();
+    m_coreModel = DesignCoreModel();
+    const fir::CoreModel& model = m_coreModel;
     rcos::CoreLayout layout;
     layout.tapCount = model.taps;
     layout.channels = model.channels;

@@ -49,7 +49,8 @@ TEST_F(PluginStart, GenerateCommandHasTheCommonOptionsHiddenInOrder) {
         {"-name", "string", "name", "", "Name of the file to create"},
         {"-inputnames", "string", "inputnames", "", "Names of the inputs"},
         {"-outputnames", "string", "outputnames", "", "Names of the outputs"},
-        {"-instancepath", "string", "instancepath", "", "Instance path of the auto-infered function"}};
+        {"-instancepath", "string", "instancepath", "", "Instance path of the auto-infered function"},
+        {"-hdl", "string", "language", "", "Also write the core in this hardware description language (verilog)"}};
     const std::vector<CCmdParameter*> parameters = command->GetAllParameters();
     ASSERT_EQ(parameters.size(), expected.size() + 16);
     for (std::size_t i = 0; i < expected.size(); ++i) {

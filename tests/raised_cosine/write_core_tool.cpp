@@ -18,6 +18,8 @@
 //   --out FILE             write to FILE instead of standard output
 //   --simulate IN OUT      also run the bit-true simulator of the same core on the input integers
 //                          of IN (one per line) and write its output integers to OUT, one per line
+//   --verilog FILE         also write the core's Verilog module (named NAME) to FILE and, beside
+//                          it, its testbench NAME_tb.v and vectors NAME_in.hex and NAME_out.hex
 // The coefficient values are Qi/2^(B-1); N (the number of values) must be odd. The formats are
 // those of the generator: qin [ibits ifbits], qout [obits ofbits], qmult and qcoef derived from
 // them, all signed with floor rounding and wrapping; the quantised values stand in for the
@@ -39,6 +41,8 @@
 
 #include "fir/CoreModel.h"
 #include "fir/CoreSimulator.h"
+#include "fir/VerilogTestbench.h"
+#include "fir/VerilogWriter.h"
 #include "raised_cosine/CoefficientDesign.h"
 #include "raised_cosine/CoreStructures.h"
 
@@ -64,6 +68,7 @@ struct ToolOptions {
     std::string outFile;
     std::string simulateIn;
     std::string simulateOut;
+    std::string verilogFile;
 };
 
 int ParseInt(const std::string& option, const std::string& text) {
@@ -115,6 +120,7 @@ ToolOptions ParseOptions(int argc, char** argv) {
         else if (option == "--trunc") o.trunc = ParseInt(option, value);
         else if (option == "--symmetry") { o.symmetry = ParseInt(option, value); o.symmetryGiven = true; }
         else if (option == "--out") o.outFile = value;
+        else if (option == "--verilog") o.verilogFile = value;
         else if (option == "--simulate" && i + 1 < argc) { o.simulateIn = value; o.simulateOut = argv[++i]; }
         else throw std::invalid_argument("unknown option or value: " + option + " " + value);
     }
@@ -221,6 +227,28 @@ bool Simulate(const fir::CoreModel& model, const std::string& inFile, const std:
     return static_cast<bool>(out);
 }
 
+bool WriteTextFile(const std::string& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    return static_cast<bool>(file);
+}
+
+// The module, its testbench and the vectors, the testbench's files beside the module's.
+bool WriteVerilogFiles(const fir::CoreModel& model, const std::string& name, const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    std::ostringstream module, bench, inputs, expected;
+    fir::WriteVerilog(module, model, name);
+    const fir::TestVectors vectors = fir::MakeTestVectors(model, fir::kTestbenchRandomSamples, fir::kTestbenchSeed);
+    fir::WriteVerilogTestbench(bench, model, name, static_cast<int>(vectors.inputs.size()));
+    fir::WriteInputVectors(inputs, model, vectors);
+    fir::WriteExpectedVectors(expected, model, vectors);
+    return WriteTextFile(path, module.str()) && WriteTextFile(dir + name + "_tb.v", bench.str()) &&
+           WriteTextFile(dir + fir::InputVectorFile(name), inputs.str()) &&
+           WriteTextFile(dir + fir::ExpectedVectorFile(name), expected.str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -231,7 +259,7 @@ int main(int argc, char** argv) {
         std::cerr << "kw_write_core: " << e.what() << "\n"
                   << "usage: kw_write_core --name NAME --q Q0,Q1,... --cbits B [--channels CH] [--form direct|transposed]"
                      " [--shared] [--multfree] [--ratio R] [--zero-stuffing] [--ibits W] [--ifbits F]"
-                     " [--obits W|auto] [--ofbits F|auto] [--trunc T] [--symmetry 1|-1|0] [--out FILE]\n";
+                     " [--obits W|auto] [--ofbits F|auto] [--trunc T] [--symmetry 1|-1|0] [--out FILE] [--simulate IN OUT] [--verilog FILE]\n";
         return 2;
     }
     try {
@@ -243,6 +271,15 @@ int main(int argc, char** argv) {
     const fir::CoreModel model = ModelFor(options);
     std::ostringstream text;
     WriteCoreFile(text, options, model);
+    try {
+        if (!options.verilogFile.empty() && !WriteVerilogFiles(model, options.name, options.verilogFile)) {
+            std::cerr << "kw_write_core: cannot write " << options.verilogFile << " and its testbench\n";
+            return 1;
+        }
+    } catch (const std::invalid_argument& e) {
+        std::cerr << "kw_write_core: " << e.what() << "\n";
+        return 2;
+    }
     if (!options.simulateIn.empty() && !Simulate(model, options.simulateIn, options.simulateOut)) {
         std::cerr << "kw_write_core: cannot simulate " << options.simulateIn << " into " << options.simulateOut << "\n";
         return 1;

@@ -1,0 +1,36 @@
+// What the Verilog of a core costs in time: clocks per sample, latency in clocks, the clocks its
+// memories take to clear after reset, and the structure facts the writer shares with it (steps of
+// the shared sequencer, terms of the parallel adder tree). A design report reads it beside the
+// model's resource counts.
+#pragma once
+
+#include "fir/CoreModel.h"
+
+namespace fir {
+
+struct HardwareTiming {
+    int clocksPerSample = 1;  // K: a new sample every K clocks at most (in_ready low in between)
+    int latencyClocks = 0;    // rising edges from a handshake's to the one that samples its out_valid
+    int clearClocks = 0;      // after reset, clocks with in_ready low while the memories clear
+    int multipliers = 0;      // general multipliers (the model's count)
+};
+
+// Throws std::invalid_argument for the models the Verilog writer does not take: the shared
+// transposed form with several channels (as the simulator), a shared core of fewer taps than
+// its sequencer needs (direct: 3, transposed: 5; the generator's smallest filter has 5).
+HardwareTiming VerilogTiming(const CoreModel& model);
+
+// Products per sample that a resource-shared core computes: N, or (N+1)/2 when folded.
+int SharedSteps(const CoreModel& model);
+
+// Clocks per sample of a shared core: its steps, at least 4 for the transposed forms, whose
+// chain memories are read again 4 clocks after they are written.
+int SharedClocksPerSample(const CoreModel& model);
+
+// Non-zero products a fully parallel direct core adds (pairs and middle when folded).
+int ParallelDirectTerms(const CoreModel& model);
+
+// Registered levels of a pairwise adder tree over the given number of terms.
+int AdderTreeLevels(int terms);
+
+}  // namespace fir

@@ -1,0 +1,63 @@
+// The structure bodies of a core's Verilog module and the pieces they share. Each body starts
+// after the module's input section, which declares
+//   take  (wire)                        a handshake at this clock edge: one call of the core
+//   x_in  (wire signed [IBITS-1:0])     the call's sample (zero on a zero-stuffing call)
+// and drives in_ready, out_valid and out_data.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "fir/CoreModel.h"
+#include "fir/HardwareTiming.h"
+#include "fir/TapProducts.h"
+
+namespace fir::vlog {
+
+void WriteParallelDirect(std::ostream& out, const CoreModel& model, const HardwareTiming& timing);
+void WriteParallelTransposed(std::ostream& out, const CoreModel& model);
+void WriteSharedDirect(std::ostream& out, const CoreModel& model, const HardwareTiming& timing);
+void WriteSharedTransposed(std::ostream& out, const CoreModel& model, const HardwareTiming& timing);
+void WriteSharedFoldedTransposed(std::ostream& out, const CoreModel& model, const HardwareTiming& timing);
+
+// A signal with its width and the fraction of its format.
+struct Operand {
+    std::string name;
+    int width = 0;
+    int fraction = 0;
+};
+
+// Width of the exact product of OPERAND by a coefficient of the model (two shifted terms of a
+// multiplier-free core can reach 2^cbits).
+int ProductWidth(const CoreModel& model, int operandWidth);
+
+// The exact product OPERAND * P as a signed expression of ProductWidth bits: a shift for a
+// power-of-two coefficient, shifted terms for a multiplier-free core, else one multiplication by
+// a constant. Empty for a zero coefficient.
+std::string ConstantProduct(const CoreModel& model, const Operand& operand, const TapProduct& p);
+
+// floor and wrap of an exact product of OPERAND (width WIDTH) to qmult.
+std::string ProductToMult(const CoreModel& model, const Operand& operand, const std::string& exact, int width);
+
+// floor and wrap of a qmult sum to qout, as a signed expression of OBITS bits.
+std::string MultToOutput(const CoreModel& model, const std::string& sum);
+
+// The coefficient memory of a shared core, one entry per step, read into COEF_R at each clock:
+// the coefficient integer, or for a multiplier-free core the two terms {use, negative, shift}.
+// ENTRIES[i] is the product of step i.
+int CoefficientRomWidth(const CoreModel& model);
+void WriteCoefficientRom(std::ostream& out, const CoreModel& model, const std::vector<TapProduct>& entries,
+                         const std::string& step, int stepBits);
+
+// The shared multiplier (or shift-and-add path) of a shared core: declares EXACT, the product
+// of OPERAND and the coefficient-memory entry held in COEF.
+int SharedProductWidth(const CoreModel& model, int operandWidth);
+void WriteSharedProduct(std::ostream& out, const CoreModel& model, const Operand& operand, const std::string& coef,
+                        const std::string& exact);
+
+// A sequencer of a shared core: busy, step (0 .. K-1), the last step, in_ready, and the
+// memory-clearing counter after reset (CLEAR_DEPTH clocks).
+void WriteSequencer(std::ostream& out, int clocksPerSample, int clearDepth);
+
+}  // namespace fir::vlog

@@ -1,0 +1,28 @@
+// The self-checking testbench of a core's Verilog module and the vector files it reads with
+// $readmemh: it drives the vectors' samples with their idle clocks, checks every out_valid
+// against the expected output and the stated latency, and ends with "PASS <n> samples", or with
+// "FAIL ..." at the first difference and a non-zero exit ($fatal).
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "fir/CoreModel.h"
+#include "fir/TestVectors.h"
+
+namespace fir {
+
+// The names the testbench of MODULENAME reads its vectors from, in its working directory.
+std::string InputVectorFile(const std::string& moduleName);     // MODULENAME_in.hex
+std::string ExpectedVectorFile(const std::string& moduleName);  // MODULENAME_out.hex
+
+// Module MODULENAME_tb for SAMPLES handshakes; throws as WriteVerilog does.
+void WriteVerilogTestbench(std::ostream& out, const CoreModel& model, const std::string& moduleName, int samples);
+
+// One line per call: the idle clocks before it and its sample, {idle[3:0], sample}, in hex.
+void WriteInputVectors(std::ostream& out, const CoreModel& model, const TestVectors& vectors);
+
+// One line per call: its output as OBITS-bit two's complement, in hex.
+void WriteExpectedVectors(std::ostream& out, const CoreModel& model, const TestVectors& vectors);
+
+}  // namespace fir

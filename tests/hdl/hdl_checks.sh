@@ -1,0 +1,102 @@
+#!/bin/sh
+# The checks of the hdl matrix's Verilog (WORKDIR as run_hdl_matrix.sh left it):
+#   hdl_checks.sh cosim WORKDIR   every testbench under Icarus Verilog prints PASS (its expected
+#                                 vectors are the MATLAB core's outputs)
+#   hdl_checks.sh lint WORKDIR    Verilator --lint-only -Wall is silent on every core
+#   hdl_checks.sh synth WORKDIR   Yosys synth of the smallest core of each structure: the $mul
+#                                 cells it keeps equal the multipliers the header states
+#   hdl_checks.sh fault WORKDIR   a testbench fails (FAIL, non-zero exit) on its core with one
+#                                 coefficient changed, for a fully parallel and a shared core
+# Exits non-zero when a check fails.
+set -eu
+self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
+[ $# -ge 2 ] || { echo "usage: hdl_checks.sh cosim|lint|synth|fault WORKDIR" >&2; exit 2; }
+mode=$1
+cd "$2"
+[ -s cores.txt ] || { echo "hdl_checks.sh: no cores.txt in $2" >&2; exit 2; }
+
+simulate() {  # NAME: compiles and runs NAME's testbench; prints its verdict line
+    status=0
+    { iverilog -g2005 -o "$1_tb.vvp" "$1.v" "$1_tb.v" && vvp -n "$1_tb.vvp"; } > "$1.sim" 2>&1 || status=$?
+    echo "$1 status=$status $(grep -m1 -E '^(PASS|FAIL)' "$1.sim" || echo 'no verdict')"
+}
+
+header_value() {  # NAME FIELD: the first number after "// FIELD" in NAME.v's header
+    sed -n "s|^// $2 *\([0-9][0-9]*\).*|\1|p" "$1.v" | head -1
+}
+
+case $mode in
+one)  # the verdict of core $3 (cosim runs it two at a time)
+    simulate "$3"
+    ;;
+cosim)
+    xargs -P 2 -n 1 "$self" one . < cores.txt > cosim.txt
+    total=$(wc -l < cores.txt)
+    passed=$(grep -c ' status=0 PASS ' cosim.txt || true)
+    grep -v ' status=0 PASS ' cosim.txt || true
+    echo "$passed of $total testbenches PASS"
+    [ "$passed" -eq "$total" ]
+    ;;
+lint)
+    failed=0
+    while read -r name; do
+        if ! out=$(verilator --lint-only -Wall "$name.v" 2>&1) || [ -n "$out" ]; then
+            echo "LINT $name:"; echo "$out" | head -20
+            failed=$((failed + 1))
+        fi
+    done < cores.txt
+    echo "$(wc -l < cores.txt) cores linted, $failed with warnings"
+    [ "$failed" -eq 0 ]
+    ;;
+synth)
+    # One core per structure: the header's structure and folding lines name it; the narrowest
+    # input, then the fewest taps, stand for it.
+    while read -r name; do
+        key=$(sed -n '/^\/\/ Structure:/{N;p}' "$name.v" | tr -s '\n/ ' ' ')
+        echo "$(header_value "$name" "$name: FIR core of") $(sed -n 's|^// Ports: *in_data *signed \[\([0-9]*\).*|\1|p' "$name.v") $name|$key"
+    done < cores.txt | sort -n -k2,2 -k1,1 | awk -F'|' '!seen[$2]++ { split($1, f, " "); print f[3] }' > synth_cores.txt
+    failed=0
+    while read -r name; do
+        want=$(header_value "$name" "Resources:")
+        yosys -q -p "read_verilog $name.v; synth -top $name -noalumacc -run begin:fine; tee -q -o $name.coarse stat; synth -top $name -noalumacc -run fine:; tee -q -o $name.stat stat" > "$name.yosys" 2>&1 || { echo "SYNTH $name: yosys failed"; failed=$((failed + 1)); continue; }
+        got=$(awk '$1 == "$mul" { n += $2 } END { print n + 0 }' "$name.coarse")
+        cells=$(sed -n 's|^ *Number of cells: *||p' "$name.stat" | tail -1)
+        structure=$(sed -n 's|^// Structure: *||p' "$name.v")
+        if [ "$got" = "$want" ]; then
+            echo "OK   $name: $got multipliers ($cells cells), $structure"
+        else
+            echo "DIFF $name: yosys keeps $got multipliers, the header states $want"
+            failed=$((failed + 1))
+        fi
+    done < synth_cores.txt
+    echo "$(wc -l < synth_cores.txt) structures synthesized, $failed differ"
+    [ "$failed" -eq 0 ]
+    ;;
+fault)
+    # The first coefficient of a fully parallel core with multipliers (a product by a constant)
+    # and of a shared core (its coefficient memory), each made one larger.
+    parallel=$(grep -l "Structure:  fully parallel direct form, with multipliers" $(sed 's/$/.v/' cores.txt) | head -1)
+    shared=$(grep -l "Structure:  resource-shared transposed form, with multipliers" $(sed 's/$/.v/' cores.txt) | head -1)
+    failed=0
+    for file in $parallel $shared; do
+        name=${file%.v}
+        rm -rf "fault_$name" && mkdir "fault_$name"
+        cp "$name.v" "$name"_tb.v "$name"_in.hex "$name"_out.hex "fault_$name/"
+        awk '!done && (/ \* [0-9]+.sd[0-9]+;/ || /coef_r <= [0-9]+.sd[0-9]+;/) {
+                 match($0, /sd[0-9]+;/); v = substr($0, RSTART + 2, RLENGTH - 3) + 1
+                 $0 = substr($0, 1, RSTART + 1) v ";" substr($0, RSTART + RLENGTH); done = 1 }
+             { print }' "$name.v" > "fault_$name/$name.v"
+        if cmp -s "$name.v" "fault_$name/$name.v"; then echo "FAULT $name: no coefficient found to change"; failed=$((failed + 1)); continue; fi
+        verdict=$(cd "fault_$name" && simulate "$name")
+        echo "broken $name: $verdict"
+        case $verdict in
+            *" status=0 "*|*PASS*) echo "FAULT $name: the testbench did not fail"; failed=$((failed + 1)) ;;
+            *"FAIL sample"*) ;;
+            *) echo "FAULT $name: no FAIL line"; failed=$((failed + 1)) ;;
+        esac
+    done
+    [ -n "$parallel" ] && [ -n "$shared" ] && [ "$failed" -eq 0 ]
+    ;;
+*)
+    echo "hdl_checks.sh: unknown check $mode" >&2; exit 2 ;;
+esac

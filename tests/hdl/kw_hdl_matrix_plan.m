@@ -1,0 +1,140 @@
+## The cores whose Verilog the hdl matrix co-simulates with their MATLAB cores: a pairwise
+## covering design over the structure and word-length dimensions of the generator, and given
+## coefficient sets of the other symmetry classes for kw_write_core.
+
+## -*- texinfo -*-
+## @deftypefn {} {[@var{cores}, @var{sets}] =} kw_hdl_matrix_plan ()
+## @var{cores}: one struct per designed core, generated with @code{rcosflt}; fields
+## @code{name}, @code{switches} (the generator's arguments), @code{form}
+## (@qcode{"Direct"} or @qcode{"Transposed"}), @code{shared}, @code{multfree}, @code{ch},
+## @code{zerostuff}, @code{ratio}, @code{trunc}, @code{type}, @code{ibits}, @code{cbits}
+## and @code{N}.
+##
+## @var{sets}: given coefficient sets, fields @code{name} and @code{args} (the arguments of
+## kw_write_core without @code{--out} and @code{--verilog}).
+## @end deftypefn
+
+function [cores, sets] = kw_hdl_matrix_plan ()
+  cores = designed_cores ();
+  sets = coefficient_sets ();
+endfunction
+
+## ibits ifbits cbits obits ofbits (NaN = auto): the defaults, a narrow output that wraps,
+## 32-bit input, 32-bit input with 20-bit coefficients (whose product format exceeds 53 bits
+## and gives up fraction bits), and a fixed output.
+function w = width_profiles ()
+  w = [16 15 16 NaN NaN
+       10  6  8   9   8
+       32 30 14 NaN NaN
+       32 28 20 NaN NaN
+       12  9 12  20 NaN];
+endfunction
+
+function c = designed_cores ()
+  forms = {"Direct", "Transposed"};
+  widths = width_profiles ();
+  ## form shared multfree channels zerostuff ratio trunc type widths
+  levels = [2 2 2 3 2 7 2 2 rows(widths)];
+  ## Zero-stuffing and the shared transposed form take one channel (the generator refuses more).
+  allowed = @(r) ! ((r(5) == 2 || (r(1) == 2 && r(2) == 2)) && r(4) > 1);
+  design = kw_covering_design (levels, allowed);
+  rolloffs = [0.22 0.35 0.5 1 0.1];
+  c = struct ([]);
+  for k = 1:rows (design)
+    d = design(k, :);
+    e.form = forms{d(1)};
+    e.shared = d(2) == 2;
+    e.multfree = d(3) == 2;
+    e.ch = d(4);
+    e.zerostuff = d(5) == 2;
+    e.ratio = d(6) + 1;
+    w = widths(d(9), :);
+    [e.ibits, ifbits, e.cbits, obits, ofbits] = deal (w(1), w(2), w(3), w(4), w(5));
+    truncs = [1 3 e.cbits-1];
+    e.trunc = (d(7) == 2) * truncs(mod (k, 3) + 1);
+    e.type = ifelse_ (d(8) == 2, "sqrt", "normal");
+    delay = 1 + mod (k, ifelse_ (e.ratio <= 5, 3, 2));
+    e.N = 1 + 2 * delay * e.ratio;
+    e.name = sprintf ("h%02d_%s%s%s_c%d_r%d%s", k, e.form(1), ifelse_ (e.shared, "S", "P"),
+                      ifelse_ (e.multfree, "mf", ""), e.ch, e.ratio, ifelse_ (e.zerostuff, "_zs", ""));
+    e.switches = sprintf (["-fs %d -fd 1 -r_val %g -type %s -fs_flag %s -delay %d -ibits %d " ...
+                           "-ifbits %d -cbits %d -trunc %d -form %s -resource_shared %s " ...
+                           "-number_of_channels %d -obits %s -ofbits %s -no_mults %s"],
+                          e.ratio, rolloffs(mod (k, 5) + 1), e.type, ifelse_ (e.zerostuff, "no", "yes"),
+                          delay, e.ibits, ifbits, e.cbits, e.trunc, e.form,
+                          ifelse_ (e.shared, "yes", "no"), e.ch, width_text (obits), width_text (ofbits),
+                          ifelse_ (e.multfree, "yes", "no"));
+    c = [c e];
+  endfor
+endfunction
+
+## Class 0 (no symmetry) and class -1 (pairs exactly opposite: folded with the mirrored half
+## subtracted; pairs mixing equal and opposite: unfolded) on every structure, with and
+## without multipliers, channels, zero-stuffing and truncation; one 32-bit input set with
+## 20-bit coefficients.
+function s = coefficient_sets ()
+  rand ("seed", 11);
+  q0 = @(n, b) round ((rand (1, n) * 2 - 1) * pow2 (b - 3));
+  none = q0 (13, 12);
+  half = q0 (6, 10);
+  anti = [half 77 -fliplr(half)];
+  mixed = [half 77 fliplr(half) .* [1 -1 1 -1 1 -1]];
+  wide = [q0(4, 20) 300001 q0(4, 20)];
+  ##        name            structure        q      cbits  other arguments
+  rowsdef = {"g0_DP_c2",    "direct",        none,  12, "--channels 2 --trunc 2"
+             "g0_DPmf_zs",  "direct",        none,  12, "--multfree --zero-stuffing --ratio 3"
+             "g0_TP_c3",    "transposed",    none,  12, "--channels 3"
+             "g0_TPmf",     "transposed",    none,  12, "--multfree --trunc 1"
+             "g0_DS_zs",    "direct",        none,  12, "--shared --zero-stuffing --ratio 4 --trunc 3"
+             "g0_DSmf_c2",  "direct",        none,  12, "--shared --multfree --channels 2"
+             "g0_TS",       "transposed",    none,  12, "--shared"
+             "g0_TSmf_zs",  "transposed",    none,  12, "--shared --multfree --zero-stuffing --ratio 8"
+             "ga_DPmf_c2",  "direct",        anti,  10, "--multfree --channels 2"
+             "ga_TP_zs",    "transposed",    anti,  10, "--zero-stuffing --ratio 5 --trunc 2"
+             "ga_DS_c3",    "direct",        anti,  10, "--shared --channels 3"
+             "ga_TSmf",     "transposed",    anti,  10, "--shared --multfree"
+             "gm_DP",       "direct",        mixed, 10, ""
+             "gm_TPmf_c2",  "transposed",    mixed, 10, "--multfree --channels 2"
+             "gm_DSmf",     "direct",        mixed, 10, "--shared --multfree"
+             "gm_TS",       "transposed",    mixed, 10, "--shared"
+             "gw_TP_32",    "transposed",    wide,  20, "--ibits 32 --ifbits 31"
+             "gw_DS_32",    "direct",        wide,  20, "--shared --ibits 32 --ifbits 31"};
+  s = struct ([]);
+  for k = 1:rows (rowsdef)
+    [name, form, q, cbits, other] = rowsdef{k, :};
+    if (isempty (strfind (other, "--ibits")))
+      other = ["--ibits 12 --ifbits 10 " other];
+    endif
+    args = sprintf ("--name %s --q %s --cbits %d --form %s %s", name,
+                    strjoin (arrayfun (@(v) sprintf ("%d", v), q, "UniformOutput", false), ","),
+                    cbits, form, other);
+    s = [s struct("name", name, "args", args)];
+  endfor
+endfunction
+
+function t = width_text (v)
+  if (isnan (v))
+    t = "auto";
+  else
+    t = sprintf ("%d", v);
+  endif
+endfunction
+
+function v = ifelse_ (c, a, b)
+  if (c) v = a; else v = b; endif
+endfunction
+
+## Every structure with and without multipliers, every channel count it takes, every ratio,
+## 32-bit input and 20-bit coefficients are in the designed cores; sets reach class 0 and -1.
+%!test
+%! [c, s] = kw_hdl_matrix_plan ();
+%! key = strcat ({c.form}, {"P", "S"}([c.shared] + 1));
+%! for v = {"DirectP", "DirectS", "TransposedP", "TransposedS"}
+%!   assert (any (strcmp (key, v{1}) & [c.multfree]) && any (strcmp (key, v{1}) & ! [c.multfree]));
+%! endfor
+%! assert (all ([c(strcmp (key, "TransposedS") | [c.zerostuff]).ch] == 1));
+%! assert (all (ismember (1:3, [c.ch])) && all (ismember (2:8, [c.ratio])));
+%! assert (any ([c.ibits] == 32) && any ([c.cbits] == 20));
+%! assert (any ([c.trunc] > 0) && any ([c.trunc] == 0) && all ([c.N] <= 49));
+%! assert (numel (unique ([{c.name} {s.name}])), numel (c) + numel (s));
+%! assert (! any (cellfun (@(a) numel (strfind (a, "--ibits")) > 1, {s.args})));
