@@ -116,6 +116,9 @@ void CKWDesignCallBack::AddModelCommands(CKelvoApp* app) {
     report->AddParameter(CAppCommand::NewIntegerParameter(
         "-seed", "value", "Seed of the uniform full-range input the fixed-point error is measured with.", false,
         false, 1));
+    report->AddParameter(CAppCommand::NewStringParameter(
+        "-hdl", "language", "Also give the clocks per sample and the latency in clocks of the core in this "
+        "hardware description language (verilog).", false, false, ""));
     m_modelCommands = {simulate, report};
     for (CAppCommand* command : m_modelCommands) {
         command->SetNotGlobalCommand();

@@ -2,8 +2,10 @@
 // design handed to the report's figures, for rcosflt::Report and for the -report file.
 #include <cstdint>
 
-#include "raised_cosine/CKWDesign.h"
+#include "fir/HardwareTiming.h"
+#include "framework/HardwareOption.h"
 #include "host/AppMgr.h"
+#include "raised_cosine/CKWDesign.h"
 
 namespace kw {
 
@@ -27,7 +29,9 @@ rcos::DesignReport CKWDesign::MakeReport() {
     design.rollOff = static_cast<double>(m_R);
     design.ratio = OversamplingRatio();
     design.designed = DesignCoefficients().normalized;
-    return rcos::MakeDesignReport(model, design, SeedArgument(Arguments()));
+    rcos::DesignReport report = rcos::MakeDesignReport(model, design, SeedArgument(Arguments()));
+    if (HardwareRequested(Arguments())) report.hardware = fir::VerilogTiming(model);
+    return report;
 }
 
 bool CKWDesign::WriteReport(std::ostream& text, std::string& summary) {

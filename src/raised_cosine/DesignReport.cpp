@@ -60,7 +60,7 @@ DesignReport MakeDesignReport(const fir::CoreModel& model, const RaisedCosineDes
 }
 
 std::vector<ReportEntry> ReportEntries(const DesignReport& r) {
-    return {
+    std::vector<ReportEntry> entries = {
         {"taps", std::to_string(r.taps), "taps"},
         {"nonzero_taps", std::to_string(r.nonzeroTaps), "taps"},
         {"symmetry", std::to_string(r.symmetry), "class (1 symmetric, -1 equal magnitudes, 0 none)"},
@@ -84,6 +84,11 @@ std::vector<ReportEntry> ReportEntries(const DesignReport& r) {
         {"sqnr_db", Decimal(r.sqnrDb), "dB"},
         {"error_bound_lsb", Decimal(r.errorBoundLsb), "output LSB"},
     };
+    if (r.hardware) {
+        entries.push_back({"clocks_per_sample", std::to_string(r.hardware->clocksPerSample), "clocks"});
+        entries.push_back({"latency_clocks", std::to_string(r.hardware->latencyClocks), "clocks"});
+    }
+    return entries;
 }
 
 void WriteReportText(std::ostream& out, const DesignReport& report, const std::string& title) {

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "fir/CoreModel.h"
+#include "fir/HardwareTiming.h"
 
 namespace rcos {
 
@@ -41,9 +43,8 @@ struct DesignReport {
     double maxErrorLsb = 0;
     double sqnrDb = 0;
     double errorBoundLsb = 0;
-    // clocks_per_sample and latency_clocks (with -hdl verilog) come from the Verilog writer's
-    // timing of the model once it is in; they are added here and in ReportEntries, after
-    // error_bound_lsb.
+    // With -hdl verilog: clocks_per_sample and latency_clocks of the core's Verilog.
+    std::optional<fir::HardwareTiming> hardware;
 };
 
 // Every figure of the core's model and its design; the error measurement's input comes from seed.
@@ -56,7 +57,8 @@ struct ReportEntry {
     std::string unit;
 };
 
-// The figures in their fixed order: taps ... error_bound_lsb.
+// The figures in their fixed order: taps ... error_bound_lsb, then clocks_per_sample and
+// latency_clocks when the report has the hardware's timing.
 std::vector<ReportEntry> ReportEntries(const DesignReport& report);
 
 // The report file: a title line, then one figure per line: key, value, unit.
