@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "fir/PowerOfTwo.h"
 #include "raised_cosine/CoefficientDesign.h"
 #include "raised_cosine/MixedRadixFft.h"
 
@@ -82,7 +83,7 @@ void BM_CoefficientDesign511(benchmark::State& state) {
         const rcos::QuantizedCoefficients coefs = rcos::NormalizeAndQuantize(raw, cbits);
         benchmark::DoNotOptimize(rcos::ClassifySymmetry(coefs.q));
         benchmark::DoNotOptimize(rcos::DeriveOutputLengths(coefs.normalized, -1, -1, -1, -1, 16, 15, cbits, 0));
-        const std::vector<rcos::PowerOfTwoPair> pairs = rcos::DecomposePowerOfTwo(coefs.q, cbits);
+        const std::vector<rcos::PowerOfTwoPair> pairs = fir::DecomposePowerOfTwo(coefs.q, cbits);
         benchmark::DoNotOptimize(pairs.data());
     }
 }

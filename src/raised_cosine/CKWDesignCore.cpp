@@ -6,21 +6,14 @@
 
 #include "raised_cosine/CKWDesign.h"
 #include "raised_cosine/CoefficientDesign.h"
-#include "raised_cosine/CoreStructures.h"
+#include "fir/CoreStructures.h"
+#include "fir/PowerOfTwo.h"
 
 namespace kw {
 
 namespace {
 
 bool StartsWith(const std::string& text, char first) { return !text.empty() && text[0] == first; }
-
-void SetSignedFloorWrap(Quantizer& q, const fir::FixedFormat& format) {
-    q.SetSigned(true);
-    q.SetRoundMode(kFloor);
-    q.SetOverflowMode(kWrap);
-    q.SetWordLength(format.word);
-    q.SetFractionalLength(format.fraction);
-}
 
 }  // namespace
 
@@ -50,7 +43,7 @@ fir::CoreModel CKWDesign::DesignCoreModel() {
     spec.form = StartsWith(m_Form, 'T') ? fir::Form::Transposed : fir::Form::Direct;
     spec.sharing = StartsWith(m_ResourceShared, 'n') ? fir::Sharing::FullyParallel : fir::Sharing::ResourceShared;
     spec.multiplierFree = StartsWith(m_NoMults, 'y');
-    if (spec.multiplierFree) spec.powerOfTwo = rcos::DecomposePowerOfTwo(coefficients.q, m_CBITS);
+    if (spec.multiplierFree) spec.powerOfTwo = fir::DecomposePowerOfTwo(coefficients.q, m_CBITS);
     spec.zeroStuffing = StartsWith(m_FsFlag, 'n');
     spec.ratio = OversamplingRatio();
     fir::CoreWordLengths& lengths = spec.lengths;
@@ -66,38 +59,7 @@ fir::CoreModel CKWDesign::DesignCoreModel() {
     return fir::MakeCoreModel(spec);
 }
 
-void CKWDesign::GenerateCore() {
-    const fir::CoreModel model = DesignCoreModel();
-    rcos::CoreLayout layout;
-    layout.tapCount = model.taps;
-    layout.channels = model.channels;
-    layout.symmetry = model.symmetry;
-    layout.q = model.q;
-    layout.cbits = model.cbits;
-    layout.powerOfTwo = model.powerOfTwo;
-    layout.transposed = model.IsTransposed();
-    layout.multiplierFree = model.multiplierFree;
-    layout.fullyParallel = model.IsFullyParallel();
-    layout.scaleExp = model.scaleExp;
-
-    // Formats of the input, output, products and coefficients.
-    SetSignedFloorWrap(qin, model.in);
-    SetSignedFloorWrap(qout, model.out);
-    SetSignedFloorWrap(qmult, model.mult);
-
-    rcos::WriteInputSection(m_coreStream, model.zeroStuffing, model.ratio, model.counterBits);
-    SetSignedFloorWrap(qcoef, model.coef);
-
-    if (IsMultiChannelSharedTransposed()) throw std::runtime_error(kMultiChannelSharedTransposed);
-
-    // Coefficient values are dyadic fractions: 32 significant digits print them exactly.
-    m_coreStream.precision(32);
-    qin.WriteDeclaration(m_coreStream, "qin");
-    qout.WriteDeclaration(m_coreStream, "qout");
-    qmult.WriteDeclaration(m_coreStream, "qmult");
-    qcoef.WriteDeclaration(m_coreStream, "qcoef");
-    rcos::WriteStructure(m_coreStream, layout);
-}
+void CKWDesign::GenerateCore() { fir::WriteCoreBody(m_coreStream, DesignCoreModel()); }
 
 void CKWDesign::FinishCore() {}
 

@@ -2,6 +2,7 @@
 // script body (coefficients, stimulus, spectra, comparison with rcosflt) into the script stream.
 #include <sstream>
 
+#include "fir/CoreStructures.h"
 #include "raised_cosine/CKWDesign.h"
 #include "raised_cosine/TestbenchScript.h"
 
@@ -27,9 +28,9 @@ void CKWDesign::WriteTestbench() {
 
     WriteToFile(rcos::KwPsdText(), "kw_psd.m");
 
-    // Declaring qin also limits its word length (53/52 bits), as every declaration does.
+    // qin as the core declares it.
     std::ostringstream declaration;
-    qin.WriteDeclaration(declaration, "qin");
+    fir::WriteFormatDeclaration(declaration, "qin", fir::LimitToDouble({m_IBITS, m_IFBITS}));
     inputs.qinDeclaration = declaration.str();
 
     rcos::WriteTestbenchScript(m_scriptStream, inputs);

@@ -1,6 +1,6 @@
 // Coefficient design of the raised-cosine generator: the sampled RC or RRC impulse response,
-// its normalisation to unit peak DFT magnitude, quantisation, symmetry class, the derived
-// "auto" output lengths and the two-term power-of-two form used by multiplier-free cores.
+// its normalisation to unit peak DFT magnitude, quantisation and the derived "auto" output
+// lengths.
 #pragma once
 
 #include <vector>
@@ -40,7 +40,5 @@ struct OutputLengths {
 // Derives "auto" output lengths. obitsAuto/ofbitsAuto are -1 when derived, 0 when given.
 OutputLengths DeriveOutputLengths(const std::vector<double>& normalized, int obits, int ofbits,
                                   int obitsAuto, int ofbitsAuto, int ibits, int ifbits, int cbits, int trunc);
-
-std::vector<PowerOfTwoPair> DecomposePowerOfTwo(const std::vector<int>& q, int cbits);
 
 }  // namespace rcos
