@@ -81,9 +81,9 @@ void BM_CoefficientDesign511(benchmark::State& state) {
     for (auto _ : state) {
         const std::vector<double> raw = rcos::DesignImpulseResponse(double(0.35f), 5, taps, root);
         const rcos::QuantizedCoefficients coefs = rcos::NormalizeAndQuantize(raw, cbits);
-        benchmark::DoNotOptimize(rcos::ClassifySymmetry(coefs.q));
-        benchmark::DoNotOptimize(rcos::DeriveOutputLengths(coefs.normalized, -1, -1, -1, -1, 16, 15, cbits, 0));
-        const std::vector<rcos::PowerOfTwoPair> pairs = fir::DecomposePowerOfTwo(coefs.q, cbits);
+        benchmark::DoNotOptimize(fir::ClassifySymmetry(coefs.q));
+        benchmark::DoNotOptimize(rcos::DeriveOutputLengths(coefs.normalized, std::nullopt, std::nullopt, 16, 15, cbits, 0));
+        const std::vector<fir::PowerOfTwoPair> pairs = fir::DecomposePowerOfTwo(coefs.q, cbits);
         benchmark::DoNotOptimize(pairs.data());
     }
 }

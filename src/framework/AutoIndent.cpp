@@ -8,6 +8,7 @@
 #include "framework/MatlabIndenter.h"
 #include "framework/OutputFiles.h"
 #include "host/AtomicOutputFile.h"
+#include "host/Failure.h"
 #include "host/FilePath.h"
 
 namespace kw {
@@ -15,7 +16,7 @@ namespace kw {
 namespace {
 
 [[noreturn]] void ThrowCannotOpen(const std::string& path) {
-    throw std::runtime_error("Could not open KelvoWare outFile file for writing (" + path + ")\n");
+    throw IoError("Could not open KelvoWare outFile file for writing (" + path + ")\n");
 }
 
 }  // namespace
@@ -37,7 +38,7 @@ void CKWDesignBase::AutoIndentFile(const std::string& fileName) {
     }
     IndentMatlab(input, output);
     if (input.bad()) {
-        throw std::runtime_error("Could not read KelvoWare outFile file (" + source.Text() + ")\n");
+        throw IoError("Could not read KelvoWare outFile file (" + source.Text() + ")\n");
     }
     input.close();
     CommitOutputFile(output, "outFile");

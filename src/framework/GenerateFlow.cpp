@@ -8,6 +8,7 @@
 #include "framework/HostCalls.h"
 #include "framework/OutputFiles.h"
 #include "host/AppMgr.h"
+#include "host/Failure.h"
 #include "host/FilePath.h"
 #include "host/Messaging.h"
 
@@ -58,16 +59,16 @@ std::string NameBase(const std::string& name) {
 // identifier is refused before a file is touched.
 void RequireMatlabName(const std::string& name) {
     if (!IsMatlabIdentifier(NameBase(name))) {
-        throw std::runtime_error("Invalid Parameter: -name \"" + name +
-                                 "\" is not a valid MATLAB function name (a letter, then letters, digits or "
-                                 "underscores, at most 63 characters).\n");
+        throw ParameterError("Invalid Parameter: -name \"" + name +
+                             "\" is not a valid MATLAB function name (a letter, then letters, digits or "
+                             "underscores, at most 63 characters).\n");
     }
 }
 
 // Numbers below 0 would put a minus sign into the numbered function name.
 void RequireUsableStartNumber(const CTclDataObj* forceNumber) {
     if (forceNumber != nullptr && forceNumber->GetIntValue() < 0) {
-        throw std::runtime_error("Invalid Parameter: -forcenum must be 0 or greater.");
+        throw ParameterError("Invalid Parameter: -forcenum must be 0 or greater.");
     }
 }
 
@@ -80,16 +81,6 @@ std::string OnOneLine(std::string text) {
         }
     }
     return text;
-}
-
-std::string ArgumentText(const CCmdArguments* arguments, const std::string& switchName) {
-    const CTclDataObj* value = FindArgument(arguments, switchName);
-    return value == nullptr ? std::string() : value->GetStringValue();
-}
-
-bool ArgumentIsTrue(const CCmdArguments* arguments, const std::string& switchName) {
-    const CTclDataObj* value = FindArgument(arguments, switchName);
-    return value != nullptr && value->GetBoolValue();
 }
 
 // The texts of the core file's first lines, built before anything is written.
@@ -131,7 +122,7 @@ std::string PortComments(const ParameterGroup& ports, const CCmdArguments* argum
 std::string ParameterComment(const CCmdParameter& parameter, const CCmdArguments* arguments,
                              const std::string& lead, const std::string& tabs) {
     return lead + WithoutLeadingDash(parameter.GetSwitchName()) + ": " + parameter.GetDescription() + "\n" + "%" +
-           tabs + "value used \"" + OnOneLine(ArgumentText(arguments, parameter.GetSwitchName())) + "\"\n";
+           tabs + "value used \"" + OnOneLine(TextArgument(arguments, parameter.GetSwitchName())) + "\"\n";
 }
 
 std::string FunctionalComments(const ParameterGroup& group, const CCmdArguments* arguments) {
@@ -170,36 +161,45 @@ void ReportWritten(const char* messageId, const std::string& fullName, const std
     SimpleInfo(messageId, &params);
 }
 
+// The common options, read once; the name and the first number are checked here, before the
+// generator reads its own parameters.
+CommonOptions ReadCommonOptions(const CCmdArguments* arguments) {
+    CommonOptions options;
+    if (FindArgument(arguments, "-name") != nullptr) {
+        options.name = TextArgument(arguments, "-name");
+    }
+    options.instancePath = TextArgument(arguments, "-instancepath");
+    if (options.NameGiven()) {
+        RequireMatlabName(options.name);
+    }
+    const CTclDataObj* forceNumber = FindArgument(arguments, "-forcenum");
+    RequireUsableStartNumber(forceNumber);
+    if (forceNumber != nullptr) {
+        options.firstNumber = forceNumber->GetIntValue();
+    }
+    options.outputDirectory = TextArgument(arguments, "-outdir");
+    options.project = FindArgument(arguments, "-project") != nullptr;
+    options.subdirectory = FlagArgument(arguments, "-project") && !FlagArgument(arguments, "-nosubdir");
+    return options;
+}
+
 }  // namespace
 
 void CKWDesignBase::ParseArguments(CCmdArguments* arguments) {
     m_arguments = arguments;
-    m_nameArgument.clear();
     m_warningsText.clear();
     m_warningsTitle.clear();
-    if (FindArgument(arguments, "-name") != nullptr) {
-        m_nameArgument = ArgumentText(arguments, "-name");
-    }
-    m_instancePath = ArgumentText(arguments, "-instancepath");
-    m_nameGiven = !m_nameArgument.empty();
-    if (m_nameGiven) {
-        RequireMatlabName(m_nameArgument);
-    }
-    RequireUsableStartNumber(FindArgument(arguments, "-forcenum"));
+    m_options = ReadCommonOptions(arguments);
     ValidateFunctionalParameters();
 }
 
 void CKWDesignBase::RunGenerate() {
-    m_outputDirectory = ArgumentText(m_arguments, "-outdir");
-    m_useSubdirectory = ArgumentIsTrue(m_arguments, "-project") && !ArgumentIsTrue(m_arguments, "-nosubdir");
-    const CTclDataObj* forceNumber = FindArgument(m_arguments, "-forcenum");
-    m_uniqueCounter = forceNumber != nullptr ? forceNumber->GetIntValue() - 1 : 0;
-
-    const FilePath corePath(ChooseOutputPath());
+    const OutputPlan plan = ChooseOutputPath();
+    m_outputDirectory = plan.directory;
+    m_functionName = plan.functionName;
+    const FilePath corePath(plan.corePath);
     OpenOutputFile(m_coreStream, corePath.Text(), "outFile");
 
-    m_inputCount = InputsGroup().Count();
-    m_outputCount = OutputsGroup().Count();
     CoreHeader header;
     header.outputComments = PortComments(OutputsGroup(), m_arguments);
     header.inputComments = PortComments(InputsGroup(), m_arguments);
@@ -232,7 +232,7 @@ void CKWDesignBase::RunGenerate() {
     }
     ReportWritten("MAPFCTS-0002", m_fullName, corePath.Text());
 
-    if (FindArgument(m_arguments, "-project") == nullptr) {
+    if (!m_options.project) {
         return;
     }
     FilePath scriptPath(corePath.Text(), ".m");

@@ -2,6 +2,7 @@
 // GetParameters, the generate command with its common options, the generator's ports and the
 // parameters of its XML description.
 #include "host/FilePath.h"
+#include "host/GlobalSetting.h"
 #include "plugin/CKWDesignCallBack.h"
 
 namespace kw {
@@ -96,8 +97,7 @@ void CKWDesignCallBack::AttachParameterDescription() {
     if (FilePath(path).Exists()) {
         m_generateCommand->SetXMLParameterDescription(path);
     }
-    const CGlobalSettings* settings = GetGlobalSettings();
-    if (settings != nullptr && settings->GetBool("Settings::never_show_customer_turn_on_kelvoware_argument_checks")) {
+    if (GlobalSettingIsOn("Settings::never_show_customer_turn_on_kelvoware_argument_checks")) {
         m_generateCommand->SetIgnoreUnknownArgs(false);
     }
 }

@@ -86,12 +86,12 @@ int CoefficientSumIntegerBits(const std::vector<double>& normalized) {
     return static_cast<int>(std::floor(std::log10(sum) / std::log10(2.0) + 1.0));
 }
 
-OutputLengths DeriveOutputLengths(const std::vector<double>& normalized, int obits, int ofbits, int obitsAuto,
-                                  int ofbitsAuto, int ibits, int ifbits, int cbits, int trunc) {
-    OutputLengths lengths{obits, ofbits};
-    if (obitsAuto >= 0 && ofbitsAuto >= 0) return lengths;
+OutputLengths DeriveOutputLengths(const std::vector<double>& normalized, std::optional<int> obits,
+                                  std::optional<int> ofbits, int ibits, int ifbits, int cbits, int trunc) {
+    if (obits && ofbits) return {*obits, *ofbits};
+    OutputLengths lengths{obits.value_or(-1), -1};
     const int m = CoefficientSumIntegerBits(normalized);
-    if (obitsAuto < 0) {
+    if (!obits) {
         const int width = m + ibits + cbits - trunc;
         if (width <= 32) {
             lengths.obits = width;
@@ -102,7 +102,7 @@ OutputLengths DeriveOutputLengths(const std::vector<double>& normalized, int obi
             lengths.ofbits = ifbits - m - ibits + 31;
         }
     } else {
-        lengths.ofbits = obits + ifbits - m - ibits;
+        lengths.ofbits = *obits + ifbits - m - ibits;
     }
     if (lengths.ofbits < 0) lengths.ofbits = 0;
     return lengths;

@@ -5,20 +5,29 @@
 
 #include <iomanip>
 
+#include "fir/CoreStructures.h"
+
 namespace rcos {
 
 namespace {
 
+// What the script's fragments read: the request, the design and the core's name.
+struct Testbench {
+    const GenerateRequest& request;
+    const CoreDesign& design;
+    const std::string& functionName;
+};
+
 // Rates and the roll-off are single precision; MATLAB gets the digits of the float itself.
 double Widened(float value) { return static_cast<double>(value); }
 
-bool IsRootRaisedCosine(const TestbenchInputs& in) { return !in.type.empty() && in.type[0] == 's'; }
+bool IsRootRaisedCosine(const GenerateRequest& r) { return r.family == Family::RootRaisedCosine; }
 
 // With the input at the symbol rate the script holds each sample and decimates for the reference.
-bool InputAtSymbolRate(const TestbenchInputs& in) { return !in.fsFlag.empty() && in.fsFlag[0] == 'n'; }
+bool InputAtSymbolRate(const GenerateRequest& r) { return r.inputRate == InputRate::SymbolRate; }
 
 // The single-precision Fs/Fd; kept where it only scales a frequency axis.
-double RateRatio(const TestbenchInputs& in) { return Widened(in.fs / in.fd); }
+double RateRatio(const GenerateRequest& r) { return Widened(r.fs / r.fd); }
 
 // Items 1-3: the double-precision coefficients at 32 significant digits.
 void WriteCoefficients(std::ostream& out, const std::vector<double>& normalized) {
@@ -31,8 +40,9 @@ void WriteCoefficients(std::ostream& out, const std::vector<double>& normalized)
 
 // Items 4-8: the quantized random input; NUM_SAMPLES is channels*ratio*256 exactly, because a
 // fractional single-precision count (for rates such as 3000/1000) is refused by MATLAB as a size.
-void WriteStimulus(std::ostream& out, const TestbenchInputs& in) {
-    out << in.qinDeclaration;
+void WriteStimulus(std::ostream& out, const Testbench& tb) {
+    const GenerateRequest& in = tb.request;
+    fir::WriteFormatDeclaration(out, "qin", tb.design.model.in);
     out << "NUM_SAMPLES = " << in.channels * in.ratio * 256 << ";   %Set number of samples to simulate\n";
     out << "SigInput = ((rand(1,NUM_SAMPLES)*2-1)*2^" << in.ibits - in.ifbits - 1 << ");\n";
     if (InputAtSymbolRate(in)) {
@@ -45,9 +55,10 @@ void WriteStimulus(std::ostream& out, const TestbenchInputs& in) {
 
 // Items 9-12: one core call per sample, then (symbol-rate input) zeros between the symbols so the
 // reference sees the same input.
-void WriteDesignRun(std::ostream& out, const TestbenchInputs& in) {
+void WriteDesignRun(std::ostream& out, const Testbench& tb) {
+    const GenerateRequest& in = tb.request;
     out << "\n\nfor n = 1:NUM_SAMPLES\n";
-    out << "[data_out(n)]=" << in.functionName << "(SigInput(n));\n";
+    out << "[data_out(n)]=" << tb.functionName << "(SigInput(n));\n";
     out << "end\n\n";
     if (InputAtSymbolRate(in)) {
         out << "for ii = 1:" << in.ratio - 1 << " \n";
@@ -57,7 +68,7 @@ void WriteDesignRun(std::ostream& out, const TestbenchInputs& in) {
 }
 
 // Items 13-14: input, output and coefficient spectra per channel in figure 1.
-void WriteChannelSpectra(std::ostream& out, const TestbenchInputs& in) {
+void WriteChannelSpectra(std::ostream& out, const GenerateRequest& in) {
     out << "\nfigure(1)\n" << "hold off\n" << "temp=10*log10(mean(kw_psd(SigInput)));\n";
     out << "for chans = 1:" << in.channels << ";\n";
     out << "data_out_tmp=data_out(chans:" << in.channels << ":end);\n";
@@ -73,11 +84,11 @@ void WriteChannelSpectra(std::ostream& out, const TestbenchInputs& in) {
 }
 
 // Items 15-19: title of figure 1 and the ideal (root-)raised-cosine spectrum over it.
-void WriteReferenceSpectrum(std::ostream& out, const TestbenchInputs& in) {
-    const double r = Widened(in.r);
+void WriteReferenceSpectrum(std::ostream& out, const GenerateRequest& in) {
+    const double r = Widened(in.rollOff);
     out << (IsRootRaisedCosine(in) ? "temptext = sprintf('%s','RRC filter; ', num2str("
                                    : "temptext = sprintf('%s','RC filter; ', num2str(");
-    out << static_cast<int>(in.normalized.size()) << "),' Taps; Excess Bandwidth=',num2str(" << r << "),'; ' );\n";
+    out << in.taps << "),' Taps; Excess Bandwidth=',num2str(" << r << "),'; ' );\n";
     out << "title(temptext)\n" << "grid on\n" << "\n%Create reference spectrum\n" << "fmin  = 1e-3;\n";
     out << "fmax  = " << RateRatio(in) << ";\n";
     out << "fpnt  = 500;\n" << "f = linspace(fmin,fmax,fpnt);\n" << "W = f*2*pi;\n"
@@ -100,26 +111,26 @@ void WriteReferenceSpectrum(std::ostream& out, const TestbenchInputs& in) {
 
 // Item 21: MATLAB's rcosflt on the same input; at the symbol rate it reads every ratio-th sample
 // (the stride is the exact whole ratio, as it is an index step).
-void WriteReferenceCall(std::ostream& out, const TestbenchInputs& in) {
-    if (in.fsFlag == "no") {
+void WriteReferenceCall(std::ostream& out, const GenerateRequest& in) {
+    if (InputAtSymbolRate(in)) {
         const int stride = in.ratio * in.channels;
         out << "temp = rcosflt(SigInput(chans+" << stride - 1 << ":" << stride << ":end),";
     } else {
         out << "temp = rcosflt(SigInput(chans:" << in.channels << ":end),";
     }
     out << Widened(in.fd) << "," << Widened(in.fs) << ",'fir";
-    if (in.type == "sqrt") {
+    if (IsRootRaisedCosine(in)) {
         out << "/sqrt";
     }
-    if (in.fsFlag == "yes") {
+    if (!InputAtSymbolRate(in)) {
         out << "/Fs";
     }
-    out << "'," << Widened(in.r) << "," << in.delay << ");\n";
+    out << "'," << Widened(in.rollOff) << "," << in.delay << ");\n";
 }
 
 // Items 20-23: reference output per channel, alignment by cross-correlation, equal-power scaling
 // and the normalised error in figure 2.
-void WriteReferenceComparison(std::ostream& out, const TestbenchInputs& in) {
+void WriteReferenceComparison(std::ostream& out, const GenerateRequest& in) {
     out << "if (exist('rcosflt')==2)\n" << "matoutref =zeros(1,length(data_out));\n";
     out << "for chans = 1:" << in.channels << ";\n";
     WriteReferenceCall(out, in);
@@ -149,8 +160,8 @@ void WriteReferenceComparison(std::ostream& out, const TestbenchInputs& in) {
 
 // Item 24: only a full-precision output can be held to the error bound; the gain bound is known
 // only for a rate ratio of 2.
-void WriteFullPrecisionChecks(std::ostream& out, const TestbenchInputs& in) {
-    if (in.obitsAuto >= 0) {
+void WriteFullPrecisionChecks(std::ostream& out, const GenerateRequest& in) {
+    if (in.obits) {
         return;
     }
     const double bound = 0.5;
@@ -233,15 +244,22 @@ std::string KwPsdText() {
            "end\n";
 }
 
-void WriteTestbenchScript(std::ostream& out, const TestbenchInputs& in) {
-    WriteCoefficients(out, in.normalized);
-    WriteStimulus(out, in);
-    WriteDesignRun(out, in);
-    WriteChannelSpectra(out, in);
-    WriteReferenceSpectrum(out, in);
-    WriteReferenceComparison(out, in);
-    WriteFullPrecisionChecks(out, in);
+void WriteTestbenchScript(std::ostream& out, const GenerateRequest& request, const CoreDesign& design,
+                          const std::string& functionName) {
+    const Testbench tb{request, design, functionName};
+    WriteCoefficients(out, design.normalized);
+    WriteStimulus(out, tb);
+    WriteDesignRun(out, tb);
+    WriteChannelSpectra(out, request);
+    WriteReferenceSpectrum(out, request);
+    WriteReferenceComparison(out, request);
+    WriteFullPrecisionChecks(out, request);
     out << "end";  // closes the rcosflt-availability block
+}
+
+void WriteProjectDirectives(std::ostream& out, const std::string& functionName) {
+    out << "SetDirective -designfunction {for n." << functionName << "}\n"
+        << "SetDirective -stream {for n}\n";
 }
 
 }  // namespace rcos

@@ -32,6 +32,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -132,19 +133,16 @@ fir::CoreWordLengths LengthsFor(const ToolOptions& o, const std::vector<double>&
     fir::CoreWordLengths n;
     n.ibits = o.ibits;
     n.ifbits = o.ifbits;
-    n.obits = o.obits;
-    n.ofbits = o.ofbits;
     n.cbits = o.cbits;
     n.coefFracBits = o.cbits - 1;
     n.trunc = o.trunc;
-    const int obitsAuto = o.obits < 0 ? -1 : 0;
-    const int ofbitsAuto = (o.obits < 0 || o.ofbits < 0) ? -1 : 0;
-    if (obitsAuto < 0 || ofbitsAuto < 0) {
-        const rcos::OutputLengths derived =
-            rcos::DeriveOutputLengths(values, o.obits, o.ofbits, obitsAuto, ofbitsAuto, o.ibits, o.ifbits, o.cbits, o.trunc);
-        n.obits = derived.obits;
-        n.ofbits = derived.ofbits;
-    }
+    // A negative length is derived, as "auto" is; a derived word length derives the fraction too.
+    const std::optional<int> obits = o.obits < 0 ? std::nullopt : std::optional<int>(o.obits);
+    const std::optional<int> ofbits = !obits || o.ofbits < 0 ? std::nullopt : std::optional<int>(o.ofbits);
+    const rcos::OutputLengths lengths =
+        rcos::DeriveOutputLengths(values, obits, ofbits, o.ibits, o.ifbits, o.cbits, o.trunc);
+    n.obits = lengths.obits;
+    n.ofbits = lengths.ofbits;
     n.coefSumIntegerBits = rcos::CoefficientSumIntegerBits(values);
     return n;
 }

@@ -7,8 +7,10 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
+#include "fir/CoreModel.h"
 #include "raised_cosine/MixedRadixFft.h"
 
 namespace {
@@ -50,7 +52,7 @@ TEST(CoefficientDesign, KnownTapSetsQuantiseExactly) {
         const rcos::QuantizedCoefficients coefs = rcos::NormalizeAndQuantize(raw, c.cbits);
         ASSERT_EQ(coefs.q.size(), c.q.size()) << c.name;
         EXPECT_EQ(coefs.q, c.q) << c.name;
-        EXPECT_EQ(rcos::ClassifySymmetry(coefs.q), rcos::CoefSymmetry::Symmetric) << c.name;
+        EXPECT_EQ(fir::ClassifySymmetry(coefs.q), fir::CoefSymmetry::Symmetric) << c.name;
     }
 }
 
@@ -117,7 +119,7 @@ TEST(CoefficientDesign, RatioSevenWholeSymbolTapsAreSmallButQuantiseToZero) {
     const rcos::QuantizedCoefficients coefs = rcos::NormalizeAndQuantize(raw, 12);
     EXPECT_EQ(coefs.q[0], 0);
     EXPECT_EQ(coefs.q[7], 0);
-    EXPECT_EQ(rcos::ClassifySymmetry(coefs.q), rcos::CoefSymmetry::Symmetric);
+    EXPECT_EQ(fir::ClassifySymmetry(coefs.q), fir::CoefSymmetry::Symmetric);
 }
 
 TEST(CoefficientDesign, NormalisedResponsesHaveUnitPeakGainAndQuantiseTapByTap) {
@@ -156,20 +158,20 @@ TEST(CoefficientDesign, QuantisationRoundsHalfUp) {
 TEST(CoefficientSymmetry, ClassesFollowPairsOfValuesAndMagnitudes) {
     struct SymmetryCase {
         std::vector<int> q;
-        rcos::CoefSymmetry want;
+        fir::CoefSymmetry want;
     };
     const std::vector<SymmetryCase> cases = {
-        {{1, 2, 1}, rcos::CoefSymmetry::Symmetric},
-        {{-7, 27, 70, 27, -7}, rcos::CoefSymmetry::Symmetric},
-        {{5}, rcos::CoefSymmetry::Symmetric},
-        {{1, 2, 2, 1}, rcos::CoefSymmetry::Symmetric},
-        {{1, 2, -1}, rcos::CoefSymmetry::MagnitudeSymmetric},
-        {{3, -4, 9, 4, 3}, rcos::CoefSymmetry::MagnitudeSymmetric},
-        {{2, -2}, rcos::CoefSymmetry::MagnitudeSymmetric},
-        {{1, 2, 3}, rcos::CoefSymmetry::None},
-        {{3, 0, 8, 5, 3}, rcos::CoefSymmetry::None},
+        {{1, 2, 1}, fir::CoefSymmetry::Symmetric},
+        {{-7, 27, 70, 27, -7}, fir::CoefSymmetry::Symmetric},
+        {{5}, fir::CoefSymmetry::Symmetric},
+        {{1, 2, 2, 1}, fir::CoefSymmetry::Symmetric},
+        {{1, 2, -1}, fir::CoefSymmetry::MagnitudeSymmetric},
+        {{3, -4, 9, 4, 3}, fir::CoefSymmetry::MagnitudeSymmetric},
+        {{2, -2}, fir::CoefSymmetry::MagnitudeSymmetric},
+        {{1, 2, 3}, fir::CoefSymmetry::None},
+        {{3, 0, 8, 5, 3}, fir::CoefSymmetry::None},
     };
-    for (const SymmetryCase& c : cases) EXPECT_EQ(rcos::ClassifySymmetry(c.q), c.want) << ::testing::PrintToString(c.q);
+    for (const SymmetryCase& c : cases) EXPECT_EQ(fir::ClassifySymmetry(c.q), c.want) << ::testing::PrintToString(c.q);
 }
 
 TEST(OutputLengths, IntegerBitsOfTheCoefficientSum) {
@@ -185,22 +187,25 @@ TEST(OutputLengths, IntegerBitsOfTheCoefficientSum) {
 
 TEST(OutputLengths, AutoLengthsFollowTheCoefficientSum) {
     const std::vector<double> sumBetweenOneAndTwo = {0.2, 0.9, 0.2};  // m = 1
+    const std::optional<int> derived;
     struct LengthCase {
         const char* name;
-        int obits, ofbits, obitsAuto, ofbitsAuto, ibits, ifbits, cbits, trunc;
+        std::optional<int> obits, ofbits;
+        int ibits, ifbits, cbits, trunc;
         rcos::OutputLengths want;
     };
     const std::vector<LengthCase> cases = {
-        {"both auto, too wide: fraction gives way", -1, -1, -1, -1, 16, 15, 16, 0, {32, 29}},
-        {"both auto, fits", -1, -1, -1, -1, 16, 15, 16, 4, {29, 26}},
-        {"fraction only", 16, -1, 0, -1, 16, 15, 16, 0, {16, 14}},
-        {"fraction only, clamped at zero", 4, -1, 0, -1, 16, 2, 16, 0, {4, 0}},
-        {"both auto, clamped at zero", -1, -1, -1, -1, 30, 0, 20, 0, {32, 0}},
-        {"neither auto: given values stand", 12, -3, 0, 0, 16, 15, 16, 0, {12, -3}},
+        {"both derived, too wide: fraction gives way", derived, derived, 16, 15, 16, 0, {32, 29}},
+        {"both derived, fits", derived, derived, 16, 15, 16, 4, {29, 26}},
+        {"a given fraction is derived with the word length", derived, 5, 16, 15, 16, 4, {29, 26}},
+        {"fraction only", 16, derived, 16, 15, 16, 0, {16, 14}},
+        {"fraction only, clamped at zero", 4, derived, 16, 2, 16, 0, {4, 0}},
+        {"both derived, clamped at zero", derived, derived, 30, 0, 20, 0, {32, 0}},
+        {"both given: they stand", 12, 3, 16, 15, 16, 0, {12, 3}},
     };
     for (const LengthCase& c : cases) {
-        const rcos::OutputLengths got = rcos::DeriveOutputLengths(sumBetweenOneAndTwo, c.obits, c.ofbits, c.obitsAuto,
-                                                                  c.ofbitsAuto, c.ibits, c.ifbits, c.cbits, c.trunc);
+        const rcos::OutputLengths got =
+            rcos::DeriveOutputLengths(sumBetweenOneAndTwo, c.obits, c.ofbits, c.ibits, c.ifbits, c.cbits, c.trunc);
         EXPECT_EQ(got.obits, c.want.obits) << c.name;
         EXPECT_EQ(got.ofbits, c.want.ofbits) << c.name;
     }
