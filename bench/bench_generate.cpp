@@ -25,7 +25,7 @@ public:
         }
         m_dir = pattern;
         m_host = std::make_unique<KelvoHost>();
-        m_host->AddPluginDirectory(KW_SOURCE_DIR "/kelvodsp");
+        m_host->AddPluginDirectory(KW_SOURCE_DIR "/src/plugin");
         if (kw::InitPlugin() != kAppSuccess) {
             throw std::runtime_error("rcosflt could not be registered");
         }
