@@ -1,9 +1,11 @@
 // Timing of the mixed-radix transform on the odd tap counts the coefficient design uses, beside
 // FFTW 3 on the same split real/imaginary arrays, and of the whole coefficient design for the
-// longest admitted filter (511 taps, 16-bit coefficients, with the power-of-two search).
+// longest admitted filter (511 taps, 16-bit coefficients, with the power-of-two search) and of the
+// power-of-two search alone.
 #include <benchmark/benchmark.h>
 #include <fftw3.h>
 
+#include <cstdint>
 #include <random>
 #include <vector>
 
@@ -88,6 +90,19 @@ void BM_CoefficientDesign511(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CoefficientDesign511)->ArgName("rrc")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The two-term forms alone for the 511 designed taps, at 16 and at 20 coefficient bits.
+void BM_PowerOfTwoForm511(benchmark::State& state) {
+    const int cbits = static_cast<int>(state.range(0));
+    const std::vector<double> raw = rcos::DesignImpulseResponse(double(0.35f), 5, 511, true);
+    const std::vector<int> q = rcos::NormalizeAndQuantize(raw, cbits).q;
+    for (auto _ : state) {
+        const std::vector<fir::PowerOfTwoPair> pairs = fir::DecomposePowerOfTwo(q, cbits);
+        benchmark::DoNotOptimize(pairs.data());
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(q.size()));
+}
+BENCHMARK(BM_PowerOfTwoForm511)->ArgName("cbits")->Arg(16)->Arg(20)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

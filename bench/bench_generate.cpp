@@ -65,6 +65,10 @@ BENCHMARK_CAPTURE(BM_GenerateCore, project_25_taps, std::string("-project -nosub
 BENCHMARK_CAPTURE(BM_GenerateCore, project_497_taps_transposed,
                   std::string("-project -nosubdir -fs 8 -delay 31 -form Transposed"))
     ->Unit(benchmark::kMillisecond);
+// The costliest request: the most taps with the multiplier-free transposed form and a project.
+BENCHMARK_CAPTURE(BM_GenerateCore, project_497_taps_multiplier_free_transposed,
+                  std::string("-project -nosubdir -fs 8 -fd 1 -delay 31 -form Transposed -no_mults yes"))
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

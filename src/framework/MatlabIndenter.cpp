@@ -2,8 +2,10 @@
 // a keyword at the start or end of a line is still found with its surrounding blank.
 #include "framework/MatlabIndenter.h"
 
-#include <initializer_list>
+#include <algorithm>
+#include <array>
 #include <string>
+#include <string_view>
 
 namespace kw {
 
@@ -11,22 +13,58 @@ namespace {
 
 constexpr int kIndentUnit = 3;
 
+// The keywords of block structure, each with the spellings that count as it.
+enum Keyword { kFor, kElseif, kIf, kElse, kEnd, kCase, kWhile, kSwitch, kOtherwise, kTry, kCatch, kKeywordCount };
+
+struct Spelling {
+    Keyword keyword;
+    std::string_view text;
+};
+
+constexpr Spelling kSpellings[] = {
+    {kFor, " for "},         {kFor, " for("},         {kElseif, " elseif "},      {kElseif, " elseif("},
+    {kIf, " if "},           {kIf, " if("},           {kElse, " else "},          {kElse, " else;"},
+    {kEnd, " end "},         {kEnd, " end;"},         {kEnd, ";end"},             {kCase, " case "},
+    {kCase, " case("},       {kWhile, " while "},     {kWhile, " while("},        {kSwitch, " switch "},
+    {kSwitch, " switch("},   {kOtherwise, " otherwise "}, {kOtherwise, " otherwise;"}, {kTry, " try "},
+    {kTry, " try("},         {kCatch, " catch "},     {kCatch, " catch("},
+};
+constexpr std::size_t kSpellingCount = sizeof(kSpellings) / sizeof(kSpellings[0]);
+
+// Every spelling starts with a blank or ';' followed by one of these letters.
+constexpr std::string_view kKeywordInitials = "feicwsot";
+
 class LineProbe {
 public:
+    // One pass over the line finds where each spelling first occurs.
     explicit LineProbe(const std::string& stripped) : m_text(" " + stripped + " ") {
-        m_limit = m_text.find_first_of("%'");
+        m_first.fill(std::string_view::npos);
+        const std::string_view text(m_text);
+        for (std::size_t at = 0; at + 1 < text.size(); ++at) {
+            const char c = text[at];
+            if ((c == '%' || c == '\'') && m_limit == std::string::npos) {
+                m_limit = at;
+            }
+            if ((c != ' ' && c != ';') || kKeywordInitials.find(text[at + 1]) == std::string_view::npos) {
+                continue;
+            }
+            for (std::size_t i = 0; i < kSpellingCount; ++i) {
+                if (m_first[i] == std::string_view::npos && text.substr(at).starts_with(kSpellings[i].text)) {
+                    m_first[i] = at;
+                }
+            }
+        }
     }
 
     // A keyword counts when at least one spelling occurs and every spelling that occurs starts
     // before the first comment sign or quote.
-    bool Has(std::initializer_list<const char*> spellings) const {
+    bool Has(Keyword keyword) const {
         bool found = false;
-        for (const char* spelling : spellings) {
-            const std::size_t at = m_text.find(spelling);
-            if (at == std::string::npos) {
+        for (std::size_t i = 0; i < kSpellingCount; ++i) {
+            if (kSpellings[i].keyword != keyword || m_first[i] == std::string_view::npos) {
                 continue;
             }
-            if (m_limit != std::string::npos && at >= m_limit) {
+            if (m_limit != std::string::npos && m_first[i] >= m_limit) {
                 return false;
             }
             found = true;
@@ -36,7 +74,8 @@ public:
 
 private:
     std::string m_text;
-    std::size_t m_limit;
+    std::size_t m_limit = std::string::npos;  // the first comment sign or quote
+    std::array<std::size_t, kSpellingCount> m_first;
 };
 
 // The block state carried from line to line.
@@ -54,30 +93,30 @@ struct LineEffect {
 
 LineEffect ClassifyLine(const LineProbe& probe, IndentState& state) {
     LineEffect effect;
-    if (probe.Has({" for ", " for("})) {
+    if (probe.Has(kFor)) {
         effect.count = 1;
         effect.opens = 1;
     }
-    if (probe.Has({" elseif ", " elseif("})) {
+    if (probe.Has(kElseif)) {
         effect.count += 1;
         effect.opens = 1;
         effect.dedent = 1;
     }
-    if (probe.Has({" if ", " if("})) {
+    if (probe.Has(kIf)) {
         effect.count += 1;
         effect.opens = 1;
     }
-    if (probe.Has({" else ", " else;"})) {
+    if (probe.Has(kElse)) {
         effect.count += 1;
         effect.opens = 1;
         effect.dedent = 1;
     }
-    if (probe.Has({" end ", " end;", ";end"})) {
+    if (probe.Has(kEnd)) {
         effect.count += 1;
         // The end of a switch closes its case body and the switch itself.
         effect.dedent = state.switchLevel == state.level ? 2 : 1;
     }
-    if (probe.Has({" case ", " case("})) {
+    if (probe.Has(kCase)) {
         effect.count += 1;
         effect.opens = 1;
         if (!state.switchPending) {
@@ -85,26 +124,26 @@ LineEffect ClassifyLine(const LineProbe& probe, IndentState& state) {
         }
         state.switchPending = false;
     }
-    if (probe.Has({" while ", " while("})) {
+    if (probe.Has(kWhile)) {
         effect.count += 1;
         effect.opens = 1;
     }
-    if (probe.Has({" switch ", " switch("})) {
+    if (probe.Has(kSwitch)) {
         effect.count += 1;
         effect.opens = 1;
         state.switchPending = true;
         state.switchLevel = state.level + 2;
     }
-    if (probe.Has({" otherwise ", " otherwise;"})) {
+    if (probe.Has(kOtherwise)) {
         effect.count += 1;
         effect.opens = 1;
         effect.dedent = 1;
     }
-    if (probe.Has({" try ", " try("})) {
+    if (probe.Has(kTry)) {
         effect.count += 1;
         effect.opens = 1;
     }
-    if (probe.Has({" catch ", " catch("})) {
+    if (probe.Has(kCatch)) {
         effect.count += 1;
         effect.opens = 1;
         effect.dedent = 1;
@@ -122,6 +161,16 @@ std::string WithoutLeadingBlanks(const std::string& line) {
     return first == std::string::npos ? std::string() : line.substr(first);
 }
 
+void WriteIndent(std::ostream& target, int level) {
+    static const std::string kBlanks(64, ' ');
+    std::size_t count = static_cast<std::size_t>(kIndentUnit * level);
+    while (count > 0) {
+        const std::size_t chunk = std::min(count, kBlanks.size());
+        target.write(kBlanks.data(), static_cast<std::streamsize>(chunk));
+        count -= chunk;
+    }
+}
+
 }  // namespace
 
 void IndentMatlab(std::istream& source, std::ostream& target) {
@@ -132,7 +181,7 @@ void IndentMatlab(std::istream& source, std::ostream& target) {
         const LineEffect effect = ClassifyLine(LineProbe(stripped), state);
         state.level -= effect.dedent;
         if (state.level > 0) {
-            target << std::string(static_cast<std::size_t>(kIndentUnit * state.level), ' ');
+            WriteIndent(target, state.level);
         }
         target << stripped << '\n';
         state.level += effect.opens;

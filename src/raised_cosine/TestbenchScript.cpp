@@ -3,6 +3,8 @@
 // Also the text of kw_psd.m, the PSD estimator the script calls.
 #include "raised_cosine/TestbenchScript.h"
 
+#include <array>
+#include <charconv>
 #include <iomanip>
 
 #include "fir/CoreStructures.h"
@@ -29,11 +31,21 @@ bool InputAtSymbolRate(const GenerateRequest& r) { return r.inputRate == InputRa
 // The single-precision Fs/Fd; kept where it only scales a frequency axis.
 double RateRatio(const GenerateRequest& r) { return Widened(r.fs / r.fd); }
 
-// Items 1-3: the double-precision coefficients at 32 significant digits.
+// Items 1-3: the double-precision coefficients at 32 significant digits (std::to_chars writes
+// what the stream's general format would, without its locale machinery per number); the stream
+// keeps precision 32 for the reals that follow.
 void WriteCoefficients(std::ostream& out, const std::vector<double>& normalized) {
+    constexpr int kDigits = 32;
     out << "close all\n\n" << "warning off\n" << "doubleCoefs=[";
+    if (!normalized.empty()) {
+        out << std::setprecision(kDigits);
+    }
+    std::array<char, 64> digits;
     for (double coefficient : normalized) {
-        out << std::setprecision(32) << coefficient << " ";
+        const auto written =
+            std::to_chars(digits.data(), digits.data() + digits.size(), coefficient, std::chars_format::general, kDigits);
+        out.write(digits.data(), written.ptr - digits.data());
+        out << " ";
     }
     out << "];\n\n";
 }

@@ -1,5 +1,6 @@
 // The two-term power-of-two form of integer coefficients: the search order and tie rules on
-// worked values, and the nearest form for every value of a word.
+// worked values, the nearest form for every value of a word, and the same pair as the search
+// itself, walked candidate by candidate, for every value of every word length a core can have.
 #include "fir/PowerOfTwo.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,48 @@
 #include <vector>
 
 namespace {
+
+// The search as it is defined: every candidate in order, the smaller error taken, equal errors
+// taken without a first term or for a first term alone.
+fir::PowerOfTwoPair LiteralSearch(int v, int bits) {
+    fir::PowerOfTwoPair best;
+    int bestError = 1 << bits;
+    const int top = bits - 1;
+    for (int n = top; n >= 0; --n) {
+        for (int e = top; e >= 0; --e) {
+            for (const int s1 : {-1, 1, 0}) {
+                const int first = s1 * (1 << n);
+                const int candidates[3][2] = {{-1, std::abs(v - (first - (1 << e)))},
+                                              {1, std::abs(v - (first + (1 << e)))},
+                                              {0, std::abs(v - first)}};
+                for (const auto& [s2, error] : candidates) {
+                    const bool takesTies = s1 == 0 || s2 == 0;
+                    if (error < bestError || (error == bestError && takesTies)) {
+                        best = {s1, n - top, s2, e - top};
+                        bestError = error;
+                    }
+                }
+            }
+        }
+    }
+    return best;
+}
+
+TEST(PowerOfTwoForm, EqualsTheLiteralSearchForEveryWordLength) {
+    for (int bits = 2; bits <= 20; ++bits) {
+        // Every value within twice the word's range for the short words, a stride for the long.
+        const int limit = 1 << bits;
+        const int stride = bits <= 12 ? 1 : (1 << (bits - 12)) - 1;
+        std::vector<int> q;
+        for (int v = -limit; v <= limit; v += stride) q.push_back(v);
+        for (int k = 0; k < bits; ++k) q.insert(q.end(), {1 << k, -(1 << k), (1 << k) + 1, (1 << k) - 1});
+        const std::vector<fir::PowerOfTwoPair> got = fir::DecomposePowerOfTwo(q, bits);
+        ASSERT_EQ(q.size(), got.size());
+        for (std::size_t i = 0; i < q.size(); ++i) {
+            ASSERT_EQ(LiteralSearch(q[i], bits), got[i]) << "v = " << q[i] << ", bits = " << bits;
+        }
+    }
+}
 
 TEST(PowerOfTwoForm, SearchOrderAndTieRulesForEightBitCoefficients) {
     struct PairCase {
