@@ -32,50 +32,52 @@ constexpr Spelling kSpellings[] = {
 constexpr std::size_t kSpellingCount = sizeof(kSpellings) / sizeof(kSpellings[0]);
 
 // Every spelling starts with a blank or ';' followed by one of these letters.
-constexpr std::string_view kKeywordInitials = "feicwsot";
+constexpr bool IsKeywordInitial(char c) {
+    return c == 'f' || c == 'e' || c == 'i' || c == 'c' || c == 'w' || c == 's' || c == 'o' || c == 't';
+}
 
 class LineProbe {
 public:
-    // One pass over the line finds where each spelling first occurs.
-    explicit LineProbe(const std::string& stripped) : m_text(" " + stripped + " ") {
-        m_first.fill(std::string_view::npos);
-        const std::string_view text(m_text);
+    // One pass over the line finds where each spelling first occurs; then each keyword counts
+    // when at least one of its spellings occurs and every one that occurs starts before the
+    // first comment sign or quote.
+    // text is the stripped line with one blank before and after it.
+    explicit LineProbe(std::string_view text) {
+        std::array<std::size_t, kSpellingCount> first;
+        first.fill(std::string_view::npos);
+        std::size_t limit = std::string_view::npos;
         for (std::size_t at = 0; at + 1 < text.size(); ++at) {
             const char c = text[at];
-            if ((c == '%' || c == '\'') && m_limit == std::string::npos) {
-                m_limit = at;
+            if ((c == '%' || c == '\'') && limit == std::string_view::npos) {
+                limit = at;
             }
-            if ((c != ' ' && c != ';') || kKeywordInitials.find(text[at + 1]) == std::string_view::npos) {
+            if ((c != ' ' && c != ';') || !IsKeywordInitial(text[at + 1])) {
                 continue;
             }
             for (std::size_t i = 0; i < kSpellingCount; ++i) {
-                if (m_first[i] == std::string_view::npos && text.substr(at).starts_with(kSpellings[i].text)) {
-                    m_first[i] = at;
+                if (first[i] == std::string_view::npos && text.substr(at).starts_with(kSpellings[i].text)) {
+                    first[i] = at;
                 }
             }
         }
-    }
-
-    // A keyword counts when at least one spelling occurs and every spelling that occurs starts
-    // before the first comment sign or quote.
-    bool Has(Keyword keyword) const {
-        bool found = false;
+        std::array<bool, kKeywordCount> found{};
+        std::array<bool, kKeywordCount> beyondLimit{};
         for (std::size_t i = 0; i < kSpellingCount; ++i) {
-            if (kSpellings[i].keyword != keyword || m_first[i] == std::string_view::npos) {
+            if (first[i] == std::string_view::npos) {
                 continue;
             }
-            if (m_limit != std::string::npos && m_first[i] >= m_limit) {
-                return false;
-            }
-            found = true;
+            found[kSpellings[i].keyword] = true;
+            beyondLimit[kSpellings[i].keyword] = beyondLimit[kSpellings[i].keyword] || first[i] >= limit;
         }
-        return found;
+        for (std::size_t k = 0; k < kKeywordCount; ++k) {
+            m_has[k] = found[k] && !beyondLimit[k];
+        }
     }
 
+    bool Has(Keyword keyword) const { return m_has[keyword]; }
+
 private:
-    std::string m_text;
-    std::size_t m_limit = std::string::npos;  // the first comment sign or quote
-    std::array<std::size_t, kSpellingCount> m_first;
+    std::array<bool, kKeywordCount> m_has{};
 };
 
 // The block state carried from line to line.
@@ -156,9 +158,9 @@ LineEffect ClassifyLine(const LineProbe& probe, IndentState& state) {
     return effect;
 }
 
-std::string WithoutLeadingBlanks(const std::string& line) {
+std::string_view WithoutLeadingBlanks(const std::string& line) {
     const std::size_t first = line.find_first_not_of(" \t");
-    return first == std::string::npos ? std::string() : line.substr(first);
+    return first == std::string::npos ? std::string_view() : std::string_view(line).substr(first);
 }
 
 void WriteIndent(std::ostream& target, int level) {
@@ -176,14 +178,19 @@ void WriteIndent(std::ostream& target, int level) {
 void IndentMatlab(std::istream& source, std::ostream& target) {
     IndentState state;
     std::string line;
+    std::string padded;  // reused: " " + stripped line + " "
     while (std::getline(source, line)) {
-        const std::string stripped = WithoutLeadingBlanks(line);
-        const LineEffect effect = ClassifyLine(LineProbe(stripped), state);
+        const std::string_view stripped = WithoutLeadingBlanks(line);
+        padded.assign(1, ' ');
+        padded.append(stripped);
+        padded.push_back(' ');
+        const LineEffect effect = ClassifyLine(LineProbe(padded), state);
         state.level -= effect.dedent;
         if (state.level > 0) {
             WriteIndent(target, state.level);
         }
-        target << stripped << '\n';
+        target.write(stripped.data(), static_cast<std::streamsize>(stripped.size()));
+        target.put('\n');
         state.level += effect.opens;
     }
 }
