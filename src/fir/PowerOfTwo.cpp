@@ -96,8 +96,10 @@ void AddSpellings(Wide x, int top, Spellings& spellings) {
         for (const int s1 : {-1, 1, 0}) {
             const Wide r = x - s1 * (Wide{1} << n);
             if (r == 0) {
-                // The first term alone is tried once for every second exponent.
-                for (int e = 0; e <= top; ++e) spellings.Add({s1, n, Kind::FirstAlone, e}, top);
+                // The first term alone is tried once for every second exponent; of those only
+                // the first (e = top) and the last (e = 0) in the search order can be kept.
+                spellings.Add({s1, n, Kind::FirstAlone, top}, top);
+                spellings.Add({s1, n, Kind::FirstAlone, 0}, top);
                 continue;
             }
             const int e = ExactExponent(Abs(r), top);
