@@ -16,8 +16,22 @@
 namespace appmgr {
 namespace {
 
-int SetError(Tcl_Interp* interp, const std::string& message) {
+// The error codes the dispatcher sets itself: a call refused before its handler runs is a
+// refused parameter; a command that cannot run is an internal fault.
+const std::vector<std::string> kParameterCode = {"KELVOWARE", "PARAMETER"};
+const std::vector<std::string> kInternalCode = {"KELVOWARE", "INTERNAL"};
+
+void SetErrorCode(Tcl_Interp* interp, const std::vector<std::string>& words) {
+    Tcl_Obj* code = Tcl_NewListObj(0, nullptr);
+    for (const std::string& word : words) {
+        Tcl_ListObjAppendElement(nullptr, code, Tcl_NewStringObj(word.data(), static_cast<int>(word.size())));
+    }
+    Tcl_SetObjErrorCode(interp, code);
+}
+
+int SetError(Tcl_Interp* interp, const std::string& message, const std::vector<std::string>& code) {
     Tcl_SetObjResult(interp, Tcl_NewStringObj(message.data(), static_cast<int>(message.size())));
+    SetErrorCode(interp, code);
     return TCL_ERROR;
 }
 
@@ -34,16 +48,6 @@ bool AsksForHelp(const CAppCommand& command, const std::vector<Tcl_Obj*>& words)
     return true;
 }
 
-// A failure whose text the handler has already shown as an error line carries the error code
-// {KELVODSP SHOWN}: a shell that reports errors prints it only when the code differs.
-bool AlreadyShown(const std::string& text) {
-    const KelvoHost* host = KelvoHost::Current();
-    if (host == nullptr || text.empty()) {
-        return false;
-    }
-    return host->LastErrorLine() == (text.back() == '\n' ? text : text + '\n');
-}
-
 int RunHandler(const CAppCommand& command, Tcl_Interp* interp, CCmdArguments& arguments) {
     CTclResultObj result;
     if (KelvoHost* host = KelvoHost::Current()) {
@@ -56,13 +60,13 @@ int RunHandler(const CAppCommand& command, Tcl_Interp* interp, CCmdArguments& ar
     }
     if (status == kAppCommandFailed) {
         Tcl_SetObjResult(interp, result.GetObj());
-        if (AlreadyShown(result.GetStringValue())) {
-            Tcl_SetErrorCode(interp, "KELVODSP", "SHOWN", nullptr);
+        if (!result.GetErrorCode().empty()) {
+            SetErrorCode(interp, result.GetErrorCode());
         }
         return TCL_ERROR;
     }
     return SetError(interp, command.GetName() + " failed with status " + std::to_string(status) + ": " +
-                                result.GetStringValue());
+                                result.GetStringValue(), kInternalCode);
 }
 
 int Dispatch(const CAppCommand& command, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
@@ -85,10 +89,10 @@ int Dispatch(const CAppCommand& command, Tcl_Interp* interp, int objc, Tcl_Obj* 
     CCmdArguments arguments;
     std::string error;
     if (!ParseArguments(command, words, arguments, error)) {
-        return SetError(interp, error);
+        return SetError(interp, error, kParameterCode);
     }
     if (command.GetCallBack() == nullptr || command.GetHandler() == nullptr) {
-        return SetError(interp, command.GetName() + " has no handler");
+        return SetError(interp, command.GetName() + " has no handler", kInternalCode);
     }
     return RunHandler(command, interp, arguments);
 }
@@ -100,9 +104,9 @@ int AppCommandProc(ClientData clientData, Tcl_Interp* interp, int objc, Tcl_Obj*
     try {
         return Dispatch(*command, interp, objc, objv);
     } catch (const std::exception& exception) {
-        return SetError(interp, command->GetName() + ": internal error: " + exception.what());
+        return SetError(interp, command->GetName() + ": internal error: " + exception.what(), kInternalCode);
     } catch (...) {
-        return SetError(interp, command->GetName() + ": internal error: unknown exception");
+        return SetError(interp, command->GetName() + ": internal error: unknown exception", kInternalCode);
     }
 }
 

@@ -43,7 +43,7 @@ public:
 
     // The text of the last error line shown (CAppMgr::SendMsg type 2, without its "ERROR: "
     // prefix, ending in a line break); empty after ForgetErrorLine. A command whose error
-    // result repeats it is marked as shown (error code {KELVODSP SHOWN}).
+    // result repeats it need not be printed again by a shell.
     void NoteErrorLine(const std::string& text) { m_lastErrorLine = text; }
     const std::string& LastErrorLine() const { return m_lastErrorLine; }
     void ForgetErrorLine() { m_lastErrorLine.clear(); }

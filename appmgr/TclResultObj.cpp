@@ -1,5 +1,5 @@
 // CTclResultObj: the value a command answers or an evaluation produced, plus the error text of
-// a failed evaluation.
+// a failed evaluation and the error code of a failed command.
 #include "AppMgr.h"
 
 CTclResultObj::CTclResultObj() = default;
@@ -17,3 +17,7 @@ CTclResultObj& CTclResultObj::operator=(const CTclDataObj& value) {
 std::string CTclResultObj::GetResultMessage() const { return m_message; }
 
 void CTclResultObj::SetResultMessage(const std::string& message) { m_message = message; }
+
+void CTclResultObj::SetErrorCode(const std::vector<std::string>& words) { m_errorCode = words; }
+
+const std::vector<std::string>& CTclResultObj::GetErrorCode() const { return m_errorCode; }

@@ -1,12 +1,15 @@
 // Timing of the mixed-radix transform on the odd tap counts the coefficient design uses, beside
 // FFTW 3 on the same split real/imaginary arrays, and of the whole coefficient design for the
-// longest admitted filter (511 taps, 16-bit coefficients, with the power-of-two search).
+// longest admitted filter (511 taps, 16-bit coefficients, with the power-of-two search) and of the
+// power-of-two search alone.
 #include <benchmark/benchmark.h>
 #include <fftw3.h>
 
+#include <cstdint>
 #include <random>
 #include <vector>
 
+#include "fir/PowerOfTwo.h"
 #include "raised_cosine/CoefficientDesign.h"
 #include "raised_cosine/MixedRadixFft.h"
 
@@ -80,13 +83,26 @@ void BM_CoefficientDesign511(benchmark::State& state) {
     for (auto _ : state) {
         const std::vector<double> raw = rcos::DesignImpulseResponse(double(0.35f), 5, taps, root);
         const rcos::QuantizedCoefficients coefs = rcos::NormalizeAndQuantize(raw, cbits);
-        benchmark::DoNotOptimize(rcos::ClassifySymmetry(coefs.q));
-        benchmark::DoNotOptimize(rcos::DeriveOutputLengths(coefs.normalized, -1, -1, -1, -1, 16, 15, cbits, 0));
-        const std::vector<rcos::PowerOfTwoPair> pairs = rcos::DecomposePowerOfTwo(coefs.q, cbits);
+        benchmark::DoNotOptimize(fir::ClassifySymmetry(coefs.q));
+        benchmark::DoNotOptimize(rcos::DeriveOutputLengths(coefs.normalized, std::nullopt, std::nullopt, 16, 15, cbits, 0));
+        const std::vector<fir::PowerOfTwoPair> pairs = fir::DecomposePowerOfTwo(coefs.q, cbits);
         benchmark::DoNotOptimize(pairs.data());
     }
 }
 BENCHMARK(BM_CoefficientDesign511)->ArgName("rrc")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The two-term forms alone for the 511 designed taps, at 16 and at 20 coefficient bits.
+void BM_PowerOfTwoForm511(benchmark::State& state) {
+    const int cbits = static_cast<int>(state.range(0));
+    const std::vector<double> raw = rcos::DesignImpulseResponse(double(0.35f), 5, 511, true);
+    const std::vector<int> q = rcos::NormalizeAndQuantize(raw, cbits).q;
+    for (auto _ : state) {
+        const std::vector<fir::PowerOfTwoPair> pairs = fir::DecomposePowerOfTwo(q, cbits);
+        benchmark::DoNotOptimize(pairs.data());
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(q.size()));
+}
+BENCHMARK(BM_PowerOfTwoForm511)->ArgName("cbits")->Arg(16)->Arg(20)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

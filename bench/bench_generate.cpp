@@ -25,7 +25,7 @@ public:
         }
         m_dir = pattern;
         m_host = std::make_unique<KelvoHost>();
-        m_host->AddPluginDirectory(KW_SOURCE_DIR "/kelvodsp");
+        m_host->AddPluginDirectory(KW_SOURCE_DIR "/src/plugin");
         if (kw::InitPlugin() != kAppSuccess) {
             throw std::runtime_error("rcosflt could not be registered");
         }
@@ -64,6 +64,10 @@ BENCHMARK_CAPTURE(BM_GenerateCore, defaults_25_taps, std::string(""))->Unit(benc
 BENCHMARK_CAPTURE(BM_GenerateCore, project_25_taps, std::string("-project -nosubdir"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_GenerateCore, project_497_taps_transposed,
                   std::string("-project -nosubdir -fs 8 -delay 31 -form Transposed"))
+    ->Unit(benchmark::kMillisecond);
+// The costliest request: the most taps with the multiplier-free transposed form and a project.
+BENCHMARK_CAPTURE(BM_GenerateCore, project_497_taps_multiplier_free_transposed,
+                  std::string("-project -nosubdir -fs 8 -fd 1 -delay 31 -form Transposed -no_mults yes"))
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -16,7 +16,7 @@ namespace kwfuzz {
 KelvoHost& Host() {
     static const std::unique_ptr<KelvoHost> host = [] {
         auto started = std::make_unique<KelvoHost>();
-        started->AddPluginDirectory(KW_SOURCE_DIR "/kelvodsp");
+        started->AddPluginDirectory(KW_SOURCE_DIR "/src/plugin");
         return started;
     }();
     return *host;

@@ -12,7 +12,7 @@
 
 namespace kwfuzz {
 
-// The host of this process, with the source tree's kelvodsp/ folder for rcosflt.kpd.
+// The host of this process, with the source tree's src/plugin/ folder for rcosflt.kpd.
 KelvoHost& Host();
 
 // The input as text.

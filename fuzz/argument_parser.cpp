@@ -23,7 +23,7 @@ const Command& Commands() {
         kwfuzz::Host();
         Command made{std::make_unique<CAppCommand>("rcosflt", "Raised-Cosine FIR Filter", nullptr, nullptr),
                      std::make_unique<CAppCommand>("rcosflt", "Raised-Cosine FIR Filter", nullptr, nullptr)};
-        const std::string kpd = KW_SOURCE_DIR "/kelvodsp/rcosflt.kpd";
+        const std::string kpd = KW_SOURCE_DIR "/src/plugin/rcosflt.kpd";
         if (!made.strict->SetXMLParameterDescription(kpd) || !made.lenient->SetXMLParameterDescription(kpd)) {
             kwfuzz::Fail("rcosflt.kpd cannot be read");
         }

@@ -121,21 +121,20 @@ std::string ResultText(Tcl_Interp* interp) {
     return text;
 }
 
-// An error that a command has already shown as the host's error line (a generate command's
-// refusal) carries the error code {KELVODSP SHOWN} and is not printed again.
-bool ErrorAlreadyShown(Tcl_Interp* interp) {
-    const char* code = Tcl_GetVar2(interp, "::errorCode", nullptr, TCL_GLOBAL_ONLY);
-    return code != nullptr && std::string(code) == "KELVODSP SHOWN";
+// An error whose text the host has just shown as its error line (a generate command's refusal)
+// is not printed again.
+bool ErrorAlreadyShown(const std::string& message) {
+    return g_host != nullptr && !g_host->LastErrorLine().empty() && g_host->LastErrorLine() == message;
 }
 
 void PrintError(Tcl_Interp* interp) {
     FlushTclChannels();
-    if (ErrorAlreadyShown(interp)) {
-        return;
-    }
     std::string message = ResultText(interp);
     if (message.empty() || message.back() != '\n') {
         message += '\n';
+    }
+    if (ErrorAlreadyShown(message)) {
+        return;
     }
     std::fputs(message.c_str(), stderr);
 }

@@ -18,8 +18,9 @@ constexpr const char* kPortValueName = "quantizer";
 CKWDesignBase::CKWDesignBase(const std::string& shortName, const std::string& fullName,
                              const std::string& description, bool warnOnGenerate)
     : m_warnOnGenerate(warnOnGenerate), m_shortName(shortName), m_fullName(fullName), m_description(description) {
-    m_hasTestbench = true;
-    m_useSubdirectory = true;
+    // Constructing a quantizer runs the MATLAB version check and reads the project's quantizer
+    // defaults, once per process: they are read when the plug-in loads, as the host expects.
+    const Quantizer projectDefaults;
     if (shortName.empty() || fullName.empty() || description.empty()) {
         throw std::runtime_error("Missing basic KelvoWare information");
     }
@@ -108,7 +109,8 @@ void CKWDesignBase::DeclareHiddenOutputPort(const std::string& switchName) {
     DeclareHiddenPort(OutputsGroup(), switchName);
 }
 
-void CKWDesignBase::WriteTestbench() { m_hasTestbench = false; }
+// A generator without a testbench writes an empty script body.
+void CKWDesignBase::WriteTestbench() {}
 
 void CKWDesignBase::CheckFunctionName(const std::string&, bool) const {}
 

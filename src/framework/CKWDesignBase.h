@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/CommonOptions.h"
 #include "framework/ParameterGroup.h"
 #include "host/AtomicOutputFile.h"
 #include "quantizer/Quantizer.h"
@@ -59,7 +60,9 @@ public:
     CAppCommand* GetCommand() const { return m_command; }
     // Remembers the generate command and hands it the visible ports declared before it existed.
     void SetCommand(CAppCommand* command);
-    bool UseSubdirectory() const { return m_useSubdirectory; }
+    // The run's common options (valid from ParseArguments on).
+    const CommonOptions& Options() const { return m_options; }
+    // The run's function name and output directory (valid from the choice of the output path on).
     const std::string& FunctionName() const { return m_functionName; }
     const std::string& OutputDirectory() const { return m_outputDirectory; }
 
@@ -67,10 +70,20 @@ public:
     void RecordRegisteredPorts();
     void TruncatePortsToRegistered();
 
+    // Where one run writes: the core file's path, the directory of the run's other files and the
+    // function name (the core file's base name).
+    struct OutputPlan {
+        std::string corePath;
+        std::string directory;
+        std::string functionName;
+    };
+
     // The Generate flow, in this order.
     void ParseArguments(CCmdArguments* arguments);
     void SetAllAppParams();
-    std::string ChooseOutputPath();
+    // Chooses (and, for a numbered name, claims) where this run writes; creates the output
+    // directory when missing. Throws kw::IoError when a directory cannot be made.
+    OutputPlan ChooseOutputPath();
     // The next numbered core name after CORE (same directory) that nothing exists at.
     std::string NextFreeNumberedCore(const std::string& core);
     void RunGenerate();
@@ -106,9 +119,6 @@ protected:
     // (CORE changes) when its number was taken meanwhile.
     void CommitCoreFiles(FilePath& corePath);
 
-    // Nine port and word formats available to generators.
-    Quantizer m_quantizers[9];
-
     // Each file of a run reaches its final name complete or not at all (see AtomicOutputFile).
     AtomicOutputFile m_coreStream;
     AtomicOutputFile m_scriptStream;
@@ -117,23 +127,12 @@ protected:
 
     std::string m_warningsText;
     std::string m_warningsTitle;
-    std::string m_nameArgument;
-    int m_uniqueCounter = -1;
-    int m_latency = -1;
-    int m_inputCount = -1;
-    int m_outputCount = -1;
+    int m_latency = -1;  // calls before valid output, for the core file's latency block
 
-    int m_OBITS = -1;
-    int m_OFBITS = -1;
-    int m_IBITS = -1;
-    int m_IFBITS = -1;
-
-    bool m_nameGiven = false;
-    bool m_hasTestbench = true;
-    bool m_useSubdirectory = true;
+    CommonOptions m_options;
+    int m_uniqueCounter = 0;  // the last number a numbered name of this run tried
     std::string m_functionName;
     std::string m_outputDirectory;
-    std::string m_instancePath;
 
 private:
     void DeclareVisiblePort(ParameterGroup& group, const std::string& switchName, const std::string& description,

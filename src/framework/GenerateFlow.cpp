@@ -9,6 +9,7 @@
 #include "framework/HostCalls.h"
 #include "framework/OutputFiles.h"
 #include "host/AppMgr.h"
+#include "host/Failure.h"
 #include "host/FilePath.h"
 #include "host/Messaging.h"
 
@@ -59,9 +60,9 @@ std::string NameBase(const std::string& name) {
 // identifier is refused before a file is touched.
 void RequireMatlabName(const std::string& name) {
     if (!IsMatlabIdentifier(NameBase(name))) {
-        throw std::runtime_error("Invalid Parameter: -name \"" + name +
-                                 "\" is not a valid MATLAB function name (a letter, then letters, digits or "
-                                 "underscores, at most 63 characters).\n");
+        throw ParameterError("Invalid Parameter: -name \"" + name +
+                             "\" is not a valid MATLAB function name (a letter, then letters, digits or "
+                             "underscores, at most 63 characters).\n");
     }
 }
 
@@ -76,7 +77,7 @@ void RequireNoNul(const CCmdArguments* arguments, const std::string& switchName)
 // Numbers below 0 would put a minus sign into the numbered function name.
 void RequireUsableStartNumber(const CTclDataObj* forceNumber) {
     if (forceNumber != nullptr && forceNumber->GetIntValue() < 0) {
-        throw std::runtime_error("Invalid Parameter: -forcenum must be 0 or greater.");
+        throw ParameterError("Invalid Parameter: -forcenum must be 0 or greater.");
     }
 }
 
@@ -89,16 +90,6 @@ std::string OnOneLine(std::string text) {
         }
     }
     return text;
-}
-
-std::string ArgumentText(const CCmdArguments* arguments, const std::string& switchName) {
-    const CTclDataObj* value = FindArgument(arguments, switchName);
-    return value == nullptr ? std::string() : value->GetStringValue();
-}
-
-bool ArgumentIsTrue(const CCmdArguments* arguments, const std::string& switchName) {
-    const CTclDataObj* value = FindArgument(arguments, switchName);
-    return value != nullptr && value->GetBoolValue();
 }
 
 // The texts of the core file's first lines, built before anything is written.
@@ -140,7 +131,7 @@ std::string PortComments(const ParameterGroup& ports, const CCmdArguments* argum
 std::string ParameterComment(const CCmdParameter& parameter, const CCmdArguments* arguments,
                              const std::string& lead, const std::string& tabs) {
     return lead + WithoutLeadingDash(parameter.GetSwitchName()) + ": " + parameter.GetDescription() + "\n" + "%" +
-           tabs + "value used \"" + OnOneLine(ArgumentText(arguments, parameter.GetSwitchName())) + "\"\n";
+           tabs + "value used \"" + OnOneLine(TextArgument(arguments, parameter.GetSwitchName())) + "\"\n";
 }
 
 std::string FunctionalComments(const ParameterGroup& group, const CCmdArguments* arguments) {
@@ -190,6 +181,30 @@ void ReportWritten(const char* messageId, const std::string& fullName, const std
     SimpleInfo(messageId, &params);
 }
 
+// The common options, read once; the name and the first number are checked here, before the
+// generator reads its own parameters.
+CommonOptions ReadCommonOptions(const CCmdArguments* arguments) {
+    CommonOptions options;
+    RequireNoNul(arguments, "-outdir");
+    RequireNoNul(arguments, "-name");
+    if (FindArgument(arguments, "-name") != nullptr) {
+        options.name = TextArgument(arguments, "-name");
+    }
+    options.instancePath = TextArgument(arguments, "-instancepath");
+    if (options.NameGiven()) {
+        RequireMatlabName(options.name);
+    }
+    const CTclDataObj* forceNumber = FindArgument(arguments, "-forcenum");
+    RequireUsableStartNumber(forceNumber);
+    if (forceNumber != nullptr) {
+        options.firstNumber = forceNumber->GetIntValue();
+    }
+    options.outputDirectory = TextArgument(arguments, "-outdir");
+    options.project = FindArgument(arguments, "-project") != nullptr;
+    options.subdirectory = FlagArgument(arguments, "-project") && !FlagArgument(arguments, "-nosubdir");
+    return options;
+}
+
 }  // namespace
 
 // A numbered core takes its name only when that name is still free at the moment of the move, so
@@ -197,7 +212,7 @@ void ReportWritten(const char* messageId, const std::string& fullName, const std
 // meanwhile, the core moves on to the next free one: its name appears only in the first line of
 // the core and of its directives file.
 void CKWDesignBase::CommitCoreFiles(FilePath& corePath) {
-    if (m_nameGiven || m_useSubdirectory) {
+    if (m_options.NameGiven() || m_options.subdirectory) {
         CommitOutputFile(m_coreStream, "outFile");
     } else {
         while (!CommitNewOutputFile(m_coreStream, "outFile")) {
@@ -214,46 +229,30 @@ void CKWDesignBase::CommitCoreFiles(FilePath& corePath) {
 
 void CKWDesignBase::ParseArguments(CCmdArguments* arguments) {
     m_arguments = arguments;
-    m_nameArgument.clear();
     m_warningsText.clear();
     m_warningsTitle.clear();
-    if (FindArgument(arguments, "-name") != nullptr) {
-        m_nameArgument = ArgumentText(arguments, "-name");
-    }
-    m_instancePath = ArgumentText(arguments, "-instancepath");
-    m_nameGiven = !m_nameArgument.empty();
-    RequireNoNul(arguments, "-outdir");
-    RequireNoNul(arguments, "-name");
-    if (m_nameGiven) {
-        RequireMatlabName(m_nameArgument);
+    m_options = ReadCommonOptions(arguments);
+    if (m_options.NameGiven()) {
         // The name is used unless a project subdirectory numbers the core; the testbench is
         // written whenever -project is given.
-        const bool numberedSubdirectory =
-            ArgumentIsTrue(arguments, "-project") && !ArgumentIsTrue(arguments, "-nosubdir");
-        CheckFunctionName(NameBase(m_nameArgument),
-                          !numberedSubdirectory && FindArgument(arguments, "-project") != nullptr);
+        CheckFunctionName(NameBase(m_options.name), m_options.project && !m_options.subdirectory);
     }
-    RequireUsableStartNumber(FindArgument(arguments, "-forcenum"));
     RequireKnownHardwareLanguage(arguments);
     ValidateFunctionalParameters();
     // A project subdirectory names its files after itself; say so rather than drop -name quietly.
-    if (m_nameGiven && ArgumentIsTrue(arguments, "-project") && !ArgumentIsTrue(arguments, "-nosubdir")) {
-        const std::string params = HostListText({m_nameArgument});
+    if (m_options.NameGiven() && m_options.subdirectory) {
+        const std::string params = HostListText({m_options.name});
         SimpleWarn("COMMAND-0032", &params);
     }
 }
 
 void CKWDesignBase::RunGenerate() {
-    m_outputDirectory = ArgumentText(m_arguments, "-outdir");
-    m_useSubdirectory = ArgumentIsTrue(m_arguments, "-project") && !ArgumentIsTrue(m_arguments, "-nosubdir");
-    const CTclDataObj* forceNumber = FindArgument(m_arguments, "-forcenum");
-    m_uniqueCounter = forceNumber != nullptr ? forceNumber->GetIntValue() - 1 : 0;
-
-    FilePath corePath(ChooseOutputPath());
+    const OutputPlan plan = ChooseOutputPath();
+    m_outputDirectory = plan.directory;
+    m_functionName = plan.functionName;
+    FilePath corePath(plan.corePath);
     OpenOutputFile(m_coreStream, corePath.Text(), "outFile");
 
-    m_inputCount = InputsGroup().Count();
-    m_outputCount = OutputsGroup().Count();
     CoreHeader header;
     header.outputComments = PortComments(OutputsGroup(), m_arguments);
     header.inputComments = PortComments(InputsGroup(), m_arguments);
@@ -287,11 +286,11 @@ void CKWDesignBase::RunGenerate() {
     if (HardwareRequested(m_arguments)) {
         WriteHardware(corePath.Text(), FindArgument(m_arguments, "-project") != nullptr);
     }
-    if (ArgumentIsTrue(m_arguments, "-report")) {
+    if (FlagArgument(m_arguments, "-report")) {
         WriteReportFile(corePath.Text());
     }
 
-    if (FindArgument(m_arguments, "-project") == nullptr) {
+    if (!m_options.project) {
         return;
     }
     FilePath scriptPath(corePath.Text(), ".m");

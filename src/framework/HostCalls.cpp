@@ -1,5 +1,5 @@
-// Host helpers of the generation framework: word-by-word script evaluation, global settings,
-// argument lookup and the names the host shows for switches.
+// Host helpers of the generation framework: word-by-word script evaluation and the names the
+// host shows for switches.
 #include "framework/HostCalls.h"
 
 #include "host/AppMgr.h"
@@ -18,15 +18,6 @@ HostAnswer EvaluateHostCommand(const std::string& command, std::initializer_list
     answer.message = result->GetResultMessage();
     answer.boolean = result->GetBoolValue();
     return answer;
-}
-
-bool GlobalSettingIsOn(const std::string& key) {
-    const CGlobalSettings* settings = GetGlobalSettings();
-    return settings != nullptr && settings->GetBool(key);
-}
-
-CTclDataObj* FindArgument(const CCmdArguments* arguments, const std::string& switchName) {
-    return arguments == nullptr ? nullptr : arguments->Find(switchName);
 }
 
 std::string WithoutLeadingDash(const std::string& switchName) {

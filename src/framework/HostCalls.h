@@ -1,12 +1,13 @@
 // Small helpers the generation framework uses to talk to its host: evaluating a script command
-// word by word, reading a global setting, and the port and parameter names the host shows.
+// word by word, and the port and parameter names the host shows. (The argument and setting
+// readers every command shares live in host/.)
 #pragma once
 
 #include <initializer_list>
 #include <string>
 
-class CCmdArguments;
-class CTclDataObj;
+#include "host/CommandArguments.h"
+#include "host/GlobalSetting.h"
 
 namespace kw {
 
@@ -20,12 +21,6 @@ struct HostAnswer {
 // Evaluates the command (split into words as a list) with the extra words appended one by one,
 // each staying one word.
 HostAnswer EvaluateHostCommand(const std::string& command, std::initializer_list<std::string> words = {});
-
-// A host global setting, read at the moment of use.
-bool GlobalSettingIsOn(const std::string& key);
-
-// The argument of a switch in the running call, or nullptr when it was not given.
-CTclDataObj* FindArgument(const CCmdArguments* arguments, const std::string& switchName);
 
 // A switch name with one leading "-" removed ("-SigIn2" -> "SigIn2", "--x" -> "-x").
 std::string WithoutLeadingDash(const std::string& switchName);

@@ -6,6 +6,7 @@
 
 #include "framework/CKWDesignBase.h"
 #include "framework/HostCalls.h"
+#include "host/Failure.h"
 #include "host/FilePath.h"
 
 namespace kw {
@@ -74,7 +75,7 @@ void CKWDesignBase::WriteToFile(const std::string& content, const std::string& f
         banner = HostBanner("#");
     }
     if (!path.WriteText(banner + content)) {
-        throw std::runtime_error("Could not write KelvoWare file completely (" + path.Text() + ")\n");
+        throw IoError("Could not write KelvoWare file completely (" + path.Text() + ")\n");
     }
 }
 

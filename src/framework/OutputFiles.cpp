@@ -1,13 +1,13 @@
 // Opening and checked committing of the files a Generate run writes.
 #include "framework/OutputFiles.h"
 
-#include <stdexcept>
+#include "host/Failure.h"
 
 namespace kw {
 
 void OpenOutputFile(AtomicOutputFile& file, const std::string& path, const std::string& kind) {
     if (!file.Open(path)) {
-        throw std::runtime_error("Could not open KelvoWare " + kind + " file for writing (" + path + ")\n");
+        throw IoError("Could not open KelvoWare " + kind + " file for writing (" + path + ")\n");
     }
 }
 
@@ -20,10 +20,10 @@ bool Committed(AtomicOutputFile::CommitResult result, const AtomicOutputFile& fi
         case AtomicOutputFile::CommitResult::NameTaken:
             return false;
         case AtomicOutputFile::CommitResult::Incomplete:
-            throw std::runtime_error("Could not write KelvoWare " + kind + " file completely (" + file.FinalPath() +
+            throw IoError("Could not write KelvoWare " + kind + " file completely (" + file.FinalPath() +
                                      ")\n");
         case AtomicOutputFile::CommitResult::NotReplaced:
-            throw std::runtime_error("Could not replace KelvoWare " + kind + " file (" + file.FinalPath() + ")\n");
+            throw IoError("Could not replace KelvoWare " + kind + " file (" + file.FinalPath() + ")\n");
     }
     return false;
 }

@@ -10,11 +10,11 @@
 
 namespace kw {
 
-// Opens FILE for writing towards PATH; throws "Could not open KelvoWare <kind> file for writing
+// Opens FILE for writing towards PATH; throws kw::IoError "Could not open KelvoWare <kind> file for writing
 // (<path>)\n" when it does not open.
 void OpenOutputFile(AtomicOutputFile& file, const std::string& path, const std::string& kind);
 
-// Closes FILE and moves it to its final name; throws "Could not write KelvoWare <kind> file
+// Closes FILE and moves it to its final name; throws kw::IoError "Could not write KelvoWare <kind> file
 // completely (<path>)\n" when any write or the final flush failed, and "Could not replace
 // KelvoWare <kind> file (<path>)\n" when the rename failed. Nothing of it is left on a failure.
 void CommitOutputFile(AtomicOutputFile& file, const std::string& kind);

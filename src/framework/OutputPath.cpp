@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 
 #include "framework/CKWDesignBase.h"
+#include "host/Failure.h"
 #include "host/FilePath.h"
 
 namespace kw {
@@ -37,30 +38,33 @@ std::string NumberedName(const std::string& base, int number) {
 
 // A path the host could not convert is empty; the directory as given then names it.
 [[noreturn]] void ThrowCannotCreate(const FilePath& directory, const std::string& given) {
-    throw std::runtime_error("Could not create directory " + (directory.Text().empty() ? given : directory.Text()));
+    throw IoError("Could not create directory " + (directory.Text().empty() ? given : directory.Text()));
 }
 
 // The next candidate number; the counter never runs past the largest int.
 int NextNumber(int& counter, const FilePath& candidate) {
     if (counter == std::numeric_limits<int>::max()) {
-        throw std::runtime_error("No free file number is left in " + candidate.DirectoryName());
+        throw IoError("No free file number is left in " + candidate.DirectoryName());
     }
     return ++counter;
 }
 
 }  // namespace
 
-std::string CKWDesignBase::ChooseOutputPath() {
-    FilePath path(FilePath(m_outputDirectory).AbsolutePath());
-    if (m_outputDirectory == ".") {
+CKWDesignBase::OutputPlan CKWDesignBase::ChooseOutputPath() {
+    const std::string& given = m_options.outputDirectory;
+    OutputPlan plan;
+    FilePath path(FilePath(given).AbsolutePath());
+    if (given == ".") {
         path.ToParent();
     }
     if (!path.IsDirectory() && !path.MakeDirectory()) {
-        ThrowCannotCreate(path, m_outputDirectory);
+        ThrowCannotCreate(path, given);
     }
     const std::string& base = m_shortName;
+    m_uniqueCounter = m_options.firstNumber.value_or(1) - 1;
 
-    if (m_useSubdirectory) {
+    if (m_options.subdirectory) {
         path.Join(base);
         for (;;) {
             do {
@@ -71,22 +75,24 @@ std::string CKWDesignBase::ChooseOutputPath() {
                 break;
             }
             if (claim == Claim::Failed) {
-                ThrowCannotCreate(path, m_outputDirectory);
+                ThrowCannotCreate(path, given);
             }
         }
-        m_outputDirectory = path.Text();
+        plan.directory = path.Text();
         path.Join(path.BaseName());
         path.SetExtension(".m");
-    } else if (m_nameGiven) {
-        path.Join(m_nameArgument);
+    } else if (m_options.NameGiven()) {
+        plan.directory = given;
+        path.Join(m_options.name);
         path.SetExtension(".m");
     } else {
-        m_outputDirectory = path.Text();
+        plan.directory = path.Text();
         path.Join(base);
         path = NextFreeNumberedCore(path.Text());
     }
-    m_functionName = path.BaseName();
-    return path.Text();
+    plan.functionName = path.BaseName();
+    plan.corePath = path.Text();
+    return plan;
 }
 
 std::string CKWDesignBase::NextFreeNumberedCore(const std::string& core) {

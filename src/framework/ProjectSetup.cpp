@@ -34,7 +34,7 @@ std::string ProjectFilePath(const std::string& corePath, const std::string& stem
 }  // namespace
 
 void CKWDesignBase::SetAllAppParams() {
-    if (m_instancePath.empty()) {
+    if (m_options.instancePath.empty()) {
         return;
     }
     CTclDataObj parameters;
@@ -51,7 +51,7 @@ void CKWDesignBase::SetAllAppParams() {
         parameters.AppendAsListElement(parameter->GetSwitchName());
         parameters.AppendAsListElement(value->GetStringValue());
     }
-    EvaluateOrThrow("SetDirective", {m_instancePath, "-allappparams", parameters.GetStringValue()},
+    EvaluateOrThrow("SetDirective", {m_options.instancePath, "-allappparams", parameters.GetStringValue()},
                     "Internal Error: Could not set the allappparams directive.");
 }
 

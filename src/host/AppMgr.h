@@ -57,9 +57,14 @@ public:
     CTclResultObj& operator=(const CTclDataObj& value);
     std::string GetResultMessage() const;
     void SetResultMessage(const std::string& message);  // host side
+    // The machine-readable code of a failed command (Tcl's errorCode), one word per element,
+    // e.g. {"KELVOWARE", "PARAMETER"}; empty leaves the host's own code.
+    void SetErrorCode(const std::vector<std::string>& words);
+    const std::vector<std::string>& GetErrorCode() const;  // host side
 
 private:
     std::string m_message;
+    std::vector<std::string> m_errorCode;
 };
 
 // A script command built word by word. The constructor's text is split into words as a Tcl

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "host/AppMgr.h"
+#include "host/Failure.h"
 
 namespace kw {
 
@@ -72,6 +73,10 @@ std::string ReportWarning(const char* messageId, const char* file, int line, con
 
 void ReportError(const char* messageId, const char* file, int line, const CTclDataObj* params, bool sendToStream) {
     throw std::runtime_error(ReportMessage("error", messageId, file, line, params, sendToStream));
+}
+
+void ReportRefusal(const char* messageId, const char* file, int line, const CTclDataObj* params) {
+    throw ParameterError(ReportMessage("error", messageId, file, line, params));
 }
 
 std::string ReportWarningNoParams(const char* messageId, const char* file, int line, bool sendToStream) {

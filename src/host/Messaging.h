@@ -17,6 +17,8 @@ std::string ReportWarning(const char* messageId, const char* file, int line, con
 // Sends the error, then throws std::runtime_error carrying the host's answer. Never returns.
 [[noreturn]] void ReportError(const char* messageId, const char* file, int line, const CTclDataObj* params,
                               bool sendToStream = true);
+// As ReportError for a value the user gave that is refused: throws kw::ParameterError.
+[[noreturn]] void ReportRefusal(const char* messageId, const char* file, int line, const CTclDataObj* params);
 std::string ReportWarningNoParams(const char* messageId, const char* file, int line, bool sendToStream = true);
 [[noreturn]] void ReportErrorNoParams(const char* messageId, const char* file, int line, bool sendToStream = true);
 

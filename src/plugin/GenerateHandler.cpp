@@ -1,9 +1,9 @@
-// The generate command's handler: one Generate run of the generator inside one guarded region.
-// Every failure becomes the command's error result and one error line to the host; the output
-// files are closed on every path. The commands that answer from the same request without
-// writing (Simulate, Report) refuse through the same region.
-#include <stdexcept>
-
+// The generate command's handler: one Generate run of the generator inside the command boundary.
+// Every failure becomes the command's error result, one error line to the host and its error
+// code; the output files are closed on every path, before the failure is reported. The commands
+// that answer from the same request without writing (Simulate, Report) refuse through the same
+// boundary.
+#include "host/CommandBoundary.h"
 #include "host/Messaging.h"
 #include "plugin/CKWDesignCallBack.h"
 
@@ -11,7 +11,17 @@ namespace kw {
 
 namespace {
 
-constexpr int kErrorLine = 2;
+// Closes the run's streams (removing what it did not commit) however the run ends.
+class StreamCloser {
+public:
+    explicit StreamCloser(CKWDesignBase& design) : m_design(design) {}
+    ~StreamCloser() { m_design.CloseStreams(); }
+    StreamCloser(const StreamCloser&) = delete;
+    StreamCloser& operator=(const StreamCloser&) = delete;
+
+private:
+    CKWDesignBase& m_design;
+};
 
 void RunOneGenerate(CKWDesignBase& design, CCmdArguments* arguments) {
     if (design.WarnOnGenerate()) {
@@ -28,25 +38,11 @@ void RunOneGenerate(CKWDesignBase& design, CCmdArguments* arguments) {
 }  // namespace
 
 int CKWDesignCallBack::RunGuarded(CTclResultObj* result, const std::function<void()>& body) {
-    std::string errorText = "Error while generating KelvoWare " + m_design->GetFullName() + "\n";
-    int status = kAppSuccess;
-    try {
+    CKWDesignBase& design = *m_design;
+    return RunCommandBody(*result, "Error while generating KelvoWare " + design.GetFullName() + "\n", [&] {
+        const StreamCloser closer(design);
         body();
-    } catch (const std::runtime_error& error) {
-        const std::string message = error.what();
-        if (!message.empty()) {
-            errorText += message + "\n";
-        }
-        status = kAppCommandFailed;
-    } catch (...) {
-        status = kAppCommandFailed;
-    }
-    m_design->CloseStreams();
-    if (status == kAppCommandFailed) {
-        *result = errorText;
-        CAppMgr::SendMsg(kErrorLine, errorText);
-    }
-    return status;
+    });
 }
 
 int CKWDesignCallBack::Generate(CCmdArguments* arguments, CTclResultObj* result) {

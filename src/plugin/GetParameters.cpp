@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "host/CommandArguments.h"
 #include "plugin/CKWDesignCallBack.h"
 
 namespace kw {
@@ -16,11 +17,6 @@ struct ListedGroup {
     std::optional<std::string> label;
 };
 
-bool FlagIsSet(const CCmdArguments* arguments, const char* switchName) {
-    const CTclDataObj* value = arguments == nullptr ? nullptr : arguments->Find(switchName);
-    return value != nullptr && value->GetBoolValue();
-}
-
 // No switch lists everything; otherwise the first switch set, in the order inputs, outputs,
 // functional, implementation, decides alone.
 std::vector<ListedGroup> ChooseGroups(CKWDesignBase& design, const CCmdArguments* arguments) {
@@ -28,16 +24,16 @@ std::vector<ListedGroup> ChooseGroups(CKWDesignBase& design, const CCmdArguments
     const ListedGroup outputs{&design.OutputsGroup(), kPortLabel};
     const ListedGroup functional{&design.FunctionalGroup(), std::nullopt};
     const ListedGroup implementation{&design.ImplementationGroup(), std::nullopt};
-    if (FlagIsSet(arguments, "-inputs")) {
+    if (FlagArgument(arguments, "-inputs")) {
         return {inputs};
     }
-    if (FlagIsSet(arguments, "-outputs")) {
+    if (FlagArgument(arguments, "-outputs")) {
         return {outputs};
     }
-    if (FlagIsSet(arguments, "-functional")) {
+    if (FlagArgument(arguments, "-functional")) {
         return {inputs, outputs, functional};
     }
-    if (FlagIsSet(arguments, "-implementation")) {
+    if (FlagArgument(arguments, "-implementation")) {
         return {implementation};
     }
     return {inputs, outputs, functional, implementation};

@@ -2,6 +2,7 @@
 // GetParameters, the generate command with its common options, Simulate and Report, the
 // generator's ports and the parameters of its XML description.
 #include "host/FilePath.h"
+#include "host/GlobalSetting.h"
 #include "plugin/CKWDesignCallBack.h"
 #include "raised_cosine/CKWDesign.h"
 
@@ -139,8 +140,7 @@ void CKWDesignCallBack::AttachParameterDescription() {
             command->SetXMLParameterDescription(path);
         }
     }
-    const CGlobalSettings* settings = GetGlobalSettings();
-    if (settings != nullptr && settings->GetBool("Settings::never_show_customer_turn_on_kelvoware_argument_checks")) {
+    if (GlobalSettingIsOn("Settings::never_show_customer_turn_on_kelvoware_argument_checks")) {
         m_generateCommand->SetIgnoreUnknownArgs(false);
         for (CAppCommand* command : m_modelCommands) {
             command->SetIgnoreUnknownArgs(false);

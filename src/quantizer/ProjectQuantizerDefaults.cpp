@@ -7,17 +7,13 @@
 #include <string>
 
 #include "host/AppMgr.h"
+#include "host/GlobalSetting.h"
 
 namespace kw {
 
 namespace {
 
 QuantizerProcessState g_state;
-
-bool GlobalSetting(const std::string& key) {
-    const CGlobalSettings* settings = GetGlobalSettings();
-    return settings != nullptr && settings->GetBool(key);
-}
 
 // Evaluates a host command; on failure throws failureText. The answer is handed to `use`.
 template <typename Use>
@@ -55,15 +51,15 @@ void LoadProjectDefaults(ProjectQuantizerDefaults& defaults) {
     defaults.defaultOverflowMode = kWrap;
     defaults.defaultRoundMode = kFloor;
 
-    if (!GlobalSetting("Settings::IsAfterVerifyFixedPoint")) LoadDefaultModes(defaults);
-    if (GlobalSetting("Settings::quantizer_max_variable_fractional_length")) {
+    if (!GlobalSettingIsOn("Settings::IsAfterVerifyFixedPoint")) LoadDefaultModes(defaults);
+    if (GlobalSettingIsOn("Settings::quantizer_max_variable_fractional_length")) {
         QueryLimit("quantizer_max_variable_fractional_length", defaults.maxVariableFractionalLength);
     }
     QueryLimit("quantizer_max_constant_fractional_length", defaults.maxConstantFractionalLength);
-    if (GlobalSetting("Settings::quantizer_max_port_word_length")) {
+    if (GlobalSettingIsOn("Settings::quantizer_max_port_word_length")) {
         QueryLimit("quantizer_max_port_word_length", defaults.maxPortWordLength);
     }
-    if (GlobalSetting("DR::952723")) {
+    if (GlobalSettingIsOn("DR::952723")) {
         QueryLimit("quantizer_max_input_fractional_length", defaults.maxInputFractionalLength);
     }
 }

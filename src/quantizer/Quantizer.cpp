@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "host/AppMgr.h"
+#include "host/GlobalSetting.h"
 #include "quantizer/ProjectQuantizerDefaults.h"
 
 namespace kw {
@@ -13,11 +14,6 @@ namespace kw {
 namespace {
 
 constexpr int kMaxSignedDeclaredBits = 53;  // what a double holds exactly
-
-bool GlobalSetting(const std::string& key) {
-    const CGlobalSettings* settings = GetGlobalSettings();
-    return settings != nullptr && settings->GetBool(key);
-}
 
 }  // namespace
 
@@ -122,7 +118,7 @@ std::string Quantizer::HostListText() const {
 void Quantizer::WriteDeclaration(std::ostream& out, const std::string& name) {
     LimitWordLength(IsSigned() ? kMaxSignedDeclaredBits : kMaxSignedDeclaredBits - 1);
     // Some MATLAB releases refuse a signed one-bit quantizer.
-    if (GlobalSetting("Settings::KelvoWareDisableFixed1_0") && IsSigned() && m_wordLength == 1) {
+    if (GlobalSettingIsOn("Settings::KelvoWareDisableFixed1_0") && IsSigned() && m_wordLength == 1) {
         WidenWordLength(1);
     }
     out << name << " = " << MatlabText() << ";\n";

@@ -34,7 +34,7 @@ public:
 
     // Parses a host list value (flat or nested form) into this quantizer. file/line are passed
     // to the error reports ("DIR-0035", "DIR-0036", "DIR-0037"; nullptr file = no file info).
-    // Throws std::runtime_error with the host's message text on error.
+    // Throws kw::ParameterError with the host's message text on error.
     void ApplyHostValue(const CTclDataObj* value, const char* file = nullptr, int line = -1);
 
     void SetSigned(bool isSigned);

@@ -84,7 +84,7 @@ void CollectNested(const CTclDataObj& value, const char* file, int line, HostVal
                 CTclDataObj params;
                 params.MakeList();
                 params.AppendAsListElement(element.GetStringValue());
-                ReportError("DIR-0035", file, line, &params);
+                ReportRefusal("DIR-0035", file, line, &params);
             }
             parts.integers.push_back(integer);
         }
@@ -115,7 +115,10 @@ void Quantizer::ApplyHostValue(const CTclDataObj* value, const char* file, int l
         CollectFlat(*value, parts);
     }
 
-    if (parts.integers.size() > 2) ReportErrorNoParams("DIR-0036", file, line);
+    if (parts.integers.size() > 2) {
+        const CTclDataObj noParams(0);
+        ReportRefusal("DIR-0036", file, line, &noParams);
+    }
     if (!parts.integers.empty()) m_wordLength = parts.integers[0];
     if (parts.integers.size() == 2) m_fractionalLength = parts.integers[1];
     for (const std::string& word : parts.words) ApplyWord(word, file, line);
@@ -152,7 +155,7 @@ void Quantizer::ApplyWord(const std::string& word, const char* file, int line) {
         CTclDataObj params;
         params.MakeList();
         params.AppendAsListElement(word);
-        ReportError("DIR-0037", file, line, &params);
+        ReportRefusal("DIR-0037", file, line, &params);
     }
 }
 

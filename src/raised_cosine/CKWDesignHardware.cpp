@@ -37,13 +37,13 @@ void CKWDesign::WriteHardware(const std::string& corePath, bool withTestbench) {
     std::ostringstream inputs;
     std::ostringstream expected;
     try {
-        fir::WriteVerilog(module, m_coreModel, m_functionName);
+        fir::WriteVerilog(module, DesignCoreModel(), m_functionName);
         if (withTestbench) {
             const fir::TestVectors vectors =
-                fir::MakeTestVectors(m_coreModel, fir::kTestbenchRandomSamples, fir::kTestbenchSeed);
-            fir::WriteVerilogTestbench(bench, m_coreModel, m_functionName, static_cast<int>(vectors.inputs.size()));
-            fir::WriteInputVectors(inputs, m_coreModel, vectors);
-            fir::WriteExpectedVectors(expected, m_coreModel, vectors);
+                fir::MakeTestVectors(DesignCoreModel(), fir::kTestbenchRandomSamples, fir::kTestbenchSeed);
+            fir::WriteVerilogTestbench(bench, DesignCoreModel(), m_functionName, static_cast<int>(vectors.inputs.size()));
+            fir::WriteInputVectors(inputs, DesignCoreModel(), vectors);
+            fir::WriteExpectedVectors(expected, DesignCoreModel(), vectors);
         }
     } catch (const std::invalid_argument& refusal) {
         throw std::runtime_error(std::string("No Verilog for this core: ") + refusal.what() + "\n");

@@ -22,15 +22,16 @@ std::uint64_t SeedArgument(const CCmdArguments* arguments) {
 
 }  // namespace
 
-rcos::DesignReport CKWDesign::MakeReport() {
-    const fir::CoreModel model = DesignCoreModel();
+rcos::DesignReport CKWDesign::MakeReport() const {
+    const rcos::GenerateRequest& request = CheckedRequest();
+    const rcos::CoreDesign& core = CheckedDesign();
     rcos::RaisedCosineDesign design;
-    design.rootRaisedCosine = !m_Type.empty() && m_Type[0] == 's';
-    design.rollOff = static_cast<double>(m_R);
-    design.ratio = OversamplingRatio();
-    design.designed = DesignCoefficients().normalized;
-    rcos::DesignReport report = rcos::MakeDesignReport(model, design, SeedArgument(Arguments()));
-    if (HardwareRequested(Arguments())) report.hardware = fir::VerilogTiming(model);
+    design.rootRaisedCosine = request.family == rcos::Family::RootRaisedCosine;
+    design.rollOff = static_cast<double>(request.rollOff);
+    design.ratio = request.ratio;
+    design.designed = core.normalized;
+    rcos::DesignReport report = rcos::MakeDesignReport(core.model, design, SeedArgument(Arguments()));
+    if (HardwareRequested(Arguments())) report.hardware = fir::VerilogTiming(core.model);
     return report;
 }
 

@@ -1,17 +1,12 @@
 // Coefficient design of the raised-cosine generator: the sampled RC or RRC impulse response,
-// its normalisation to unit peak DFT magnitude, quantisation, symmetry class, the derived
-// "auto" output lengths and the two-term power-of-two form used by multiplier-free cores.
+// its normalisation to unit peak DFT magnitude, quantisation and the derived "auto" output
+// lengths.
 #pragma once
 
+#include <optional>
 #include <vector>
 
-#include "fir/CoreModel.h"
-
 namespace rcos {
-
-using fir::ClassifySymmetry;
-using fir::CoefSymmetry;
-using fir::PowerOfTwoPair;
 
 // N raw samples (N odd) of the RC (rootRaisedCosine false) or RRC response with roll-off r,
 // oversampling ratio ratio (samples per symbol), R widened from single precision by the caller.
@@ -37,10 +32,9 @@ struct OutputLengths {
     int ofbits;
 };
 
-// Derives "auto" output lengths. obitsAuto/ofbitsAuto are -1 when derived, 0 when given.
-OutputLengths DeriveOutputLengths(const std::vector<double>& normalized, int obits, int ofbits,
-                                  int obitsAuto, int ofbitsAuto, int ibits, int ifbits, int cbits, int trunc);
-
-std::vector<PowerOfTwoPair> DecomposePowerOfTwo(const std::vector<int>& q, int cbits);
+// The output lengths of a core: given ones stand; a missing word length derives both, a missing
+// fraction length (word length given) derives that one, from the coefficients' absolute sum.
+OutputLengths DeriveOutputLengths(const std::vector<double>& normalized, std::optional<int> obits,
+                                  std::optional<int> ofbits, int ibits, int ifbits, int cbits, int trunc);
 
 }  // namespace rcos

@@ -3,36 +3,58 @@
 // Also the text of kw_psd.m, the PSD estimator the script calls.
 #include "raised_cosine/TestbenchScript.h"
 
+#include <array>
+#include <charconv>
 #include <iomanip>
+
+#include "fir/CoreStructures.h"
 
 namespace rcos {
 
 namespace {
 
+// What the script's fragments read: the request, the design and the core's name.
+struct Testbench {
+    const GenerateRequest& request;
+    const CoreDesign& design;
+    const std::string& functionName;
+};
+
 // Rates and the roll-off are single precision; MATLAB gets the digits of the float itself.
 double Widened(float value) { return static_cast<double>(value); }
 
-bool IsRootRaisedCosine(const TestbenchInputs& in) { return !in.type.empty() && in.type[0] == 's'; }
+bool IsRootRaisedCosine(const GenerateRequest& r) { return r.family == Family::RootRaisedCosine; }
 
 // With the input at the symbol rate the script holds each sample and decimates for the reference.
-bool InputAtSymbolRate(const TestbenchInputs& in) { return !in.fsFlag.empty() && in.fsFlag[0] == 'n'; }
+bool InputAtSymbolRate(const GenerateRequest& r) { return r.inputRate == InputRate::SymbolRate; }
 
 // The single-precision Fs/Fd; kept where it only scales a frequency axis.
-double RateRatio(const TestbenchInputs& in) { return Widened(in.fs / in.fd); }
+double RateRatio(const GenerateRequest& r) { return Widened(r.fs / r.fd); }
 
-// Items 1-3: the double-precision coefficients at 32 significant digits.
+// Items 1-3: the double-precision coefficients at 32 significant digits (std::to_chars writes
+// what the stream's general format would, without its locale machinery per number); the stream
+// keeps precision 32 for the reals that follow.
 void WriteCoefficients(std::ostream& out, const std::vector<double>& normalized) {
+    constexpr int kDigits = 32;
     out << "close all\n\n" << "warning off\n" << "doubleCoefs=[";
+    if (!normalized.empty()) {
+        out << std::setprecision(kDigits);
+    }
+    std::array<char, 64> digits;
     for (double coefficient : normalized) {
-        out << std::setprecision(32) << coefficient << " ";
+        const auto written =
+            std::to_chars(digits.data(), digits.data() + digits.size(), coefficient, std::chars_format::general, kDigits);
+        out.write(digits.data(), written.ptr - digits.data());
+        out << " ";
     }
     out << "];\n\n";
 }
 
 // Items 4-8: the quantized random input; NUM_SAMPLES is channels*ratio*256 exactly, because a
 // fractional single-precision count (for rates such as 3000/1000) is refused by MATLAB as a size.
-void WriteStimulus(std::ostream& out, const TestbenchInputs& in) {
-    out << in.qinDeclaration;
+void WriteStimulus(std::ostream& out, const Testbench& tb) {
+    const GenerateRequest& in = tb.request;
+    fir::WriteFormatDeclaration(out, "qin", tb.design.model.in);
     out << "NUM_SAMPLES = " << TestbenchSampleCount(in.channels, in.ratio)
         << ";   %Set number of samples to simulate\n";
     out << "SigInput = ((rand(1,NUM_SAMPLES)*2-1)*2^" << in.ibits - in.ifbits - 1 << ");\n";
@@ -46,9 +68,10 @@ void WriteStimulus(std::ostream& out, const TestbenchInputs& in) {
 
 // Items 9-12: one core call per sample, then (symbol-rate input) zeros between the symbols so the
 // reference sees the same input.
-void WriteDesignRun(std::ostream& out, const TestbenchInputs& in) {
+void WriteDesignRun(std::ostream& out, const Testbench& tb) {
+    const GenerateRequest& in = tb.request;
     out << "\n\nfor n = 1:NUM_SAMPLES\n";
-    out << "[data_out(n)]=" << in.functionName << "(SigInput(n));\n";
+    out << "[data_out(n)]=" << tb.functionName << "(SigInput(n));\n";
     out << "end\n\n";
     if (InputAtSymbolRate(in)) {
         out << "for ii = 1:" << in.ratio - 1 << " \n";
@@ -58,7 +81,7 @@ void WriteDesignRun(std::ostream& out, const TestbenchInputs& in) {
 }
 
 // Items 13-14: input, output and coefficient spectra per channel in figure 1.
-void WriteChannelSpectra(std::ostream& out, const TestbenchInputs& in) {
+void WriteChannelSpectra(std::ostream& out, const GenerateRequest& in) {
     out << "\nfigure(1)\n" << "hold off\n" << "temp=10*log10(mean(kw_psd(SigInput)));\n";
     out << "for chans = 1:" << in.channels << ";\n";
     out << "data_out_tmp=data_out(chans:" << in.channels << ":end);\n";
@@ -74,11 +97,11 @@ void WriteChannelSpectra(std::ostream& out, const TestbenchInputs& in) {
 }
 
 // Items 15-19: title of figure 1 and the ideal (root-)raised-cosine spectrum over it.
-void WriteReferenceSpectrum(std::ostream& out, const TestbenchInputs& in) {
-    const double r = Widened(in.r);
+void WriteReferenceSpectrum(std::ostream& out, const GenerateRequest& in) {
+    const double r = Widened(in.rollOff);
     out << (IsRootRaisedCosine(in) ? "temptext = sprintf('%s','RRC filter; ', num2str("
                                    : "temptext = sprintf('%s','RC filter; ', num2str(");
-    out << static_cast<int>(in.normalized.size()) << "),' Taps; Excess Bandwidth=',num2str(" << r << "),'; ' );\n";
+    out << in.taps << "),' Taps; Excess Bandwidth=',num2str(" << r << "),'; ' );\n";
     out << "title(temptext)\n" << "grid on\n" << "\n%Create reference spectrum\n" << "fmin  = 1e-3;\n";
     out << "fmax  = " << RateRatio(in) << ";\n";
     out << "fpnt  = 500;\n" << "f = linspace(fmin,fmax,fpnt);\n" << "W = f*2*pi;\n"
@@ -101,26 +124,26 @@ void WriteReferenceSpectrum(std::ostream& out, const TestbenchInputs& in) {
 
 // Item 21: MATLAB's rcosflt on the same input; at the symbol rate it reads every ratio-th sample
 // (the stride is the exact whole ratio, as it is an index step).
-void WriteReferenceCall(std::ostream& out, const TestbenchInputs& in) {
-    if (in.fsFlag == "no") {
+void WriteReferenceCall(std::ostream& out, const GenerateRequest& in) {
+    if (InputAtSymbolRate(in)) {
         const int stride = in.ratio * in.channels;
         out << "temp = rcosflt(SigInput(chans+" << stride - 1 << ":" << stride << ":end),";
     } else {
         out << "temp = rcosflt(SigInput(chans:" << in.channels << ":end),";
     }
     out << Widened(in.fd) << "," << Widened(in.fs) << ",'fir";
-    if (in.type == "sqrt") {
+    if (IsRootRaisedCosine(in)) {
         out << "/sqrt";
     }
-    if (in.fsFlag == "yes") {
+    if (!InputAtSymbolRate(in)) {
         out << "/Fs";
     }
-    out << "'," << Widened(in.r) << "," << in.delay << ");\n";
+    out << "'," << Widened(in.rollOff) << "," << in.delay << ");\n";
 }
 
 // Items 20-23: reference output per channel, alignment by cross-correlation, equal-power scaling
 // and the normalised error in figure 2.
-void WriteReferenceComparison(std::ostream& out, const TestbenchInputs& in) {
+void WriteReferenceComparison(std::ostream& out, const GenerateRequest& in) {
     out << "if (exist('rcosflt')==2)\n" << "matoutref =zeros(1,length(data_out));\n";
     out << "for chans = 1:" << in.channels << ";\n";
     WriteReferenceCall(out, in);
@@ -150,8 +173,8 @@ void WriteReferenceComparison(std::ostream& out, const TestbenchInputs& in) {
 
 // Item 24: only a full-precision output can be held to the error bound; the gain bound is known
 // only for a rate ratio of 2.
-void WriteFullPrecisionChecks(std::ostream& out, const TestbenchInputs& in) {
-    if (in.obitsAuto >= 0) {
+void WriteFullPrecisionChecks(std::ostream& out, const GenerateRequest& in) {
+    if (in.obits) {
         return;
     }
     const double bound = 0.5;
@@ -238,15 +261,22 @@ std::string KwPsdText() {
            "end\n";
 }
 
-void WriteTestbenchScript(std::ostream& out, const TestbenchInputs& in) {
-    WriteCoefficients(out, in.normalized);
-    WriteStimulus(out, in);
-    WriteDesignRun(out, in);
-    WriteChannelSpectra(out, in);
-    WriteReferenceSpectrum(out, in);
-    WriteReferenceComparison(out, in);
-    WriteFullPrecisionChecks(out, in);
+void WriteTestbenchScript(std::ostream& out, const GenerateRequest& request, const CoreDesign& design,
+                          const std::string& functionName) {
+    const Testbench tb{request, design, functionName};
+    WriteCoefficients(out, design.normalized);
+    WriteStimulus(out, tb);
+    WriteDesignRun(out, tb);
+    WriteChannelSpectra(out, request);
+    WriteReferenceSpectrum(out, request);
+    WriteReferenceComparison(out, request);
+    WriteFullPrecisionChecks(out, request);
     out << "end";  // closes the rcosflt-availability block
+}
+
+void WriteProjectDirectives(std::ostream& out, const std::string& functionName) {
+    out << "SetDirective -designfunction {for n." << functionName << "}\n"
+        << "SetDirective -stream {for n}\n";
 }
 
 }  // namespace rcos

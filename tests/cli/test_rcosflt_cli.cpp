@@ -93,6 +93,34 @@ TEST_F(RcosfltShell, FailingGenerateIsACatchableErrorWithTheHandlersText) {
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
+// Scripts tell failures apart by the error code, one row per kind of failure and origin.
+TEST_F(RcosfltShell, EveryFailureSetsTheErrorCodeOfItsKind) {
+    TempDir dir;
+    std::ofstream(dir.Path() / "plain_file") << "not a directory\n";
+    std::filesystem::create_directory(dir.Path() / "taken.m");
+    const struct {
+        const char* name;
+        std::string script;
+        std::string code;
+    } cases[] = {
+        {"refused by a check", "rcosflt -ibits 2", "KELVOWARE PARAMETER"},
+        {"refused name", "rcosflt -name 9lives", "KELVOWARE PARAMETER"},
+        {"refused by the host's type check", "rcosflt -ibits x", "KELVOWARE PARAMETER"},
+        {"unknown switch", "rcosflt -colour red", "KELVOWARE PARAMETER"},
+        {"directory that cannot be made", "rcosflt -outdir plain_file/sub", "KELVOWARE IO"},
+        {"core file that cannot be opened", "rcosflt -name taken", "KELVOWARE IO"},
+        {"failing host command", "proc ::AppInfo::GetBanner args {error staged}; rcosflt", "KELVOWARE INTERNAL"},
+        {"failing directive", "proc ::SetDirective args {error staged}; rcosflt -instancepath top/u1",
+         "KELVOWARE INTERNAL"},
+    };
+    for (const auto& c : cases) {
+        const auto run = RunShell({"-c", "catch {" + c.script + "} msg options; puts [dict get $options -errorcode]"},
+                                  "", dir.Path().string());
+        EXPECT_EQ(0, run.status) << c.name << ": " << run.err;
+        EXPECT_EQ(c.code + "\n", run.out) << c.name;
+    }
+}
+
 std::string Slurp(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;

@@ -1,14 +1,16 @@
 // Tests of the coefficient design: known quantised tap sets, the sample grid (including the
 // offset of ratios 7 and 8), unit peak gain after normalisation, rounding, symmetry classes,
-// derived output lengths and the two-term power-of-two search.
+// and derived output lengths.
 #include "raised_cosine/CoefficientDesign.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
+#include "fir/CoreModel.h"
 #include "raised_cosine/MixedRadixFft.h"
 
 namespace {
@@ -50,7 +52,7 @@ TEST(CoefficientDesign, KnownTapSetsQuantiseExactly) {
         const rcos::QuantizedCoefficients coefs = rcos::NormalizeAndQuantize(raw, c.cbits);
         ASSERT_EQ(coefs.q.size(), c.q.size()) << c.name;
         EXPECT_EQ(coefs.q, c.q) << c.name;
-        EXPECT_EQ(rcos::ClassifySymmetry(coefs.q), rcos::CoefSymmetry::Symmetric) << c.name;
+        EXPECT_EQ(fir::ClassifySymmetry(coefs.q), fir::CoefSymmetry::Symmetric) << c.name;
     }
 }
 
@@ -117,7 +119,7 @@ TEST(CoefficientDesign, RatioSevenWholeSymbolTapsAreSmallButQuantiseToZero) {
     const rcos::QuantizedCoefficients coefs = rcos::NormalizeAndQuantize(raw, 12);
     EXPECT_EQ(coefs.q[0], 0);
     EXPECT_EQ(coefs.q[7], 0);
-    EXPECT_EQ(rcos::ClassifySymmetry(coefs.q), rcos::CoefSymmetry::Symmetric);
+    EXPECT_EQ(fir::ClassifySymmetry(coefs.q), fir::CoefSymmetry::Symmetric);
 }
 
 TEST(CoefficientDesign, NormalisedResponsesHaveUnitPeakGainAndQuantiseTapByTap) {
@@ -156,20 +158,20 @@ TEST(CoefficientDesign, QuantisationRoundsHalfUp) {
 TEST(CoefficientSymmetry, ClassesFollowPairsOfValuesAndMagnitudes) {
     struct SymmetryCase {
         std::vector<int> q;
-        rcos::CoefSymmetry want;
+        fir::CoefSymmetry want;
     };
     const std::vector<SymmetryCase> cases = {
-        {{1, 2, 1}, rcos::CoefSymmetry::Symmetric},
-        {{-7, 27, 70, 27, -7}, rcos::CoefSymmetry::Symmetric},
-        {{5}, rcos::CoefSymmetry::Symmetric},
-        {{1, 2, 2, 1}, rcos::CoefSymmetry::Symmetric},
-        {{1, 2, -1}, rcos::CoefSymmetry::MagnitudeSymmetric},
-        {{3, -4, 9, 4, 3}, rcos::CoefSymmetry::MagnitudeSymmetric},
-        {{2, -2}, rcos::CoefSymmetry::MagnitudeSymmetric},
-        {{1, 2, 3}, rcos::CoefSymmetry::None},
-        {{3, 0, 8, 5, 3}, rcos::CoefSymmetry::None},
+        {{1, 2, 1}, fir::CoefSymmetry::Symmetric},
+        {{-7, 27, 70, 27, -7}, fir::CoefSymmetry::Symmetric},
+        {{5}, fir::CoefSymmetry::Symmetric},
+        {{1, 2, 2, 1}, fir::CoefSymmetry::Symmetric},
+        {{1, 2, -1}, fir::CoefSymmetry::MagnitudeSymmetric},
+        {{3, -4, 9, 4, 3}, fir::CoefSymmetry::MagnitudeSymmetric},
+        {{2, -2}, fir::CoefSymmetry::MagnitudeSymmetric},
+        {{1, 2, 3}, fir::CoefSymmetry::None},
+        {{3, 0, 8, 5, 3}, fir::CoefSymmetry::None},
     };
-    for (const SymmetryCase& c : cases) EXPECT_EQ(rcos::ClassifySymmetry(c.q), c.want) << ::testing::PrintToString(c.q);
+    for (const SymmetryCase& c : cases) EXPECT_EQ(fir::ClassifySymmetry(c.q), c.want) << ::testing::PrintToString(c.q);
 }
 
 TEST(OutputLengths, IntegerBitsOfTheCoefficientSum) {
@@ -185,73 +187,27 @@ TEST(OutputLengths, IntegerBitsOfTheCoefficientSum) {
 
 TEST(OutputLengths, AutoLengthsFollowTheCoefficientSum) {
     const std::vector<double> sumBetweenOneAndTwo = {0.2, 0.9, 0.2};  // m = 1
+    const std::optional<int> derived;
     struct LengthCase {
         const char* name;
-        int obits, ofbits, obitsAuto, ofbitsAuto, ibits, ifbits, cbits, trunc;
+        std::optional<int> obits, ofbits;
+        int ibits, ifbits, cbits, trunc;
         rcos::OutputLengths want;
     };
     const std::vector<LengthCase> cases = {
-        {"both auto, too wide: fraction gives way", -1, -1, -1, -1, 16, 15, 16, 0, {32, 29}},
-        {"both auto, fits", -1, -1, -1, -1, 16, 15, 16, 4, {29, 26}},
-        {"fraction only", 16, -1, 0, -1, 16, 15, 16, 0, {16, 14}},
-        {"fraction only, clamped at zero", 4, -1, 0, -1, 16, 2, 16, 0, {4, 0}},
-        {"both auto, clamped at zero", -1, -1, -1, -1, 30, 0, 20, 0, {32, 0}},
-        {"neither auto: given values stand", 12, -3, 0, 0, 16, 15, 16, 0, {12, -3}},
+        {"both derived, too wide: fraction gives way", derived, derived, 16, 15, 16, 0, {32, 29}},
+        {"both derived, fits", derived, derived, 16, 15, 16, 4, {29, 26}},
+        {"a given fraction is derived with the word length", derived, 5, 16, 15, 16, 4, {29, 26}},
+        {"fraction only", 16, derived, 16, 15, 16, 0, {16, 14}},
+        {"fraction only, clamped at zero", 4, derived, 16, 2, 16, 0, {4, 0}},
+        {"both derived, clamped at zero", derived, derived, 30, 0, 20, 0, {32, 0}},
+        {"both given: they stand", 12, 3, 16, 15, 16, 0, {12, 3}},
     };
     for (const LengthCase& c : cases) {
-        const rcos::OutputLengths got = rcos::DeriveOutputLengths(sumBetweenOneAndTwo, c.obits, c.ofbits, c.obitsAuto,
-                                                                  c.ofbitsAuto, c.ibits, c.ifbits, c.cbits, c.trunc);
+        const rcos::OutputLengths got =
+            rcos::DeriveOutputLengths(sumBetweenOneAndTwo, c.obits, c.ofbits, c.ibits, c.ifbits, c.cbits, c.trunc);
         EXPECT_EQ(got.obits, c.want.obits) << c.name;
         EXPECT_EQ(got.ofbits, c.want.ofbits) << c.name;
-    }
-}
-
-TEST(PowerOfTwoForm, SearchOrderAndTieRulesForEightBitCoefficients) {
-    struct PairCase {
-        int v;
-        rcos::PowerOfTwoPair want;
-    };
-    const std::vector<PairCase> cases = {
-        {3, {1, -5, -1, -7}},  // 2^2 - 2^0: the first exact form wins over 2^1 + 2^0
-        {7, {1, -4, -1, -7}},  {5, {1, -5, 1, -7}},   {-3, {-1, -5, 1, -7}},
-        {11, {1, -3, -1, -5}},  // no exact form: 2^4 - 2^2, error 1
-        {1, {0, -7, 1, -7}},    // ties without a first term replace
-        {16, {0, -7, 1, -3}},  {0, {0, -7, 0, -7}},   {128, {0, -7, 1, 0}},
-    };
-    const std::vector<int> q = [&] {
-        std::vector<int> values;
-        for (const PairCase& c : cases) values.push_back(c.v);
-        return values;
-    }();
-    const std::vector<rcos::PowerOfTwoPair> got = rcos::DecomposePowerOfTwo(q, 8);
-    ASSERT_EQ(got.size(), cases.size());
-    for (size_t i = 0; i < cases.size(); ++i) {
-        const rcos::PowerOfTwoPair& w = cases[i].want;
-        EXPECT_EQ(got[i].s1, w.s1) << "v = " << cases[i].v;
-        EXPECT_EQ(got[i].d, w.d) << "v = " << cases[i].v;
-        EXPECT_EQ(got[i].s2, w.s2) << "v = " << cases[i].v;
-        EXPECT_EQ(got[i].f, w.f) << "v = " << cases[i].v;
-    }
-}
-
-TEST(PowerOfTwoForm, EveryEightBitValueGetsANearestTwoTermForm) {
-    const int bits = 8;
-    std::vector<int> q;
-    for (int v = -(1 << (bits - 1)); v <= (1 << (bits - 1)); ++v) q.push_back(v);
-    const std::vector<rcos::PowerOfTwoPair> pairs = rcos::DecomposePowerOfTwo(q, bits);
-    ASSERT_EQ(pairs.size(), q.size());
-    for (size_t i = 0; i < q.size(); ++i) {
-        // Brute force over every sign and exponent combination for the smallest error.
-        int nearest = 1 << bits;
-        for (int n = 0; n < bits; ++n)
-            for (int e = 0; e < bits; ++e)
-                for (int s1 = -1; s1 <= 1; ++s1)
-                    for (int s2 = -1; s2 <= 1; ++s2) nearest = std::min(nearest, std::abs(q[i] - (s1 * (1 << n) + s2 * (1 << e))));
-        const rcos::PowerOfTwoPair& p = pairs[i];
-        ASSERT_LE(p.d, 0);
-        ASSERT_LE(p.f, 0);
-        const int value = p.s1 * (1 << (p.d + bits - 1)) + p.s2 * (1 << (p.f + bits - 1));
-        EXPECT_EQ(std::abs(q[i] - value), nearest) << "v = " << q[i];
     }
 }
 

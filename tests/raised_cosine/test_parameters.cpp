@@ -1,6 +1,7 @@
 // The raised-cosine generator's parameters: every check with its message and order, the
-// -obits/-ofbits text rules, the derived fields, and the refusals of sizes and rates that
-// would overflow or are not numbers. Requests are argument objects as the host builds them.
+// -obits/-ofbits text rules, the typed request read from them, and the refusals of sizes and
+// rates that would overflow or are not numbers. Requests are argument objects as the host
+// builds them; every refusal is a parameter error.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -14,6 +15,7 @@
 #include "HostFixture.h"
 #include "framework/ParameterGroup.h"
 #include "host/AppMgr.h"
+#include "host/Failure.h"
 #include "raised_cosine/CKWDesign.h"
 
 namespace {
@@ -48,31 +50,6 @@ const char* const kOfbitsOne = "Invalid Parameter: Number of Output bits (OFBITS
 const char* const kOfbitsInteger =
     "Invalid Parameter: Number of Fractional Output bits (m_OFBITS) must be a positive integer.";
 
-// The generator with its fields in view.
-class ParameterProbe : public kw::CKWDesign {
-public:
-    using CKWDesign::m_CBITS;
-    using CKWDesign::m_CoefFracBits;
-    using CKWDesign::m_Delay;
-    using CKWDesign::m_Fd;
-    using CKWDesign::m_Form;
-    using CKWDesign::m_Fs;
-    using CKWDesign::m_FsFlag;
-    using CKWDesign::m_IBITS;
-    using CKWDesign::m_IFBITS;
-    using CKWDesign::m_NoMults;
-    using CKWDesign::m_NumChannels;
-    using CKWDesign::m_OBITS;
-    using CKWDesign::m_ObitsAuto;
-    using CKWDesign::m_OFBITS;
-    using CKWDesign::m_OfbitsAuto;
-    using CKWDesign::m_R;
-    using CKWDesign::m_ResourceShared;
-    using CKWDesign::m_ScaleExp;
-    using CKWDesign::m_Trunc;
-    using CKWDesign::m_Type;
-};
-
 using Overrides = std::map<std::string, std::optional<std::string>>;  // nullopt: switch not given
 
 // A request that passes every check: what the host delivers for "rcosflt" with its defaults.
@@ -93,7 +70,7 @@ class ParametersTest : public kwtest::HostFixture {
 protected:
     void SetUp() override {
         kwtest::HostFixture::SetUp();
-        design = std::make_unique<ParameterProbe>();
+        design = std::make_unique<kw::CKWDesign>();
     }
     void TearDown() override {
         design.reset();
@@ -110,7 +87,7 @@ protected:
         }
         try {
             design->ParseArguments(arguments.get());
-        } catch (const std::runtime_error& error) {
+        } catch (const kw::ParameterError& error) {
             return error.what();
         }
         return "";
@@ -123,7 +100,14 @@ protected:
         }
     }
 
-    std::unique_ptr<ParameterProbe> design;
+    // The checked request of the last run that passed.
+    const rcos::GenerateRequest& Request() const {
+        const rcos::GenerateRequest* request = design->Request();
+        if (request == nullptr) throw std::logic_error("no checked request");
+        return *request;
+    }
+
+    std::unique_ptr<kw::CKWDesign> design;
     std::unique_ptr<CCmdArguments> arguments;
 };
 
@@ -258,62 +242,64 @@ TEST_F(ParametersTest, OutputLengthsBeyond32BitsAreRefusedByTheirCheck) {
     });
 }
 
-TEST_F(ParametersTest, FieldsAndDerivedValues) {
+TEST_F(ParametersTest, TypedRequest) {
     ASSERT_EQ("", Run({{"-fs", "8"}, {"-fd", "2"}, {"-r_val", "0.25"}, {"-type", "sqrt"}, {"-delay", "5"},
                        {"-ibits", "12"}, {"-ifbits", "11"}, {"-cbits", "14"}, {"-trunc", "3"},
-                       {"-form", "Direct"}, {"-resource_shared", "yes"}, {"-number_of_channels", "3"},
-                       {"-obits", "18"}, {"-ofbits", "auto"}, {"-no_mults", "yes"}}));
-    const ParameterProbe& d = *design;
-    EXPECT_EQ(8.0f, d.m_Fs);
-    EXPECT_EQ(2.0f, d.m_Fd);
-    EXPECT_EQ(0.25f, d.m_R);
-    EXPECT_EQ("sqrt", d.m_Type);
-    EXPECT_EQ("yes", d.m_FsFlag);
-    EXPECT_EQ(5, d.m_Delay);
-    EXPECT_EQ(12, d.m_IBITS);
-    EXPECT_EQ(11, d.m_IFBITS);
-    EXPECT_EQ(14, d.m_CBITS);
-    EXPECT_EQ(3, d.m_Trunc);
-    EXPECT_EQ("Direct", d.m_Form);
-    EXPECT_EQ("yes", d.m_ResourceShared);
-    EXPECT_EQ(3, d.m_NumChannels);
-    EXPECT_EQ("yes", d.m_NoMults);
-    EXPECT_EQ(18, d.m_OBITS);
-    EXPECT_EQ(-1, d.m_OFBITS);
-    EXPECT_EQ(0, d.m_ObitsAuto);
-    EXPECT_EQ(-1, d.m_OfbitsAuto);
-    EXPECT_EQ(13, d.m_CoefFracBits);
-    EXPECT_EQ(0, d.m_ScaleExp);
-    EXPECT_EQ(4, d.OversamplingRatio());
-    EXPECT_EQ(41, d.TapCount());
+                       {"-form", "Transposed"}, {"-resource_shared", "yes"}, {"-number_of_channels", "1"},
+                       {"-obits", "18"}, {"-ofbits", "auto"}, {"-no_mults", "yes"}, {"-fs_flag", "no"}}));
+    const rcos::GenerateRequest& r = Request();
+    EXPECT_EQ(8.0f, r.fs);
+    EXPECT_EQ(2.0f, r.fd);
+    EXPECT_EQ(0.25f, r.rollOff);
+    EXPECT_EQ(rcos::Family::RootRaisedCosine, r.family);
+    EXPECT_EQ(rcos::InputRate::SymbolRate, r.inputRate);
+    EXPECT_EQ(5, r.delay);
+    EXPECT_EQ(12, r.ibits);
+    EXPECT_EQ(11, r.ifbits);
+    EXPECT_EQ(14, r.cbits);
+    EXPECT_EQ(3, r.trunc);
+    EXPECT_EQ(fir::Form::Transposed, r.form);
+    EXPECT_EQ(fir::Sharing::ResourceShared, r.sharing);
+    EXPECT_EQ(1, r.channels);
+    EXPECT_TRUE(r.multiplierFree);
+    EXPECT_EQ(std::optional<int>(18), r.obits);
+    EXPECT_EQ(std::nullopt, r.ofbits);
+    EXPECT_EQ(4, r.ratio);
+    EXPECT_EQ(41, r.taps);
+
+    ASSERT_EQ("", Run({}));
+    EXPECT_EQ(rcos::Family::RaisedCosine, Request().family);
+    EXPECT_EQ(rcos::InputRate::SampleRate, Request().inputRate);
+    EXPECT_EQ(fir::Form::Direct, Request().form);
+    EXPECT_EQ(fir::Sharing::FullyParallel, Request().sharing);
+    EXPECT_FALSE(Request().multiplierFree);
 }
 
 TEST_F(ParametersTest, AutomaticOutputLengths) {
+    const std::optional<int> derived;
     const struct {
         const char* obits;
         const char* ofbits;
-        int wantObits, wantOfbits, wantObitsAuto, wantOfbitsAuto;
+        std::optional<int> wantObits, wantOfbits;
     } cases[] = {
-        {"auto", "auto", -1, -1, -1, -1}, {"auto", "5", -1, -1, -1, -1}, {"-2", "5", -2, -1, -1, -1},
-        {"12", "auto", 12, -1, 0, -1},    {"12", "5", 12, 5, 0, 0},       {"12", "-3", 12, -3, 0, -1},
+        {"auto", "auto", derived, derived}, {"auto", "5", derived, derived}, {"-2", "5", derived, derived},
+        {"12", "auto", 12, derived},        {"12", "5", 12, 5},              {"12", "-3", 12, derived},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.obits << " / " << c.ofbits);
         ASSERT_EQ("", Run({{"-obits", c.obits}, {"-ofbits", c.ofbits}}));
-        EXPECT_EQ(c.wantObits, design->m_OBITS);
-        EXPECT_EQ(c.wantOfbits, design->m_OFBITS);
-        EXPECT_EQ(c.wantObitsAuto, design->m_ObitsAuto);
-        EXPECT_EQ(c.wantOfbitsAuto, design->m_OfbitsAuto);
+        EXPECT_EQ(c.wantObits, Request().obits);
+        EXPECT_EQ(c.wantOfbits, Request().ofbits);
     }
 }
 
 TEST_F(ParametersTest, NothingCarriesOverBetweenRequests) {
     ASSERT_EQ("", Run({{"-number_of_channels", "2"}, {"-delay", "10"}}));
-    EXPECT_EQ(81, design->TapCount());
-    // A request without the switch reads it afresh (as nothing), and the sizes are cleared.
+    EXPECT_EQ(81, Request().taps);
+    // A request without the switch reads it afresh (as nothing), and the last request is gone.
     EXPECT_EQ(kChannels, Run({{"-number_of_channels", std::nullopt}}));
-    EXPECT_EQ(0, design->TapCount());
-    EXPECT_EQ(0, design->OversamplingRatio());
+    EXPECT_EQ(nullptr, design->Request());
+    EXPECT_EQ(nullptr, design->Design());
     EXPECT_EQ(kRatio, Run({{"-fd", std::nullopt}}));
     EXPECT_EQ(kIbits, Run({{"-ibits", std::nullopt}}));
 }
@@ -379,8 +365,9 @@ TEST_F(ParametersTest, RatesInRealUnits) {
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "-fs " << c.fs << " -fd " << c.fd << " -delay " << c.delay);
         EXPECT_EQ(c.message, Run({{"-fs", c.fs}, {"-fd", c.fd}, {"-delay", c.delay}}));
-        EXPECT_EQ(c.ratio, design->OversamplingRatio());
-        EXPECT_EQ(c.taps, design->TapCount());
+        const rcos::GenerateRequest* request = design->Request();
+        EXPECT_EQ(c.ratio, request != nullptr ? request->ratio : 0);
+        EXPECT_EQ(c.taps, request != nullptr ? request->taps : 0);
     }
 }
 

@@ -16,7 +16,15 @@
 
 namespace {
 
-using rcos::TestbenchInputs;
+using rcos::Family;
+using rcos::InputRate;
+
+// What a testbench script is written from: the request, its design and the core's name.
+struct ScriptCase {
+    rcos::GenerateRequest request;
+    rcos::CoreDesign design;
+    std::string functionName;
+};
 
 const std::string kGoldenDir = KW_TESTBENCH_GOLDEN_DIR;
 
@@ -34,28 +42,29 @@ std::vector<double> FixedCoefficients49() {
 }
 
 // Delay 3, Fs 8, Fd 1, raised cosine with R 0.5, one channel, input at the output rate, "auto" output.
-TestbenchInputs Delay3Fs8Fd1() {
-    TestbenchInputs in;
-    in.fs = 8.0f;
-    in.fd = 1.0f;
-    in.r = 0.5f;
-    in.delay = 3;
-    in.type = "normal";
-    in.fsFlag = "yes";
-    in.channels = 1;
-    in.ibits = 16;
-    in.ifbits = 15;
-    in.obitsAuto = -1;
-    in.ratio = 8;
-    in.functionName = "rcosflt_001";
-    in.normalized = FixedCoefficients49();
-    in.qinDeclaration = "qin = quantizer( 'fixed', 'floor', 'wrap', [ 16 15 ] );\n";
-    return in;
+ScriptCase Delay3Fs8Fd1() {
+    ScriptCase c;
+    rcos::GenerateRequest& r = c.request;
+    r.fs = 8.0f;
+    r.fd = 1.0f;
+    r.rollOff = 0.5f;
+    r.delay = 3;
+    r.family = Family::RaisedCosine;
+    r.inputRate = InputRate::SampleRate;
+    r.channels = 1;
+    r.ibits = 16;
+    r.ifbits = 15;
+    r.ratio = 8;
+    r.taps = 49;
+    c.design.normalized = FixedCoefficients49();
+    c.design.model.in = {16, 15};
+    c.functionName = "rcosflt_001";
+    return c;
 }
 
-std::string Script(const TestbenchInputs& in) {
+std::string Script(const ScriptCase& c) {
     std::ostringstream out;
-    rcos::WriteTestbenchScript(out, in);
+    rcos::WriteTestbenchScript(out, c.request, c.design, c.functionName);
     return out.str();
 }
 
@@ -122,7 +131,7 @@ TEST(TestbenchScript, CoefficientsAre49ValuesAt32Digits) {
 
 struct FragmentCase {
     const char* name;
-    void (*adjust)(TestbenchInputs&);
+    void (*adjust)(ScriptCase&);
     std::vector<std::string> present;
     std::vector<std::string> absent;
 };
@@ -139,7 +148,7 @@ const std::string kScalingCheck =
 class TestbenchFragments : public testing::TestWithParam<FragmentCase> {};
 
 TEST_P(TestbenchFragments, WritesTheBranchTexts) {
-    TestbenchInputs in = Delay3Fs8Fd1();
+    ScriptCase in = Delay3Fs8Fd1();
     GetParam().adjust(in);
     const std::string script = Script(in);
     for (const std::string& text : GetParam().present) {
@@ -155,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
     Branches, TestbenchFragments,
     testing::Values(
         FragmentCase{"FsFlagYes",
-                     [](TestbenchInputs&) {},
+                     [](ScriptCase&) {},
                      {"temp = rcosflt(SigInput(chans:1:end),1,8,'fir/Fs',0.5,3);\n",
                       "\n\nfor n = 1:NUM_SAMPLES\n[data_out(n)]=rcosflt_001(SigInput(n));\nend\n\n\nfigure(1)\n",
                       "temptext = sprintf('%s','RC filter; ', num2str(49),' Taps; Excess Bandwidth=',num2str(0.5),'; ' );\n",
@@ -163,60 +172,50 @@ INSTANTIATE_TEST_SUITE_P(
                       "rctrn = find(f >=(1-0.5) & f <= (1+0.5));\n"},
                      {kHoldLoop, kDecimationLoop, "for ii", "refspec = sqrt(refspec);\n", "RRC"}},
         FragmentCase{"FsFlagNo",
-                     [](TestbenchInputs& in) { in.fsFlag = "no"; },
+                     [](ScriptCase& in) { in.request.inputRate = InputRate::SymbolRate; },
                      {"temp = rcosflt(SigInput(chans+7:8:end),1,8,'fir',0.5,3);\n",
                       "SigInput = ((rand(1,NUM_SAMPLES)*2-1)*2^0);\n" + kHoldLoop + "SigInput = quantize(qin, SigInput);\n",
                       "[data_out(n)]=rcosflt_001(SigInput(n));\nend\n\n" + kDecimationLoop + "\nfigure(1)\n"},
                      {"/Fs"}},
-        // Only a flag beginning with 'n' holds and decimates; only "no" itself strides the reference.
-        FragmentCase{"FsFlagOtherWordBeginningWithN",
-                     [](TestbenchInputs& in) { in.fsFlag = "n"; },
-                     {kHoldLoop, kDecimationLoop, "temp = rcosflt(SigInput(chans:1:end),1,8,'fir',0.5,3);\n"},
-                     {"/Fs", "chans+7"}},
         FragmentCase{"RootRaisedCosine",
-                     [](TestbenchInputs& in) { in.type = "sqrt"; },
+                     [](ScriptCase& in) { in.request.family = Family::RootRaisedCosine; },
                      {"temptext = sprintf('%s','RRC filter; ', num2str(49),",
                       "refspec(rctrn) = cos(pi/4*(abs(f(rctrn))+(1+0.5)-2)/((1+0.5)-1)).^2;\n"
                       "refspec = sqrt(refspec);\namp = refspec;\n",
                       "temp = rcosflt(SigInput(chans:1:end),1,8,'fir/sqrt/Fs',0.5,3);\n"},
                      {"'RC filter"}},
-        // A type beginning with 's' is designed as RRC, but only "sqrt" is passed to rcosflt.
-        FragmentCase{"OtherTypeBeginningWithS",
-                     [](TestbenchInputs& in) { in.type = "s"; },
-                     {"RRC filter; ", "refspec = sqrt(refspec);\n", ",1,8,'fir/Fs',0.5,3);\n"},
-                     {"/sqrt"}},
         FragmentCase{"AutoOutputRatio4ChecksThresholdOnly",
-                     [](TestbenchInputs& in) {
-                         in.fs = 4.0f;
-                         in.ratio = 4;
+                     [](ScriptCase& in) {
+                         in.request.fs = 4.0f;
+                         in.request.ratio = 4;
                      },
                      {kThresholdCheck, "fmax  = 4;\n"},
                      {kScalingCheck}},
         FragmentCase{"AutoOutputRatio2ChecksThresholdAndScaling",
-                     [](TestbenchInputs& in) {
-                         in.fs = 2.0f;
-                         in.ratio = 2;
+                     [](ScriptCase& in) {
+                         in.request.fs = 2.0f;
+                         in.request.ratio = 2;
                      },
                      {kThresholdCheck + kScalingCheck + "end", "NUM_SAMPLES = 512;"},
                      {}},
         FragmentCase{"AutoOutputRatio2InRealUnitsChecksScaling",
-                     [](TestbenchInputs& in) {
-                         in.fs = 2000.0f;
-                         in.fd = 1000.0f;
-                         in.ratio = 2;
+                     [](ScriptCase& in) {
+                         in.request.fs = 2000.0f;
+                         in.request.fd = 1000.0f;
+                         in.request.ratio = 2;
                      },
                      {kThresholdCheck + kScalingCheck + "end", ",1000,2000,'fir/Fs',"},
                      {}},
         FragmentCase{"NumericOutputWidthHasNoChecks",
-                     [](TestbenchInputs& in) {
-                         in.fs = 2.0f;
-                         in.ratio = 2;
-                         in.obitsAuto = 0;
+                     [](ScriptCase& in) {
+                         in.request.fs = 2.0f;
+                         in.request.ratio = 2;
+                         in.request.obits = 16;
                      },
                      {"'samples' );\ntitle(temptext)\ngrid on\nend"},
                      {"vecerror))>", "Filter scaling", "error("}},
         FragmentCase{"ThreeChannels",
-                     [](TestbenchInputs& in) { in.channels = 3; },
+                     [](ScriptCase& in) { in.request.channels = 3; },
                      {"NUM_SAMPLES = 6144;", "for chans = 1:3;\ndata_out_tmp=data_out(chans:3:end);\n",
                       "[Pin,Win]=kw_psd(SigInput(chans:3:end),2^9,2);\n",
                       "matoutref =zeros(1,length(data_out));\nfor chans = 1:3;\n"
@@ -224,29 +223,29 @@ INSTANTIATE_TEST_SUITE_P(
                       "matoutref(chans:3:end) = temp(1:length(data_out)/3);\nend\n"},
                      {}},
         FragmentCase{"RollOffIsTheSinglePrecisionValue",
-                     [](TestbenchInputs& in) { in.r = 0.35f; },
+                     [](ScriptCase& in) { in.request.rollOff = 0.35f; },
                      {"Excess Bandwidth=',num2str(0.3499999940395355224609375),'; ' );\n",
                       "rcmin = find(f < (1-0.3499999940395355224609375));\n",
                       ",1,8,'fir/Fs',0.3499999940395355224609375,3);\n"},
                      {"0.35)"}},
         FragmentCase{"InputExponentIsIntegerBitsMinusSign",
-                     [](TestbenchInputs& in) {
-                         in.ibits = 12;
-                         in.ifbits = 4;
+                     [](ScriptCase& in) {
+                         in.request.ibits = 12;
+                         in.request.ifbits = 4;
                      },
                      {"SigInput = ((rand(1,NUM_SAMPLES)*2-1)*2^7);\n"},
                      {}}),
     [](const testing::TestParamInfo<FragmentCase>& info) { return std::string(info.param.name); });
 
 TEST(TestbenchScript, PrecisionLeftAtSixAfterTheChecksAnd32Otherwise) {
-    TestbenchInputs in = Delay3Fs8Fd1();
+    ScriptCase in = Delay3Fs8Fd1();
     std::ostringstream withChecks;
-    rcos::WriteTestbenchScript(withChecks, in);
+    rcos::WriteTestbenchScript(withChecks, in.request, in.design, in.functionName);
     EXPECT_EQ(6, withChecks.precision());
 
-    in.obitsAuto = 0;
+    in.request.obits = 16;
     std::ostringstream withoutChecks;
-    rcos::WriteTestbenchScript(withoutChecks, in);
+    rcos::WriteTestbenchScript(withoutChecks, in.request, in.design, in.functionName);
     EXPECT_EQ(32, withoutChecks.precision());
 }
 
@@ -258,9 +257,8 @@ struct SpecifiedSizes {
     float stride;  // Q of the symbol-rate reference call
 };
 
-SpecifiedSizes SingleRateArithmetic(const TestbenchInputs& in) {
-    return {in.channels / in.fd * in.fs * 256, in.fs / in.fd, in.fs / in.fd - 1,
-            (static_cast<int>(in.fs) * in.channels) / in.fd};
+SpecifiedSizes SingleRateArithmetic(const rcos::GenerateRequest& r) {
+    return {r.channels / r.fd * r.fs * 256, r.fs / r.fd, r.fs / r.fd - 1, (static_cast<int>(r.fs) * r.channels) / r.fd};
 }
 
 bool IsWhole(float value) { return std::floor(value) == value; }
@@ -272,13 +270,13 @@ struct RateCase {
     int channels;
 };
 
-TestbenchInputs WithRates(const RateCase& rates, const char* fsFlag) {
-    TestbenchInputs in = Delay3Fs8Fd1();
-    in.fs = rates.fs;
-    in.fd = rates.fd;
-    in.ratio = rates.ratio;
-    in.channels = rates.channels;
-    in.fsFlag = fsFlag;
+ScriptCase WithRates(const RateCase& rates, InputRate inputRate) {
+    ScriptCase in = Delay3Fs8Fd1();
+    in.request.fs = rates.fs;
+    in.request.fd = rates.fd;
+    in.request.ratio = rates.ratio;
+    in.request.channels = rates.channels;
+    in.request.inputRate = inputRate;
     return in;
 }
 
@@ -289,8 +287,8 @@ TEST(TestbenchScript, WholeSingleRateSizesAreWrittenUnchanged) {
         {2, 1, 2, 1}, {3, 0.375f, 8, 1}, {24, 8, 3, 1}, {2000, 1000, 2, 1}};
     for (const RateCase& rates : cases) {
         SCOPED_TRACE(testing::Message() << "Fs " << rates.fs << " Fd " << rates.fd);
-        const TestbenchInputs in = WithRates(rates, "no");
-        const SpecifiedSizes specified = SingleRateArithmetic(in);
+        const ScriptCase in = WithRates(rates, InputRate::SymbolRate);
+        const SpecifiedSizes specified = SingleRateArithmetic(in.request);
         ASSERT_TRUE(IsWhole(specified.numSamples) && IsWhole(specified.rateRatio) && IsWhole(specified.stride));
         const std::string r = Digits32(specified.rateRatio);
         const std::string q = Digits32(specified.stride);
@@ -300,7 +298,7 @@ TEST(TestbenchScript, WholeSingleRateSizesAreWrittenUnchanged) {
         EXPECT_NE(std::string::npos, script.find("for ii = 1:" + Digits32(specified.rateRatioLessOne) +
                                                  " \nSigInput(ii:" + r + ":end)=0;\n"));
         EXPECT_NE(std::string::npos, script.find("rcosflt(SigInput(chans+" + Digits32(specified.stride - 1) + ":" + q +
-                                                 ":end)," + Digits32(in.fd) + "," + Digits32(in.fs) + ",'fir',"));
+                                                 ":end)," + Digits32(in.request.fd) + "," + Digits32(in.request.fs) + ",'fir',"));
         EXPECT_NE(std::string::npos, script.find("fmax  = " + r + ";\n"));
     }
 }
@@ -310,22 +308,22 @@ TEST(TestbenchScript, WholeSingleRateSizesAreWrittenUnchanged) {
 TEST(TestbenchScript, FractionalSingleRateSizesBecomeExactWholeNumbers) {
     struct Case {
         RateCase rates;
-        const char* fsFlag;
+        InputRate inputRate;
         std::vector<std::string> present;
     };
     const std::vector<Case> cases = {
-        {{3000, 1000, 3, 1}, "no",
+        {{3000, 1000, 3, 1}, InputRate::SymbolRate,
          {"NUM_SAMPLES = 768;", "for ii = 2:3 \nSigInput(ii:3:end)=SigInput(1:3:end);\n",
           "for ii = 1:2 \nSigInput(ii:3:end)=0;\n", "rcosflt(SigInput(chans+2:3:end),1000,3000,'fir',"}},
-        {{48000, 8000, 6, 1}, "no", {"NUM_SAMPLES = 1536;", "rcosflt(SigInput(chans+5:6:end),8000,48000,'fir',"}},
-        {{6000, 1000, 6, 2}, "yes", {"NUM_SAMPLES = 3072;", "rcosflt(SigInput(chans:2:end),1000,6000,'fir/Fs',"}},
+        {{48000, 8000, 6, 1}, InputRate::SymbolRate, {"NUM_SAMPLES = 1536;", "rcosflt(SigInput(chans+5:6:end),8000,48000,'fir',"}},
+        {{6000, 1000, 6, 2}, InputRate::SampleRate, {"NUM_SAMPLES = 3072;", "rcosflt(SigInput(chans:2:end),1000,6000,'fir/Fs',"}},
         // (int)Fs drops the fraction of 2.5, which would make the stride 1.6.
-        {{2.5f, 1.25f, 2, 1}, "no", {"NUM_SAMPLES = 512;", "rcosflt(SigInput(chans+1:2:end),1.25,2.5,'fir',"}},
+        {{2.5f, 1.25f, 2, 1}, InputRate::SymbolRate, {"NUM_SAMPLES = 512;", "rcosflt(SigInput(chans+1:2:end),1.25,2.5,'fir',"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "Fs " << c.rates.fs << " Fd " << c.rates.fd);
-        const TestbenchInputs in = WithRates(c.rates, c.fsFlag);
-        const SpecifiedSizes specified = SingleRateArithmetic(in);
+        const ScriptCase in = WithRates(c.rates, c.inputRate);
+        const SpecifiedSizes specified = SingleRateArithmetic(in.request);
         EXPECT_FALSE(IsWhole(specified.numSamples) && IsWhole(specified.stride))
             << "case does not exercise a fractional size";
         const std::string script = Script(in);
@@ -333,15 +331,15 @@ TEST(TestbenchScript, FractionalSingleRateSizesBecomeExactWholeNumbers) {
             EXPECT_NE(std::string::npos, script.find(text)) << "missing: " << text;
         }
     }
-    const std::string script = Script(WithRates({3000, 1000, 3, 1}, "no"));
+    const std::string script = Script(WithRates({3000, 1000, 3, 1}, InputRate::SymbolRate));
     EXPECT_EQ(std::string::npos, script.find("768.00006103515625"));
 }
 
 TEST(TestbenchScriptGolden, RootRaisedCosineAtSymbolRateWithAutoOutput) {
-    TestbenchInputs in = Delay3Fs8Fd1();
-    in.type = "sqrt";
-    in.fsFlag = "no";
-    in.r = 0.35f;
+    ScriptCase in = Delay3Fs8Fd1();
+    in.request.family = Family::RootRaisedCosine;
+    in.request.inputRate = InputRate::SymbolRate;
+    in.request.rollOff = 0.35f;
     ExpectMatchesGolden(Script(in), "rcosflt_001_script_body_rrc_fsflag_no.m");
 }
 

@@ -6,7 +6,7 @@ namespace kwtest {
 
 std::unique_ptr<KelvoHost> StartHost() {
     auto host = std::make_unique<KelvoHost>();
-    host->AddPluginDirectory(KW_SOURCE_DIR "/kelvodsp");
+    host->AddPluginDirectory(KW_SOURCE_DIR "/src/plugin");
     host->AddPluginDirectory(KW_PLUGIN_DIR);
     return host;
 }

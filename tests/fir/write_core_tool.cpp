@@ -34,6 +34,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -41,10 +42,11 @@
 
 #include "fir/CoreModel.h"
 #include "fir/CoreSimulator.h"
+#include "fir/CoreStructures.h"
+#include "fir/PowerOfTwo.h"
 #include "fir/VerilogTestbench.h"
 #include "fir/VerilogWriter.h"
 #include "raised_cosine/CoefficientDesign.h"
-#include "raised_cosine/CoreStructures.h"
 
 namespace {
 
@@ -133,65 +135,31 @@ ToolOptions ParseOptions(int argc, char** argv) {
     return o;
 }
 
-void WriteDeclaration(std::ostream& out, const char* name, const fir::FixedFormat& f) {
-    out << name << " = quantizer( 'fixed', 'floor', 'wrap', [ " << f.word << " " << f.fraction << " ] );\n";
-}
-
 fir::CoreWordLengths LengthsFor(const ToolOptions& o, const std::vector<double>& values) {
     fir::CoreWordLengths n;
     n.ibits = o.ibits;
     n.ifbits = o.ifbits;
-    n.obits = o.obits;
-    n.ofbits = o.ofbits;
     n.cbits = o.cbits;
     n.coefFracBits = o.cbits - 1;
     n.trunc = o.trunc;
-    const int obitsAuto = o.obits < 0 ? -1 : 0;
-    const int ofbitsAuto = (o.obits < 0 || o.ofbits < 0) ? -1 : 0;
-    if (obitsAuto < 0 || ofbitsAuto < 0) {
-        const rcos::OutputLengths derived =
-            rcos::DeriveOutputLengths(values, o.obits, o.ofbits, obitsAuto, ofbitsAuto, o.ibits, o.ifbits, o.cbits, o.trunc);
-        n.obits = derived.obits;
-        n.ofbits = derived.ofbits;
-    }
+    // A negative length is derived, as "auto" is; a derived word length derives the fraction too.
+    const std::optional<int> obits = o.obits < 0 ? std::nullopt : std::optional<int>(o.obits);
+    const std::optional<int> ofbits = !obits || o.ofbits < 0 ? std::nullopt : std::optional<int>(o.ofbits);
+    const rcos::OutputLengths lengths =
+        rcos::DeriveOutputLengths(values, obits, ofbits, o.ibits, o.ifbits, o.cbits, o.trunc);
+    n.obits = lengths.obits;
+    n.ofbits = lengths.ofbits;
     n.coefSumIntegerBits = rcos::CoefficientSumIntegerBits(values);
     return n;
-}
-
-rcos::CoreLayout LayoutFor(const ToolOptions& o) {
-    rcos::CoreLayout layout;
-    layout.tapCount = static_cast<int>(o.q.size());
-    layout.channels = o.channels;
-    layout.symmetry = o.symmetryGiven ? static_cast<rcos::CoefSymmetry>(o.symmetry) : rcos::ClassifySymmetry(o.q);
-    layout.q = o.q;
-    layout.cbits = o.cbits;
-    if (o.multiplierFree) layout.powerOfTwo = rcos::DecomposePowerOfTwo(o.q, o.cbits);
-    layout.transposed = o.transposed;
-    layout.multiplierFree = o.multiplierFree;
-    layout.fullyParallel = !o.shared;
-    return layout;
-}
-
-// Throws std::invalid_argument for the layouts whose text would not compute the given filter.
-void RefuseUncomputable(const rcos::CoreLayout& layout) {
-    if (layout.fullyParallel || !layout.transposed || layout.channels == 1) return;
-    const bool folded = rcos::StructureFolding(layout) != rcos::CoefSymmetry::None;
-    throw std::invalid_argument(
-        std::string("the resource-shared transposed form takes one channel only: with ") +
-        std::to_string(layout.channels) + " channels its " +
-        (folded ? "folded text does not use the channel count"
-                : "unfolded text copies places inside the loop (\"ii--1\")") +
-        ", so the core would not compute the interleaved filter");
 }
 
 fir::CoreModel ModelFor(const ToolOptions& o) {
     std::vector<double> values;
     for (int v : o.q) values.push_back(static_cast<double>(v) / static_cast<double>(1 << (o.cbits - 1)));
-    const rcos::CoreLayout layout = LayoutFor(o);
     fir::CoreSpec spec;
     spec.q = o.q;
-    spec.powerOfTwo = layout.powerOfTwo;
-    spec.symmetry = layout.symmetry;
+    if (o.multiplierFree) spec.powerOfTwo = fir::DecomposePowerOfTwo(o.q, o.cbits);
+    spec.symmetry = o.symmetryGiven ? static_cast<fir::CoefSymmetry>(o.symmetry) : fir::ClassifySymmetry(o.q);
     spec.channels = o.channels;
     spec.form = o.transposed ? fir::Form::Transposed : fir::Form::Direct;
     spec.sharing = o.shared ? fir::Sharing::ResourceShared : fir::Sharing::FullyParallel;
@@ -202,15 +170,20 @@ fir::CoreModel ModelFor(const ToolOptions& o) {
     return fir::MakeCoreModel(spec);
 }
 
+// Throws std::invalid_argument for the models whose text would not compute the given filter.
+void RefuseUncomputable(const fir::CoreModel& model) {
+    if (model.IsFullyParallel() || !model.IsTransposed() || model.channels == 1) return;
+    throw std::invalid_argument(
+        std::string("the resource-shared transposed form takes one channel only: with ") +
+        std::to_string(model.channels) + " channels its " +
+        (model.IsFolded() ? "folded text does not use the channel count"
+                          : "unfolded text copies places inside the loop (\"ii--1\")") +
+        ", so the core would not compute the interleaved filter");
+}
+
 void WriteCoreFile(std::ostream& out, const ToolOptions& o, const fir::CoreModel& model) {
     out << "function SigOut = " << o.name << "( SigIn2 )\n";
-    rcos::WriteInputSection(out, model.zeroStuffing, model.ratio, model.counterBits);
-    out.precision(32);
-    WriteDeclaration(out, "qin", model.in);
-    WriteDeclaration(out, "qout", model.out);
-    WriteDeclaration(out, "qmult", model.mult);
-    WriteDeclaration(out, "qcoef", model.coef);
-    rcos::WriteStructure(out, LayoutFor(o));
+    fir::WriteCoreBody(out, model);
     out << "\n";
 }
 
@@ -262,13 +235,14 @@ int main(int argc, char** argv) {
                      " [--obits W|auto] [--ofbits F|auto] [--trunc T] [--symmetry 1|-1|0] [--out FILE] [--simulate IN OUT] [--verilog FILE]\n";
         return 2;
     }
+    fir::CoreModel model;
     try {
-        RefuseUncomputable(LayoutFor(options));
+        model = ModelFor(options);
+        RefuseUncomputable(model);
     } catch (const std::exception& e) {
         std::cerr << "kw_write_core: " << e.what() << "\n";
         return 2;
     }
-    const fir::CoreModel model = ModelFor(options);
     std::ostringstream text;
     WriteCoreFile(text, options, model);
     try {

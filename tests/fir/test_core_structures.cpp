@@ -13,13 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "raised_cosine/CoreStructures.h"
+#include "fir/CoreStructures.h"
+#include "fir/PowerOfTwo.h"
 
 namespace {
 
-using rcos::CoefSymmetry;
-using rcos::CoreLayout;
-using rcos::PowerOfTwoPair;
+using fir::CoefSymmetry;
+using fir::CoreModel;
+using fir::PowerOfTwoPair;
 
 // The designed RRC set (R = 0.25, r = 4, one symbol of delay, 10 bits): no zero taps.
 const std::vector<int> kSymmetric9 = {-7, 27, 70, 106, 120, 106, 70, 27, -7};
@@ -32,32 +33,35 @@ const std::vector<int> kMixed9 = {-7, 27, 70, 106, 120, -106, 70, 27, -7};
 // No mirror relation: class 0.
 const std::vector<int> kUnrelated9 = {1, 2, 3, 4, 5, 6, 7, 8, 9};
 
-struct LayoutOptions {
+struct StructureOptions {
     int channels = 1;
     bool transposed = false;
     bool multiplierFree = false;
     bool fullyParallel = true;
 };
 
-CoreLayout MakeLayout(const std::vector<int>& q, int cbits, CoefSymmetry symmetry, LayoutOptions options = {},
-                      std::vector<PowerOfTwoPair> pairs = {}) {
-    CoreLayout c;
-    c.tapCount = static_cast<int>(q.size());
+// A model assembled field by field, so that the class given (not the computed one) decides.
+CoreModel MakeModel(const std::vector<int>& q, int cbits, CoefSymmetry symmetry, StructureOptions options = {},
+                    std::vector<PowerOfTwoPair> pairs = {}) {
+    CoreModel c;
+    c.taps = static_cast<int>(q.size());
     c.channels = options.channels;
-    c.symmetry = symmetry;
+    c.form = options.transposed ? fir::Form::Transposed : fir::Form::Direct;
+    c.sharing = options.fullyParallel ? fir::Sharing::FullyParallel : fir::Sharing::ResourceShared;
+    c.multiplierFree = options.multiplierFree;
     c.q = q;
     c.cbits = cbits;
-    c.transposed = options.transposed;
-    c.multiplierFree = options.multiplierFree;
-    c.fullyParallel = options.fullyParallel;
-    c.powerOfTwo = pairs.empty() && options.multiplierFree ? rcos::DecomposePowerOfTwo(q, cbits) : pairs;
+    c.symmetry = symmetry;
+    c.folding = fir::StructureFolding(q, symmetry);
+    c.powerOfTwo = pairs.empty() && options.multiplierFree ? fir::DecomposePowerOfTwo(q, cbits) : pairs;
+    c.delayLineLength = c.channels * (c.taps - 1) + 1;
     return c;
 }
 
-std::string StructureText(const CoreLayout& c) {
+std::string StructureText(const CoreModel& c) {
     std::ostringstream out;
     out.precision(32);
-    rcos::WriteStructure(out, c);
+    fir::WriteStructure(out, c);
     return out.str();
 }
 
@@ -91,35 +95,41 @@ TEST(CoreStructures, WorkedExampleBody) {
         "TempReg_1 = quantize(qmult,TempReg_1 + TempReg_2);\n"
         "SigOut = quantize(qout,TempReg_1*2^(0) );\n"
         "DelayLine=quantize(qin,[SigIn DelayLine(1:4) ]);\n";
-    EXPECT_EQ(expected, StructureText(MakeLayout({0, 35, 58, 35, 0}, 8, CoefSymmetry::Symmetric)));
+    EXPECT_EQ(expected, StructureText(MakeModel({0, 35, 58, 35, 0}, 8, CoefSymmetry::Symmetric)));
 }
 
 TEST(CoreStructures, WorkedExampleFormats) {
-    rcos::CoreWordLengths n;
+    fir::CoreWordLengths n;
     n.ibits = 8;
     n.ifbits = 7;
     n.obits = 16;
     n.ofbits = 14;
     n.cbits = 8;
     n.coefFracBits = 7;
-    const rcos::CoreFormats f = rcos::DeriveCoreFormats(n);
-    EXPECT_EQ((rcos::FixedFormat{8, 7}), f.in);
-    EXPECT_EQ((rcos::FixedFormat{16, 14}), f.out);
-    EXPECT_EQ((rcos::FixedFormat{16, 14}), f.mult);
-    EXPECT_EQ((rcos::FixedFormat{8, 7}), f.coef);
+    const fir::CoreFormats f = fir::DeriveCoreFormats(n);
+    EXPECT_EQ((fir::FixedFormat{8, 7}), f.in);
+    EXPECT_EQ((fir::FixedFormat{16, 14}), f.out);
+    EXPECT_EQ((fir::FixedFormat{16, 14}), f.mult);
+    EXPECT_EQ((fir::FixedFormat{8, 7}), f.coef);
 }
 
 // ---- Input section ----
 
 TEST(CoreStructures, PlainInputSection) {
     std::ostringstream out;
-    rcos::WriteInputSection(out, false, 4, 2);
+    CoreModel model;
+    model.ratio = 4;
+    fir::WriteInputSection(out, model);
     EXPECT_EQ("SigIn = SigIn2;\n", out.str());
 }
 
 TEST(CoreStructures, ZeroStuffingCounterForRatioFour) {
     std::ostringstream out;
-    rcos::WriteInputSection(out, true, 4, rcos::CounterBits(4));
+    CoreModel model;
+    model.zeroStuffing = true;
+    model.ratio = 4;
+    model.counterBits = fir::CounterBits(4);
+    fir::WriteInputSection(out, model);
     EXPECT_EQ("persistent counter;\n"
               "if (isempty(counter));counter = 0;end\n"
               "qcount=quantizer('ufixed','floor','wrap',[2 0]);\n"
@@ -135,16 +145,16 @@ TEST(CoreStructures, ZeroStuffingCounterForRatioFour) {
 
 TEST(CoreStructures, CounterWidthHoldsRatioMinusOne) {
     const int expected[] = {1, 2, 2, 3, 3, 3, 3};
-    for (int ratio = 2; ratio <= 8; ++ratio) EXPECT_EQ(expected[ratio - 2], rcos::CounterBits(ratio)) << ratio;
+    for (int ratio = 2; ratio <= 8; ++ratio) EXPECT_EQ(expected[ratio - 2], fir::CounterBits(ratio)) << ratio;
 }
 
 // ---- Formats ----
 
 struct FormatCase {
     const char* name;
-    rcos::CoreWordLengths lengths;
-    rcos::FixedFormat out;
-    rcos::FixedFormat mult;
+    fir::CoreWordLengths lengths;
+    fir::FixedFormat out;
+    fir::FixedFormat mult;
 };
 
 TEST(CoreStructures, FormatsTable) {
@@ -159,11 +169,11 @@ TEST(CoreStructures, FormatsTable) {
         {"sum needs three integer bits", {16, 15, 16, 14, 12, 11, 2, 0, 3}, {16, 14}, {28, 24}},
     };
     for (const FormatCase& c : cases) {
-        const rcos::CoreFormats f = rcos::DeriveCoreFormats(c.lengths);
+        const fir::CoreFormats f = fir::DeriveCoreFormats(c.lengths);
         EXPECT_EQ(c.out, f.out) << c.name << ": qout " << f.out.word << " " << f.out.fraction;
         EXPECT_EQ(c.mult, f.mult) << c.name << ": qmult " << f.mult.word << " " << f.mult.fraction;
-        EXPECT_EQ((rcos::FixedFormat{c.lengths.ibits, c.lengths.ifbits}), f.in) << c.name;
-        EXPECT_EQ((rcos::FixedFormat{c.lengths.cbits, c.lengths.coefFracBits}), f.coef) << c.name;
+        EXPECT_EQ((fir::FixedFormat{c.lengths.ibits, c.lengths.ifbits}), f.in) << c.name;
+        EXPECT_EQ((fir::FixedFormat{c.lengths.cbits, c.lengths.coefFracBits}), f.coef) << c.name;
     }
 }
 
@@ -188,13 +198,13 @@ TEST(CoreStructures, FoldingTable) {
          CoefSymmetry::None},
     };
     for (const FoldingCase& c : cases)
-        EXPECT_EQ(c.folding, rcos::StructureFolding(MakeLayout(c.q, 8, c.given))) << c.name;
+        EXPECT_EQ(c.folding, MakeModel(c.q, 8, c.given).folding) << c.name;
 }
 
 // ---- Fully parallel direct form ----
 
 TEST(CoreStructures, DirectUnfoldedAdderTreeCarriesOddRegisters) {
-    const std::string text = StructureText(MakeLayout(kUnrelated9, 8, CoefSymmetry::None));
+    const std::string text = StructureText(MakeModel(kUnrelated9, 8, CoefSymmetry::None));
     EXPECT_EQ(9u, CountOf(text, "*quantize(qcoef,"));
     ExpectInOrder(text, {
         "TempReg_1 = quantize(qmult,((DelayLine(1))*quantize(qcoef,0.0078125)));\n",
@@ -220,7 +230,7 @@ TEST(CoreStructures, DirectUnfoldedAdderTreeCarriesOddRegisters) {
 }
 
 TEST(CoreStructures, DirectZeroCoefficientsAreCommentedAndTakeNoRegister) {
-    const std::string text = StructureText(MakeLayout({0, 3, 0, 5, 1}, 4, CoefSymmetry::None));
+    const std::string text = StructureText(MakeModel({0, 3, 0, 5, 1}, 4, CoefSymmetry::None));
     const std::string expected =
         "% Initializing variables\n"
         "persistent DelayLine;\n"
@@ -244,7 +254,7 @@ TEST(CoreStructures, DirectMultiplierFreeSkipsZeroTapsAndWritesBothTerms) {
     // Taps: 0; 3/8 = 1/2 - 1/8; 1/2 alone (second term zero).
     const std::vector<PowerOfTwoPair> pairs = {{0, 0, 0, -3}, {1, -1, -1, -3}, {1, -1, 0, -3}};
     const std::string text =
-        StructureText(MakeLayout({0, 3, 4}, 4, CoefSymmetry::None, {.multiplierFree = true}, pairs));
+        StructureText(MakeModel({0, 3, 4}, 4, CoefSymmetry::None, {.multiplierFree = true}, pairs));
     EXPECT_EQ(std::string::npos, text.find("DelayLine(1)*"));
     EXPECT_EQ(std::string::npos, text.find("%TempReg"));
     ExpectInOrder(text, {
@@ -319,12 +329,12 @@ TEST(CoreStructures, DirectFoldedTable) {
     };
     for (const FoldedDirectCase& c : cases) {
         SCOPED_TRACE(c.name);
-        ExpectInOrder(StructureText(MakeLayout(c.q, 10, c.symmetry, {.channels = c.channels})), c.fragments);
+        ExpectInOrder(StructureText(MakeModel(c.q, 10, c.symmetry, {.channels = c.channels})), c.fragments);
     }
 }
 
 TEST(CoreStructures, DirectUnfoldedTwoChannelsReadsEverySecondPlace) {
-    const std::string text = StructureText(MakeLayout(kUnrelated9, 8, CoefSymmetry::None, {.channels = 2}));
+    const std::string text = StructureText(MakeModel(kUnrelated9, 8, CoefSymmetry::None, {.channels = 2}));
     std::vector<std::string> places;
     for (int i = 0; i < 9; ++i) places.push_back("((DelayLine(" + std::to_string(2 * i + 1) + "))*");
     ExpectInOrder(text, places);
@@ -356,7 +366,7 @@ TEST(CoreStructures, DirectFoldedMultiplierFree) {
             const bool equalPairs = symmetry == CoefSymmetry::Symmetric;
             const char* join = equalPairs ? "+" : "-";
             const std::string text = StructureText(
-                MakeLayout(equalPairs ? symmetric : antisymmetric, 8, symmetry, {.multiplierFree = true}, pairs));
+                MakeModel(equalPairs ? symmetric : antisymmetric, 8, symmetry, {.multiplierFree = true}, pairs));
             SCOPED_TRACE(m.line);
             EXPECT_EQ(std::string::npos, text.find("DelayLine(7)")) << "the zero pair is skipped";
             ExpectInOrder(text, {
@@ -382,7 +392,7 @@ TEST(CoreStructures, CoefficientValuesAreExactInGeneralNotation) {
         {-524287, 20, "-0.9999980926513671875"}, {13, 15, "0.00079345703125"},
     };
     for (const ValueCase& c : cases) {
-        const std::string text = StructureText(MakeLayout({c.q}, c.cbits, CoefSymmetry::Symmetric));
+        const std::string text = StructureText(MakeModel({c.q}, c.cbits, CoefSymmetry::Symmetric));
         ExpectInOrder(text, {std::string("(DelayLine(1)*quantize(qcoef,") + c.text + ")));\n"});
     }
 }
@@ -391,7 +401,7 @@ TEST(CoreStructures, CoefficientValuesAreExactInGeneralNotation) {
 
 TEST(CoreStructures, TransposedUnfoldedWithCoefficients) {
     const std::string text =
-        StructureText(MakeLayout({1, 2, 3, 4, 5}, 4, CoefSymmetry::None, {.transposed = true}));
+        StructureText(MakeModel({1, 2, 3, 4, 5}, 4, CoefSymmetry::None, {.transposed = true}));
     const std::string expected =
         "% Initializing variables\n"
         "persistent DelayLine SignalInput SignalOutput;\n"
@@ -475,7 +485,7 @@ TEST(CoreStructures, TransposedFoldedTable) {
     for (const TransposedFoldCase& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string text =
-            StructureText(MakeLayout(c.q, 10, c.symmetry, {.channels = c.channels, .transposed = true}));
+            StructureText(MakeModel(c.q, 10, c.symmetry, {.channels = c.channels, .transposed = true}));
         EXPECT_EQ(c.products, CountOf(text, "=quantize(qmult,quantize(qcoef,"));
         EXPECT_EQ(std::string::npos, text.find(" -  MultVec_1)")) << "the first tap is never subtracted";
         ExpectInOrder(text, c.fragments);
@@ -487,7 +497,7 @@ TEST(CoreStructures, TransposedMultiplierFreeProductsBySign) {
         {1, -5, -1, -7}, {0, 0, 0, -7}, {0, 0, 1, -3}, {-1, -2, 0, -7}, {-1, -4, 1, -7}};
     const std::vector<int> q = {3, 0, 16, -32, -7};
     const std::string text =
-        StructureText(MakeLayout(q, 8, CoefSymmetry::None, {.transposed = true, .multiplierFree = true}, pairs));
+        StructureText(MakeModel(q, 8, CoefSymmetry::None, {.transposed = true, .multiplierFree = true}, pairs));
     ExpectInOrder(text, {
         "if (isempty(SignalOutput));SignalOutput = 0;end\n"
         "MultVec_5 = quantize(qmult,(-1*SignalInput*2^(-4)+1*SignalInput*2^(-7)));\n"
@@ -507,7 +517,7 @@ TEST(CoreStructures, TransposedFoldedMultiplierFreeRisesFromTheFirstTap) {
     const std::vector<int> q = {3, 16, 3};
     const std::vector<PowerOfTwoPair> pairs = {{1, -5, -1, -7}, {0, 0, 1, -3}, {1, -5, -1, -7}};
     const std::string text = StructureText(
-        MakeLayout(q, 8, CoefSymmetry::Symmetric, {.transposed = true, .multiplierFree = true}, pairs));
+        MakeModel(q, 8, CoefSymmetry::Symmetric, {.transposed = true, .multiplierFree = true}, pairs));
     ExpectInOrder(text, {
         "MultVec_1 = quantize(qmult,(1*SignalInput*2^(-5)-1*SignalInput*2^(-7)));\n"
         "MultVec_2 = quantize(qmult,(1*SignalInput*2^(-3)));\n"
@@ -534,12 +544,12 @@ TEST(CoreStructures, SharedDirectSymmetricNine) {
         "end\n\n"
         "SigOut = quantize(qout,TempReg*2^(0) );\n"
         "DelayLine=quantize(qin,[SigIn DelayLine(1:8) ]);\n";
-    EXPECT_EQ(expected, StructureText(MakeLayout(kSymmetric9, 10, CoefSymmetry::Symmetric, {.fullyParallel = false})));
+    EXPECT_EQ(expected, StructureText(MakeModel(kSymmetric9, 10, CoefSymmetry::Symmetric, {.fullyParallel = false})));
 }
 
 struct SharedCase {
     const char* name;
-    CoreLayout layout;
+    CoreModel model;
     std::vector<std::string> fragments;
 };
 
@@ -547,7 +557,7 @@ TEST(CoreStructures, SharedDirectTable) {
     const std::vector<PowerOfTwoPair> pairs = {{1, -5, -1, -7}, {0, 0, 1, -3}, {-1, -2, 0, -7}};
     const SharedCase cases[] = {
         {"unfolded, two channels, multiplier-free: 2N entries",
-         MakeLayout({3, 16, -32}, 8, CoefSymmetry::None, {.channels = 2, .multiplierFree = true, .fullyParallel = false},
+         MakeModel({3, 16, -32}, 8, CoefSymmetry::None, {.channels = 2, .multiplierFree = true, .fullyParallel = false},
                     pairs),
          {"if (isempty(DelayLine));DelayLine = zeros(1,5);end\n"
           "\nFIRCoefs=quantize(qcoef, [0.03125 -0.0078125 0 0.125 -0.25 0 ]);\n"
@@ -558,7 +568,7 @@ TEST(CoreStructures, SharedDirectTable) {
           "SigOut = quantize(qout,TempReg*2^(0) );\n"
           "DelayLine=quantize(qin,[SigIn DelayLine(1:4) ]);\n"}},
         {"unfolded with coefficients, three channels",
-         MakeLayout({1, 2, 3}, 4, CoefSymmetry::None, {.channels = 3, .fullyParallel = false}),
+         MakeModel({1, 2, 3}, 4, CoefSymmetry::None, {.channels = 3, .fullyParallel = false}),
          {"\nFIRCoefs=quantize(qcoef, [0.125 0.25 0.375 ]);\n"
           "\nTempReg=quantize(qmult,0);\n"
           "for (ii = 0:2)\n"
@@ -567,13 +577,13 @@ TEST(CoreStructures, SharedDirectTable) {
           "SigOut = quantize(qout,TempReg*2^(0) );\n"
           "DelayLine=quantize(qin,[SigIn DelayLine(1:6) ]);\n"}},
         {"folded, antisymmetric, two channels",
-         MakeLayout(kAntisymmetric9, 10, CoefSymmetry::MagnitudeSymmetric, {.channels = 2, .fullyParallel = false}),
+         MakeModel(kAntisymmetric9, 10, CoefSymmetry::MagnitudeSymmetric, {.channels = 2, .fullyParallel = false}),
          {"TempReg = quantize(qmult, (DelayLine(9)*quantize(qcoef,0.234375)));\n"
           "\nfor (ii = 0:3)\n"
           "\tTempReg = quantize(qmult,TempReg+(((DelayLine(ii*2+1)-DelayLine(17-ii*2))*FIRCoefs(ii+1))));\n"
           "end\n\n"}},
         {"mixed class -1 set: unfolded, every tap in the vector",
-         MakeLayout(kMixed9, 10, CoefSymmetry::MagnitudeSymmetric, {.fullyParallel = false}),
+         MakeModel(kMixed9, 10, CoefSymmetry::MagnitudeSymmetric, {.fullyParallel = false}),
          {"\nFIRCoefs=quantize(qcoef, [-0.013671875 0.052734375 0.13671875 0.20703125 0.234375 -0.20703125 "
           "0.13671875 0.052734375 -0.013671875 ]);\n"
           "\nTempReg=quantize(qmult,0);\n"
@@ -581,7 +591,7 @@ TEST(CoreStructures, SharedDirectTable) {
           "TempReg = quantize(qmult,TempReg+((DelayLine(ii*1+1)*FIRCoefs(ii+1))));\n"
           "end\n"}},
         {"folded, multiplier-free: both terms of the middle tap always written",
-         MakeLayout({3, 16, 3}, 8, CoefSymmetry::Symmetric, {.multiplierFree = true, .fullyParallel = false}, pairs),
+         MakeModel({3, 16, 3}, 8, CoefSymmetry::Symmetric, {.multiplierFree = true, .fullyParallel = false}, pairs),
          {"\nFIRCoefs=quantize(qcoef, [0.03125 -0.0078125 ]);\n"
           "TempReg  = quantize(qmult,(DelayLine(2)*0)+(DelayLine(2)*0.125));\n"
           "\nfor (ii = 0:0)\n"
@@ -591,7 +601,7 @@ TEST(CoreStructures, SharedDirectTable) {
     };
     for (const SharedCase& c : cases) {
         SCOPED_TRACE(c.name);
-        ExpectInOrder(StructureText(c.layout), c.fragments);
+        ExpectInOrder(StructureText(c.model), c.fragments);
     }
 }
 
@@ -600,7 +610,7 @@ TEST(CoreStructures, SharedDirectTable) {
 TEST(CoreStructures, SharedTransposedTable) {
     const SharedCase cases[] = {
         {"unfolded, N = 9",
-         MakeLayout(kUnrelated9, 8, CoefSymmetry::None, {.transposed = true, .fullyParallel = false}),
+         MakeModel(kUnrelated9, 8, CoefSymmetry::None, {.transposed = true, .fullyParallel = false}),
          {"% Initializing variables\n"
           "persistent DelayLine SignalInput;\n"
           "if (isempty(SignalInput));SignalInput = quantize(qin,0);end\n"
@@ -614,7 +624,7 @@ TEST(CoreStructures, SharedTransposedTable) {
           "DelayLine(1) = quantize(qmult,FIRCoefs(9)*SignalInput);\n"
           "SigOut = quantize(qout,DelayLine(9)*2^(0));\n"}},
         {"unfolded, N = 9, multiplier-free: entries 17 and 18 for place 1",
-         MakeLayout(kUnrelated9, 8, CoefSymmetry::None,
+         MakeModel(kUnrelated9, 8, CoefSymmetry::None,
                     {.transposed = true, .multiplierFree = true, .fullyParallel = false}),
          {"for ii = 8:-1:1\n"
           "\tDelayLine(1*ii+1) = quantize(qmult,DelayLine(1*ii)+((SignalInput*FIRCoefs(17-(ii)*2)+SignalInput*FIRCoefs(17-(ii)*2+1))));\n"
@@ -622,7 +632,7 @@ TEST(CoreStructures, SharedTransposedTable) {
           "DelayLine(1) = quantize(qmult,((SignalInput*FIRCoefs(17)+SignalInput*FIRCoefs(18))));\n"
           "SigOut = quantize(qout,DelayLine(9)*2^(0));\n"}},
         {"unfolded, three channels: copies inside the loop, the first reading ii--1",
-         MakeLayout(kUnrelated9, 8, CoefSymmetry::None, {.channels = 3, .transposed = true, .fullyParallel = false}),
+         MakeModel(kUnrelated9, 8, CoefSymmetry::None, {.channels = 3, .transposed = true, .fullyParallel = false}),
          {"DelayLine = zeros(1,25);",
           "for ii = 8:-1:1\n"
           "\tDelayLine(3*ii+1) = quantize(qmult,DelayLine(3*ii)+FIRCoefs(9-ii)*SignalInput);\n"
@@ -631,7 +641,7 @@ TEST(CoreStructures, SharedTransposedTable) {
           "end\n\n",
           "SigOut = quantize(qout,DelayLine(25)*2^(0));\n"}},
         {"folded, symmetric, N = 9: M = 5, chains of 6 places",
-         MakeLayout(kSymmetric9, 10, CoefSymmetry::Symmetric, {.channels = 2, .transposed = true, .fullyParallel = false}),
+         MakeModel(kSymmetric9, 10, CoefSymmetry::Symmetric, {.channels = 2, .transposed = true, .fullyParallel = false}),
          {"% Initializing variables\n"
           "persistent DelayLine_n DelayLine_s SignalInput SignalOutput;\n"
           "if (isempty(SignalInput));SignalInput = quantize(qin,0);end\n"
@@ -653,7 +663,7 @@ TEST(CoreStructures, SharedTransposedTable) {
           "SigOut = quantize(qout,SignalOutput+0);\n"
           "SignalOutput = quantize(qout,DelayLine_n(1)*2^(0));\n"}},
         {"folded, antisymmetric: the mirrored taps subtract, the middle tap adds",
-         MakeLayout(kAntisymmetric9, 10, CoefSymmetry::MagnitudeSymmetric, {.transposed = true, .fullyParallel = false}),
+         MakeModel(kAntisymmetric9, 10, CoefSymmetry::MagnitudeSymmetric, {.transposed = true, .fullyParallel = false}),
          {"\nFIRCoefs=quantize(qcoef,[-0.013671875 0.052734375 0.13671875 0.20703125 0.234375 ]);\n",
           "\nfor jj = 1:5\n"
           "\ttemp=quantize(qmult,(SignalInput*FIRCoefs(jj)));\n"
@@ -668,14 +678,14 @@ TEST(CoreStructures, SharedTransposedTable) {
           "DelayLine_s(6) = DelayLine_s_tmp(6);\n"
           "DelayLine_n(5) = DelayLine_s_tmp(6);\n"}},
         {"folded, antisymmetric, multiplier-free, N = 3: the middle is tap 2",
-         MakeLayout({-3, 16, 3}, 8, CoefSymmetry::MagnitudeSymmetric,
+         MakeModel({-3, 16, 3}, 8, CoefSymmetry::MagnitudeSymmetric,
                     {.transposed = true, .multiplierFree = true, .fullyParallel = false}),
          {"\nfor jj = 1:2\n"
           " temp = quantize(qmult,(SignalInput*FIRCoefs((jj-1)*2+1) + SignalInput*FIRCoefs((jj*2))));\n"
           "    if (jj < 2)\n"
           "        DelayLine_s_tmp(jj+1) = quantize(qmult,DelayLine_s(jj) - temp);\n"}},
         {"mixed class -1 set: the unfolded loop over every tap",
-         MakeLayout(kMixed9, 10, CoefSymmetry::MagnitudeSymmetric, {.transposed = true, .fullyParallel = false}),
+         MakeModel(kMixed9, 10, CoefSymmetry::MagnitudeSymmetric, {.transposed = true, .fullyParallel = false}),
          {"persistent DelayLine SignalInput;\n",
           "\nFIRCoefs=quantize(qcoef,[-0.013671875 0.052734375 0.13671875 0.20703125 0.234375 -0.20703125 "
           "0.13671875 0.052734375 -0.013671875 ]);\n"
@@ -687,12 +697,12 @@ TEST(CoreStructures, SharedTransposedTable) {
     };
     for (const SharedCase& c : cases) {
         SCOPED_TRACE(c.name);
-        ExpectInOrder(StructureText(c.layout), c.fragments);
+        ExpectInOrder(StructureText(c.model), c.fragments);
     }
 }
 
 TEST(CoreStructures, SharedTransposedFoldedVectorHoldsTwoTermsPerDistinctTap) {
-    const std::string text = StructureText(MakeLayout(kSymmetric9, 10, CoefSymmetry::Symmetric,
+    const std::string text = StructureText(MakeModel(kSymmetric9, 10, CoefSymmetry::Symmetric,
                                                       {.transposed = true, .multiplierFree = true, .fullyParallel = false}));
     const std::size_t open = text.find("FIRCoefs=quantize(qcoef,[");
     ASSERT_NE(std::string::npos, open);
@@ -700,19 +710,19 @@ TEST(CoreStructures, SharedTransposedFoldedVectorHoldsTwoTermsPerDistinctTap) {
     EXPECT_EQ(10u, CountOf(vector, " ")) << vector;
 }
 
-// ---- Inconsistent layouts ----
+// ---- Inconsistent models ----
 
-TEST(CoreStructures, InconsistentLayoutsAreRefused) {
-    CoreLayout even = MakeLayout({1, 2, 3, 4}, 8, CoefSymmetry::None);
-    CoreLayout shortQ = MakeLayout(kUnrelated9, 8, CoefSymmetry::None);
-    shortQ.tapCount = 11;
-    CoreLayout noPairs = MakeLayout(kUnrelated9, 8, CoefSymmetry::None);
+TEST(CoreStructures, InconsistentModelsAreRefused) {
+    CoreModel even = MakeModel({1, 2, 3, 4}, 8, CoefSymmetry::None);
+    CoreModel shortQ = MakeModel(kUnrelated9, 8, CoefSymmetry::None);
+    shortQ.taps = 11;
+    CoreModel noPairs = MakeModel(kUnrelated9, 8, CoefSymmetry::None);
     noPairs.multiplierFree = true;
-    CoreLayout noChannels = MakeLayout(kUnrelated9, 8, CoefSymmetry::None);
+    CoreModel noChannels = MakeModel(kUnrelated9, 8, CoefSymmetry::None);
     noChannels.channels = 0;
-    for (const CoreLayout* c : {&even, &shortQ, &noPairs, &noChannels}) {
+    for (const CoreModel* c : {&even, &shortQ, &noPairs, &noChannels}) {
         std::ostringstream out;
-        EXPECT_THROW(rcos::WriteStructure(out, *c), std::invalid_argument);
+        EXPECT_THROW(fir::WriteStructure(out, *c), std::invalid_argument);
         EXPECT_TRUE(out.str().empty());
     }
 }

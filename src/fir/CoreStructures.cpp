@@ -1,42 +1,34 @@
 // The fixed-point core function body for every structure: the input section, the four formats,
 // the fully parallel direct and transposed forms (one statement per tap) and the resource-shared
 // forms (one statement in a loop over the taps, coefficients in the constant vector FIRCoefs).
-#include "raised_cosine/CoreStructures.h"
+#include "fir/CoreStructures.h"
 
 #include <cmath>
 #include <ostream>
 #include <stdexcept>
 
-namespace rcos {
+namespace fir {
 
 namespace {
 
-// ---- Sizes and coefficient values ----
+// ---- Coefficient values ----
 
-// L: the channels are interleaved in one delay line, tap i of a channel ch places after tap i-1.
-int DelayLineLength(const CoreLayout& c) { return c.channels * (c.tapCount - 1) + 1; }
-// P: mirror pairs (i, N-1-i) of a folded structure.
-int PairCount(const CoreLayout& c) { return (c.tapCount - 1) / 2; }
-// M: distinct taps of a folded structure (the pairs and the middle tap).
-int DistinctTapCount(const CoreLayout& c) { return (c.tapCount + 1) / 2; }
-
-bool IsFolded(const CoreLayout& c) { return c.symmetry != CoefSymmetry::None; }
-bool IsMagnitudeSymmetric(const CoreLayout& c) { return c.symmetry == CoefSymmetry::MagnitudeSymmetric; }
+bool IsMagnitudeSymmetric(const CoreModel& c) { return c.folding == CoefSymmetry::MagnitudeSymmetric; }
 
 // X(i) = q[i] / 2^(cbits-1); ldexp keeps the dyadic value exact.
-double CoefValue(const CoreLayout& c, int i) { return std::ldexp(static_cast<double>(c.q[i]), 1 - c.cbits); }
+double CoefValue(const CoreModel& c, int i) { return std::ldexp(static_cast<double>(c.q[i]), 1 - c.cbits); }
 // A(i) = 2^d * s1 and B(i) = 2^f * s2 of the tap's two-term form.
-double FirstTerm(const CoreLayout& c, int i) {
+double FirstTerm(const CoreModel& c, int i) {
     return std::ldexp(static_cast<double>(c.powerOfTwo[i].s1), c.powerOfTwo[i].d);
 }
-double SecondTerm(const CoreLayout& c, int i) {
+double SecondTerm(const CoreModel& c, int i) {
     return std::ldexp(static_cast<double>(c.powerOfTwo[i].s2), c.powerOfTwo[i].f);
 }
-bool HasNoTerms(const CoreLayout& c, int i) { return c.powerOfTwo[i].s1 == 0 && c.powerOfTwo[i].s2 == 0; }
+bool HasNoTerms(const CoreModel& c, int i) { return c.powerOfTwo[i].s1 == 0 && c.powerOfTwo[i].s2 == 0; }
 
 // Entries of FIRCoefs for taps 0 .. count-1, each followed by a blank: X(i), or A(i) B(i) when
 // multiplier-free (tap t counted from 1 then uses entries 2t-1 and 2t).
-void WriteCoefficientEntries(std::ostream& out, const CoreLayout& c, int count) {
+void WriteCoefficientEntries(std::ostream& out, const CoreModel& c, int count) {
     for (int i = 0; i < count; ++i) {
         if (c.multiplierFree)
             out << FirstTerm(c, i) << " " << SecondTerm(c, i) << " ";
@@ -45,7 +37,7 @@ void WriteCoefficientEntries(std::ostream& out, const CoreLayout& c, int count) 
     }
 }
 
-// ---- Input section and layout checks ----
+// ---- Input section and model checks ----
 
 void WriteZeroStuffingCounter(std::ostream& out, int ratio, int counterBits) {
     out << "persistent counter;\n"
@@ -60,36 +52,39 @@ void WriteZeroStuffingCounter(std::ostream& out, int ratio, int counterBits) {
         << "end\n";
 }
 
-void CheckLayout(const CoreLayout& c) {
-    if (c.tapCount < 1 || c.tapCount % 2 == 0)
-        throw std::invalid_argument("core layout: the tap count must be odd and positive");
-    if (c.channels < 1) throw std::invalid_argument("core layout: at least one channel is needed");
-    if (static_cast<int>(c.q.size()) != c.tapCount)
-        throw std::invalid_argument("core layout: one coefficient per tap is needed");
-    if (c.multiplierFree && static_cast<int>(c.powerOfTwo.size()) != c.tapCount)
-        throw std::invalid_argument("core layout: one power-of-two pair per tap is needed");
+// A model made by MakeCoreModel passes; one assembled by hand may not.
+void CheckModel(const CoreModel& c) {
+    if (c.taps < 1 || c.taps % 2 == 0)
+        throw std::invalid_argument("core model: the tap count must be odd and positive");
+    if (c.channels < 1) throw std::invalid_argument("core model: at least one channel is needed");
+    if (static_cast<int>(c.q.size()) != c.taps)
+        throw std::invalid_argument("core model: one coefficient per tap is needed");
+    if (c.multiplierFree && static_cast<int>(c.powerOfTwo.size()) != c.taps)
+        throw std::invalid_argument("core model: one power-of-two pair per tap is needed");
+    if (c.delayLineLength != c.channels * (c.taps - 1) + 1)
+        throw std::invalid_argument("core model: the delay line must hold channels*(taps-1)+1 places");
 }
 
 
 // ---- Fully parallel direct form ----
 
-void WriteDirectDeclarations(std::ostream& out, const CoreLayout& c) {
+void WriteDirectDeclarations(std::ostream& out, const CoreModel& c) {
     out << "% Initializing variables\n"
         << "persistent DelayLine;\n"
-        << "if (isempty(DelayLine));" << "DelayLine = zeros(1," << DelayLineLength(c) << ");" << "end\n";
+        << "if (isempty(DelayLine));" << "DelayLine = zeros(1," << c.delayLineLength << ");" << "end\n";
 }
 
 // A zero coefficient takes no register; with qcoef its line stays in the text as a comment.
-int NextRegister(std::ostream& out, const CoreLayout& c, int i, int j) {
+int NextRegister(std::ostream& out, const CoreModel& c, int i, int j) {
     if (c.q[i] != 0) return j + 1;
     if (!c.multiplierFree) out << "%";
     return j;
 }
 
 // Returns the number of product registers written.
-int WriteDirectTapProducts(std::ostream& out, const CoreLayout& c) {
+int WriteDirectTapProducts(std::ostream& out, const CoreModel& c) {
     int j = 0;
-    for (int i = 0; i < c.tapCount; ++i) {
+    for (int i = 0; i < c.taps; ++i) {
         const int a = c.channels * i + 1;
         j = NextRegister(out, c, i, j);
         if (!c.multiplierFree) {
@@ -104,12 +99,12 @@ int WriteDirectTapProducts(std::ostream& out, const CoreLayout& c) {
 }
 
 // Pairs (i, N-1-i) share one product; returns the number of product registers written.
-int WriteDirectPairProducts(std::ostream& out, const CoreLayout& c) {
-    const int length = DelayLineLength(c);
+int WriteDirectPairProducts(std::ostream& out, const CoreModel& c) {
+    const int length = c.delayLineLength;
     const char* join = IsMagnitudeSymmetric(c) ? " - " : " + ";
     const char* joinMultFree = IsMagnitudeSymmetric(c) ? ")-DelayLine(" : ")+DelayLine(";
     int j = 0;
-    for (int i = 0; i < PairCount(c); ++i) {
+    for (int i = 0; i < c.PairCount(); ++i) {
         const int a = c.channels * i + 1;
         const int b = length - c.channels * i;
         j = NextRegister(out, c, i, j);
@@ -126,8 +121,8 @@ int WriteDirectPairProducts(std::ostream& out, const CoreLayout& c) {
 }
 
 // The middle tap always takes register j, whatever its value.
-void WriteDirectMiddleProduct(std::ostream& out, const CoreLayout& c, int j) {
-    const int m = PairCount(c);
+void WriteDirectMiddleProduct(std::ostream& out, const CoreModel& c, int j) {
+    const int m = c.PairCount();
     const int a = c.channels * m + 1;
     if (!c.multiplierFree) {
         out << "TempReg_" << j << " = quantize(qmult, (DelayLine(" << a << ")*quantize(qcoef," << CoefValue(c, m)
@@ -163,22 +158,22 @@ void WriteAdderTree(std::ostream& out, int count) {
     }
 }
 
-void WriteDirectOutputAndUpdate(std::ostream& out, const CoreLayout& c) {
+void WriteDirectOutputAndUpdate(std::ostream& out, const CoreModel& c) {
     out << "SigOut = quantize(qout,TempReg_1*2^(" << c.scaleExp << ") );\n"
-        << "DelayLine=quantize(qin,[SigIn DelayLine(1:" << (DelayLineLength(c) - 1) << ") ]);\n";
+        << "DelayLine=quantize(qin,[SigIn DelayLine(1:" << (c.delayLineLength - 1) << ") ]);\n";
 }
 
 // ---- Fully parallel transposed form ----
 
-void WriteTransposedDeclarations(std::ostream& out, const CoreLayout& c) {
+void WriteTransposedDeclarations(std::ostream& out, const CoreModel& c) {
     out << "% Initializing variables\n"
         << "persistent DelayLine SignalInput SignalOutput;\n"
-        << "if (isempty(DelayLine));" << "DelayLine = zeros(1," << DelayLineLength(c) << ");" << "end\n"
+        << "if (isempty(DelayLine));" << "DelayLine = zeros(1," << c.delayLineLength << ");" << "end\n"
         << "if (isempty(SignalInput));" << "SignalInput = quantize(qin,0);" << "end\n"
         << "if (isempty(SignalOutput));" << "SignalOutput = 0;" << "end\n";
 }
 
-void WriteShiftedProduct(std::ostream& out, const CoreLayout& c, int i) {
+void WriteShiftedProduct(std::ostream& out, const CoreModel& c, int i) {
     const PowerOfTwoPair& p = c.powerOfTwo[i];
     const int k = i + 1;
     out << "MultVec_" << k;
@@ -196,15 +191,15 @@ void WriteShiftedProduct(std::ostream& out, const CoreLayout& c, int i) {
 }
 
 // One product of the registered input per distinct coefficient.
-void WriteTransposedProducts(std::ostream& out, const CoreLayout& c) {
-    const int count = IsFolded(c) ? DistinctTapCount(c) : c.tapCount;
+void WriteTransposedProducts(std::ostream& out, const CoreModel& c) {
+    const int count = c.IsFolded() ? c.DistinctTapCount() : c.taps;
     if (!c.multiplierFree) {
         for (int i = 0; i < count; ++i)
             out << "MultVec_" << (i + 1) << "=quantize(qmult,quantize(qcoef," << CoefValue(c, i) << ")*SignalInput);\n";
-        if (IsFolded(c)) out << "\n";
+        if (c.IsFolded()) out << "\n";
         return;
     }
-    if (IsFolded(c)) {
+    if (c.IsFolded()) {
         for (int i = 0; i < count; ++i) WriteShiftedProduct(out, c, i);
     } else {
         for (int i = count - 1; i >= 0; --i) WriteShiftedProduct(out, c, i);
@@ -212,10 +207,10 @@ void WriteTransposedProducts(std::ostream& out, const CoreLayout& c) {
     out << "\n";
 }
 
-void WriteTransposedOutput(std::ostream& out, const CoreLayout& c) {
+void WriteTransposedOutput(std::ostream& out, const CoreModel& c) {
     out << "SignalInput=SigIn;\n"
         << "SigOut = quantize(qout,SignalOutput+0);\n"
-        << "SignalOutput = quantize(qout,DelayLine(" << DelayLineLength(c) << ")*2^(" << c.scaleExp << ") );\n";
+        << "SignalOutput = quantize(qout,DelayLine(" << c.delayLineLength << ")*2^(" << c.scaleExp << ") );\n";
 }
 
 // Which product the next adding place receives, and with which operator. Unfolded: 1, 2, ... N.
@@ -223,7 +218,7 @@ void WriteTransposedOutput(std::ostream& out, const CoreLayout& c) {
 // magnitudes are symmetric); place 1 then receives product 1.
 class ProductSequence {
 public:
-    explicit ProductSequence(const CoreLayout& c) : m_folded(IsFolded(c)), m_middle(DistinctTapCount(c)),
+    explicit ProductSequence(const CoreModel& c) : m_folded(c.IsFolded()), m_middle(c.DistinctTapCount()),
           m_mirrorJoin(IsMagnitudeSymmetric(c) ? " - " : " + ") {}
     int Index() const { return m_k; }
     const char* Join() const { return m_turned ? m_mirrorJoin : " + "; }
@@ -245,8 +240,8 @@ private:
 };
 
 // Written from the far end towards place 1; every ch-th place adds a product.
-void WriteTransposedUpdate(std::ostream& out, const CoreLayout& c) {
-    const int length = DelayLineLength(c);
+void WriteTransposedUpdate(std::ostream& out, const CoreModel& c) {
+    const int length = c.delayLineLength;
     ProductSequence product(c);
     for (int t = 0; t <= length - 2; ++t) {
         const int g = length - t;
@@ -258,7 +253,7 @@ void WriteTransposedUpdate(std::ostream& out, const CoreLayout& c) {
         out << ");\n";
     }
     // Place 1 holds the last tap, the mirror of the first: opposite to it when only the magnitudes agree.
-    if (IsFolded(c))
+    if (c.IsFolded())
         out << "DelayLine(" << 1 << ") = quantize(qmult," << (IsMagnitudeSymmetric(c) ? "-" : "") << "MultVec_" << 1
             << ");\n";
     else
@@ -266,10 +261,10 @@ void WriteTransposedUpdate(std::ostream& out, const CoreLayout& c) {
 }
 
 
-void WriteFullyParallelDirect(std::ostream& out, const CoreLayout& c) {
+void WriteFullyParallelDirect(std::ostream& out, const CoreModel& c) {
     WriteDirectDeclarations(out, c);
     int registers = 0;
-    if (IsFolded(c)) {
+    if (c.IsFolded()) {
         registers = WriteDirectPairProducts(out, c) + 1;
         WriteDirectMiddleProduct(out, c, registers);
     } else {
@@ -279,7 +274,7 @@ void WriteFullyParallelDirect(std::ostream& out, const CoreLayout& c) {
     WriteDirectOutputAndUpdate(out, c);
 }
 
-void WriteFullyParallelTransposed(std::ostream& out, const CoreLayout& c) {
+void WriteFullyParallelTransposed(std::ostream& out, const CoreModel& c) {
     WriteTransposedDeclarations(out, c);
     WriteTransposedProducts(out, c);
     WriteTransposedOutput(out, c);
@@ -287,23 +282,23 @@ void WriteFullyParallelTransposed(std::ostream& out, const CoreLayout& c) {
 }
 
 // The character joining a mirror pair: sum for equal values, difference for equal magnitudes.
-char PairJoin(const CoreLayout& c) { return IsMagnitudeSymmetric(c) ? '-' : '+'; }
+char PairJoin(const CoreModel& c) { return IsMagnitudeSymmetric(c) ? '-' : '+'; }
 
 // ---- Resource-shared direct form ----
 
-void WriteSharedDirectDeclarations(std::ostream& out, const CoreLayout& c) {
+void WriteSharedDirectDeclarations(std::ostream& out, const CoreModel& c) {
     out << "% Initializing variables\n"
         << "\npersistent DelayLine;"
-        << "\nif (isempty(DelayLine));" << "DelayLine = zeros(1," << DelayLineLength(c) << ");" << "end\n"
+        << "\nif (isempty(DelayLine));" << "DelayLine = zeros(1," << c.delayLineLength << ");" << "end\n"
         << "\nFIRCoefs=quantize(qcoef, [";
 }
 
-void WriteSharedDirectUnfolded(std::ostream& out, const CoreLayout& c) {
+void WriteSharedDirectUnfolded(std::ostream& out, const CoreModel& c) {
     const int ch = c.channels;
-    WriteCoefficientEntries(out, c, c.tapCount);
+    WriteCoefficientEntries(out, c, c.taps);
     out << "]);\n"
         << "\nTempReg=quantize(qmult,0);\n"
-        << "for (ii = 0:" << (c.tapCount - 1) << ")\n";
+        << "for (ii = 0:" << (c.taps - 1) << ")\n";
     if (!c.multiplierFree) {
         out << "TempReg = quantize(qmult,TempReg+((DelayLine(ii*" << ch << "+1)*FIRCoefs(ii+1))));\n";
     } else {
@@ -315,8 +310,8 @@ void WriteSharedDirectUnfolded(std::ostream& out, const CoreLayout& c) {
 }
 
 // The accumulator starts from the middle tap's product.
-void WriteSharedMiddleProduct(std::ostream& out, const CoreLayout& c) {
-    const int m = PairCount(c);
+void WriteSharedMiddleProduct(std::ostream& out, const CoreModel& c) {
+    const int m = c.PairCount();
     const int a = c.channels * m + 1;
     if (!c.multiplierFree)
         out << "TempReg = quantize(qmult, (DelayLine(" << a << ")*quantize(qcoef," << CoefValue(c, m) << ")));\n";
@@ -325,14 +320,14 @@ void WriteSharedMiddleProduct(std::ostream& out, const CoreLayout& c) {
             << SecondTerm(c, m) << "));\n";
 }
 
-void WriteSharedDirectFolded(std::ostream& out, const CoreLayout& c) {
+void WriteSharedDirectFolded(std::ostream& out, const CoreModel& c) {
     const int ch = c.channels;
-    const int length = DelayLineLength(c);
+    const int length = c.delayLineLength;
     const char join = PairJoin(c);
-    WriteCoefficientEntries(out, c, PairCount(c));
+    WriteCoefficientEntries(out, c, c.PairCount());
     out << "]);\n";
     WriteSharedMiddleProduct(out, c);
-    out << "\nfor (ii = 0:" << (PairCount(c) - 1) << ")\n";
+    out << "\nfor (ii = 0:" << (c.PairCount() - 1) << ")\n";
     if (!c.multiplierFree) {
         out << "\tTempReg = quantize(qmult,TempReg+(((DelayLine(ii*" << ch << "+1)" << join << "DelayLine(" << length
             << "-ii*" << ch << "))*FIRCoefs(ii+1))));\n";
@@ -346,18 +341,18 @@ void WriteSharedDirectFolded(std::ostream& out, const CoreLayout& c) {
 
 // ---- Resource-shared transposed form, unfolded ----
 
-void WriteSharedTransposedDeclarations(std::ostream& out, const CoreLayout& c) {
+void WriteSharedTransposedDeclarations(std::ostream& out, const CoreModel& c) {
     out << "% Initializing variables\n"
         << "persistent DelayLine SignalInput;\n"
         << "if (isempty(SignalInput));" << "SignalInput = quantize(qin,0);" << "end\n"
-        << "\nif (isempty(DelayLine));" << "DelayLine = zeros(1," << DelayLineLength(c) << ");" << "end\n"
+        << "\nif (isempty(DelayLine));" << "DelayLine = zeros(1," << c.delayLineLength << ");" << "end\n"
         << "\nFIRCoefs=quantize(qcoef,[";
-    WriteCoefficientEntries(out, c, c.tapCount);
+    WriteCoefficientEntries(out, c, c.taps);
     out << "]);\n";
 }
 
-void WriteSharedTransposedLoop(std::ostream& out, const CoreLayout& c) {
-    const int n = c.tapCount;
+void WriteSharedTransposedLoop(std::ostream& out, const CoreModel& c) {
+    const int n = c.taps;
     const int ch = c.channels;
     out << "SignalInput=SigIn;\n\n"
         << "for ii = " << (n - 1) << ":-1:1\n";
@@ -374,20 +369,20 @@ void WriteSharedTransposedLoop(std::ostream& out, const CoreLayout& c) {
     out << "end\n\n";
 }
 
-void WriteSharedTransposedOutput(std::ostream& out, const CoreLayout& c) {
-    const int n = c.tapCount;
+void WriteSharedTransposedOutput(std::ostream& out, const CoreModel& c) {
+    const int n = c.taps;
     if (!c.multiplierFree)
         out << "DelayLine(1) = quantize(qmult,FIRCoefs(" << n << ")*SignalInput);\n";
     else
         out << "DelayLine(1) = quantize(qmult,((SignalInput*FIRCoefs(" << (2 * n - 1) << ")+SignalInput*FIRCoefs("
             << (2 * n) << "))));\n";
-    out << "SigOut = quantize(qout,DelayLine(" << DelayLineLength(c) << ")*2^(" << c.scaleExp << "));\n";
+    out << "SigOut = quantize(qout,DelayLine(" << c.delayLineLength << ")*2^(" << c.scaleExp << "));\n";
 }
 
 // ---- Resource-shared transposed form, folded ----
 
-void WriteFoldedDeclarations(std::ostream& out, const CoreLayout& c) {
-    const int places = DistinctTapCount(c) + 1;
+void WriteFoldedDeclarations(std::ostream& out, const CoreModel& c) {
+    const int places = c.DistinctTapCount() + 1;
     out << "% Initializing variables\n"
         << "persistent DelayLine_n DelayLine_s SignalInput SignalOutput;\n"
         << "if (isempty(SignalInput));" << "SignalInput = quantize(qin,0);" << "end\n"
@@ -396,19 +391,19 @@ void WriteFoldedDeclarations(std::ostream& out, const CoreLayout& c) {
         << "\nif (isempty(DelayLine_s));" << "DelayLine_s = zeros(1," << places << ");"
         << "DelayLine_s_tmp = zeros(1," << places << ");" << "end\n"
         << "\nFIRCoefs=quantize(qcoef,[";
-    WriteCoefficientEntries(out, c, DistinctTapCount(c));
+    WriteCoefficientEntries(out, c, c.DistinctTapCount());
     out << "]);\n";
 }
 
 // The step of the DelayLine_s chain, which gathers the mirrored half (jj < M) and, last, the middle
 // tap (jj = M) before it joins DelayLine_n. With only the magnitudes symmetric the mirrored taps are
 // the negated first-half coefficients, so they subtract their product; the middle tap adds its own.
-void WriteMirrorChainStep(std::ostream& out, const CoreLayout& c) {
+void WriteMirrorChainStep(std::ostream& out, const CoreModel& c) {
     if (!IsMagnitudeSymmetric(c)) {
         out << "    DelayLine_s_tmp(jj+1) = quantize(qmult,DelayLine_s(jj) + temp);  \n";
         return;
     }
-    out << "    if (jj < " << DistinctTapCount(c) << ")\n"
+    out << "    if (jj < " << c.DistinctTapCount() << ")\n"
         << "        DelayLine_s_tmp(jj+1) = quantize(qmult,DelayLine_s(jj) - temp);\n"
         << "    else\n"
         << "        DelayLine_s_tmp(jj+1) = quantize(qmult,DelayLine_s(jj) + temp);\n"
@@ -417,8 +412,8 @@ void WriteMirrorChainStep(std::ostream& out, const CoreLayout& c) {
 
 // Two chains of partial sums: DelayLine_s in rising order of jj, DelayLine_n reading its next
 // place before that place is updated; they are joined at the middle place after the loop.
-void WriteFoldedLoop(std::ostream& out, const CoreLayout& c) {
-    const int middle = DistinctTapCount(c);
+void WriteFoldedLoop(std::ostream& out, const CoreModel& c) {
+    const int middle = c.DistinctTapCount();
     out << "DelayLine_s(1) = quantize(qmult,0);\n"
         << "DelayLine_s_tmp(1) = quantize(qmult,0);\n"
         << "SignalInput=SigIn;\n\n"
@@ -435,29 +430,29 @@ void WriteFoldedLoop(std::ostream& out, const CoreLayout& c) {
         << "DelayLine_n(" << middle << ") = DelayLine_s_tmp(" << (middle + 1) << ");\n";
 }
 
-void WriteFoldedOutput(std::ostream& out, const CoreLayout& c) {
+void WriteFoldedOutput(std::ostream& out, const CoreModel& c) {
     out << "SigOut = quantize(qout,SignalOutput+0);\n"
         << "SignalOutput = quantize(qout,DelayLine_n(1)*2^(" << c.scaleExp << "));\n";
 }
 
 
-void WriteSharedDirect(std::ostream& out, const CoreLayout& c) {
+void WriteSharedDirect(std::ostream& out, const CoreModel& c) {
     WriteSharedDirectDeclarations(out, c);
-    if (IsFolded(c))
+    if (c.IsFolded())
         WriteSharedDirectFolded(out, c);
     else
         WriteSharedDirectUnfolded(out, c);
     out << "SigOut = quantize(qout,TempReg*2^(" << c.scaleExp << ") );\n"
-        << "DelayLine=quantize(qin,[SigIn DelayLine(1:" << (DelayLineLength(c) - 1) << ") ]);\n";
+        << "DelayLine=quantize(qin,[SigIn DelayLine(1:" << (c.delayLineLength - 1) << ") ]);\n";
 }
 
-void WriteSharedTransposed(std::ostream& out, const CoreLayout& c) {
+void WriteSharedTransposed(std::ostream& out, const CoreModel& c) {
     WriteSharedTransposedDeclarations(out, c);
     WriteSharedTransposedLoop(out, c);
     WriteSharedTransposedOutput(out, c);
 }
 
-void WriteSharedTransposedFolded(std::ostream& out, const CoreLayout& c) {
+void WriteSharedTransposedFolded(std::ostream& out, const CoreModel& c) {
     WriteFoldedDeclarations(out, c);
     WriteFoldedLoop(out, c);
     WriteFoldedOutput(out, c);
@@ -465,32 +460,44 @@ void WriteSharedTransposedFolded(std::ostream& out, const CoreLayout& c) {
 
 }  // namespace
 
-void WriteInputSection(std::ostream& out, bool zeroStuffing, int ratio, int counterBits) {
+void WriteInputSection(std::ostream& out, const CoreModel& model) {
     // With zero-stuffing the core runs at the output rate and takes a new sample every ratio-th call.
-    if (zeroStuffing)
-        WriteZeroStuffingCounter(out, ratio, counterBits);
+    if (model.zeroStuffing)
+        WriteZeroStuffingCounter(out, model.ratio, model.counterBits);
     else
         out << "SigIn = SigIn2;\n";
 }
 
-CoefSymmetry StructureFolding(const CoreLayout& layout) { return fir::StructureFolding(layout.q, layout.symmetry); }
+void WriteFormatDeclaration(std::ostream& out, const char* name, const FixedFormat& format) {
+    out << name << " = quantizer( 'fixed', 'floor', 'wrap', [ " << format.word << " " << format.fraction << " ] );\n";
+}
 
-void WriteStructure(std::ostream& out, const CoreLayout& layout) {
-    CheckLayout(layout);
-    CoreLayout c = layout;
-    c.symmetry = StructureFolding(layout);
-    if (c.fullyParallel) {
-        if (c.transposed)
+void WriteStructure(std::ostream& out, const CoreModel& c) {
+    CheckModel(c);
+    if (c.IsFullyParallel()) {
+        if (c.IsTransposed())
             WriteFullyParallelTransposed(out, c);
         else
             WriteFullyParallelDirect(out, c);
-    } else if (!c.transposed) {
+    } else if (!c.IsTransposed()) {
         WriteSharedDirect(out, c);
-    } else if (IsFolded(c)) {
+    } else if (c.IsFolded()) {
         WriteSharedTransposedFolded(out, c);
     } else {
         WriteSharedTransposed(out, c);
     }
 }
 
-}  // namespace rcos
+void WriteCoreBody(std::ostream& out, const CoreModel& model) {
+    CheckModel(model);
+    WriteInputSection(out, model);
+    // Coefficient values are dyadic fractions: 32 significant digits print them exactly.
+    out.precision(32);
+    WriteFormatDeclaration(out, "qin", model.in);
+    WriteFormatDeclaration(out, "qout", model.out);
+    WriteFormatDeclaration(out, "qmult", model.mult);
+    WriteFormatDeclaration(out, "qcoef", model.coef);
+    WriteStructure(out, model);
+}
+
+}  // namespace fir

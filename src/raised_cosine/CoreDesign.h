@@ -1,0 +1,25 @@
+// From a checked request to the core: the coefficient design (sampled response, unit peak gain,
+// rounding), the output lengths when they are derived, the multiplier-free form of the taps, and
+// the fir::CoreModel that every writer and the simulator read. Designed once per request.
+#pragma once
+
+#include <vector>
+
+#include "fir/CoreModel.h"
+#include "raised_cosine/GenerateRequest.h"
+
+namespace rcos {
+
+struct CoreDesign {
+    std::vector<double> normalized;  // the double-precision taps the integers were rounded from
+    fir::CoreModel model;
+};
+
+// The design of a request that passed its checks (MakeGenerateRequest). Pure and deterministic:
+// the same request gives the same design, bit for bit.
+CoreDesign DesignCore(const GenerateRequest& request);
+
+// The one entry point from a request to its core model: DesignCore(request).model.
+fir::CoreModel DesignCoreModel(const GenerateRequest& request);
+
+}  // namespace rcos
