@@ -20,6 +20,7 @@ namespace {
 // refused parameter; a command that cannot run is an internal fault.
 const std::vector<std::string> kParameterCode = {"KELVOWARE", "PARAMETER"};
 const std::vector<std::string> kInternalCode = {"KELVOWARE", "INTERNAL"};
+const std::vector<std::string> kShownCode = {"KELVODSP", "SHOWN"};
 
 void SetErrorCode(Tcl_Interp* interp, const std::vector<std::string>& words) {
     Tcl_Obj* code = Tcl_NewListObj(0, nullptr);
@@ -48,6 +49,16 @@ bool AsksForHelp(const CAppCommand& command, const std::vector<Tcl_Obj*>& words)
     return true;
 }
 
+// A failure without an error code of its own whose text the handler has already shown as the
+// host's error line carries {KELVODSP SHOWN}, so that a shell need not print it twice.
+bool AlreadyShown(const std::string& text) {
+    const KelvoHost* host = KelvoHost::Current();
+    if (host == nullptr || text.empty()) {
+        return false;
+    }
+    return host->LastErrorLine() == (text.back() == '\n' ? text : text + '\n');
+}
+
 int RunHandler(const CAppCommand& command, Tcl_Interp* interp, CCmdArguments& arguments) {
     CTclResultObj result;
     if (KelvoHost* host = KelvoHost::Current()) {
@@ -62,6 +73,8 @@ int RunHandler(const CAppCommand& command, Tcl_Interp* interp, CCmdArguments& ar
         Tcl_SetObjResult(interp, result.GetObj());
         if (!result.GetErrorCode().empty()) {
             SetErrorCode(interp, result.GetErrorCode());
+        } else if (AlreadyShown(result.GetStringValue())) {
+            SetErrorCode(interp, kShownCode);
         }
         return TCL_ERROR;
     }
@@ -79,7 +92,8 @@ int Dispatch(const CAppCommand& command, Tcl_Interp* interp, int objc, Tcl_Obj* 
             const std::optional<std::string> one = SwitchHelpText(command, name, wanted);
             if (!one) {
                 return SetError(interp, "unknown switch \"" + wanted + "\" for " + name + "; \"" + name +
-                                            " -help\" lists its switches");
+                                            " -help\" lists its switches",
+                                kParameterCode);
             }
             help = *one;
         }

@@ -9,6 +9,7 @@
 
 #include "fir/CoreModel.h"
 #include "fir/CoreSimulator.h"
+#include "fir/PowerOfTwo.h"
 #include "raised_cosine/CoefficientDesign.h"
 
 namespace {
@@ -27,10 +28,10 @@ fir::CoreModel Model(fir::Form form, fir::Sharing sharing, bool multiplierFree) 
     spec.form = form;
     spec.sharing = sharing;
     spec.multiplierFree = multiplierFree;
-    if (multiplierFree) spec.powerOfTwo = rcos::DecomposePowerOfTwo(c.q, kCbits);
+    if (multiplierFree) spec.powerOfTwo = fir::DecomposePowerOfTwo(c.q, kCbits);
     spec.ratio = kRatio;
     spec.lengths = {16, 15, 0, 0, kCbits, kCbits - 1, 0, 0, rcos::CoefficientSumIntegerBits(c.normalized)};
-    const rcos::OutputLengths out = rcos::DeriveOutputLengths(c.normalized, -1, -1, -1, -1, 16, 15, kCbits, 0);
+    const rcos::OutputLengths out = rcos::DeriveOutputLengths(c.normalized, std::nullopt, std::nullopt, 16, 15, kCbits, 0);
     spec.lengths.obits = out.obits;
     spec.lengths.ofbits = out.ofbits;
     return fir::MakeCoreModel(spec);

@@ -121,10 +121,14 @@ std::string ResultText(Tcl_Interp* interp) {
     return text;
 }
 
-// An error whose text the host has just shown as its error line (a generate command's refusal)
-// is not printed again.
-bool ErrorAlreadyShown(const std::string& message) {
-    return g_host != nullptr && !g_host->LastErrorLine().empty() && g_host->LastErrorLine() == message;
+// An error that a plug-in's command raised (error code KELVOWARE ..., or KELVODSP SHOWN from a
+// command without codes of its own) with the text the host has just shown as its error line is
+// not printed again; an error a script raises itself always is.
+bool ErrorAlreadyShown(Tcl_Interp* interp, const std::string& message) {
+    const char* code = Tcl_GetVar2(interp, "::errorCode", nullptr, TCL_GLOBAL_ONLY);
+    const std::string text = code != nullptr ? code : "";
+    const bool fromCommand = text.rfind("KELVOWARE", 0) == 0 || text == "KELVODSP SHOWN";
+    return fromCommand && g_host != nullptr && g_host->LastErrorLine() == message;
 }
 
 void PrintError(Tcl_Interp* interp) {
@@ -133,7 +137,7 @@ void PrintError(Tcl_Interp* interp) {
     if (message.empty() || message.back() != '\n') {
         message += '\n';
     }
-    if (ErrorAlreadyShown(message)) {
+    if (ErrorAlreadyShown(interp, message)) {
         return;
     }
     std::fputs(message.c_str(), stderr);
