@@ -1,7 +1,6 @@
-// The project file through the kelvodsp shell: whatever sits at a project run's project name (a
-// script that never ends, a FIFO, links to another file or to a full device) is never read and is
-// replaced by the fresh project as one regular file; "Project FILE" reads only a regular file
-// of bounded size in which nothing but the two project commands can run.
+// The project file through the kelvodsp shell: what sits at a project run's project name is never
+// read and is replaced by one regular file; "Project FILE" reads only a bounded regular file in
+// which nothing but the project commands can run. A shell that hangs is killed after 20 s.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -16,94 +15,52 @@
 namespace {
 
 namespace fs = std::filesystem;
-using kwtest::ReadText;
 
-// A shell that hangs (the failure these tests look for) is killed after this many seconds.
-const std::string kTimeout = "20";
-
-kwtest::ShellResult RunBounded(const std::vector<std::string>& arguments, const fs::path& dir) {
-    std::vector<std::string> words = {"/usr/bin/timeout", "-s", "KILL", kTimeout, KW_KELVODSP};
-    words.insert(words.end(), arguments.begin(), arguments.end());
+kwtest::ShellResult RunBounded(std::vector<std::string> words, const fs::path& dir) {
+    words.insert(words.begin(), {"/usr/bin/timeout", "-s", "KILL", "20", KW_KELVODSP});
     return kwtest::RunProgram(words, "", dir.string());
 }
 
-enum class Plant { Text, Fifo, LinkToVictim, LinkToFullDevice };
-
-struct Planted {
-    const char* label;
-    Plant kind;
-    std::string text;
-};
-
-void PlantAt(const fs::path& path, const Planted& planted, const fs::path& victim) {
-    switch (planted.kind) {
-    case Plant::Text: std::ofstream(path) << planted.text; break;
-    case Plant::Fifo: ASSERT_EQ(0, ::mkfifo(path.c_str(), 0644)); break;
-    case Plant::LinkToVictim: fs::create_symlink(victim, path); break;
-    case Plant::LinkToFullDevice: fs::create_symlink("/dev/full", path); break;
+// TEXT is written to PATH; "FIFO" and "LINK" plant a FIFO or a link to VICTIM instead.
+void Plant(const fs::path& path, const std::string& text, const fs::path& victim) {
+    fs::remove(path);
+    if (text == "FIFO") {
+        ASSERT_EQ(0, ::mkfifo(path.c_str(), 0644));
+    } else if (text == "LINK") {
+        fs::create_symlink(victim, path);
+    } else {
+        std::ofstream(path) << text;
     }
 }
 
-class ProjectFile : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!kwtest::HostFixture::PluginAvailable()) {
-            GTEST_SKIP() << "the rcosflt plug-in is not part of this build";
-        }
-        std::ofstream(m_victim) << "precious\n";
-    }
-    TempDir m_dir;
-    const fs::path m_victim = m_dir.Path() / "victim.txt";
-};
-
-TEST_F(ProjectFile, ProjectRunNeverReadsWhatIsAtItsProjectNameAndReplacesIt) {
-    const Planted cases[] = {
-        {"endless loop", Plant::Text, "while 1 {}\n"},
-        {"fifo", Plant::Fifo, ""},
-        {"link to another file", Plant::LinkToVictim, ""},
-        {"link to a full device", Plant::LinkToFullDevice, ""},
-    };
-    for (const Planted& c : cases) {
-        const fs::path dir = m_dir.Path() / "run";
-        fs::remove_all(dir);
-        fs::create_directory(dir);
-        const fs::path project = dir / "rcosflt_001_proj.kvp";
-        PlantAt(project, c, m_victim);
-        const auto run = RunBounded({"rcosflt", "-project", "-nosubdir"}, dir);
-        EXPECT_EQ(0, run.status) << c.label << ": " << run.err;
+TEST(ProjectFile, ProjectRunsNeverReadAnEarlierFileAndOpeningReadsOnlyProjectCommands) {
+    if (!kwtest::HostFixture::PluginAvailable()) GTEST_SKIP() << "the rcosflt plug-in is not part of this build";
+    TempDir dir;
+    const fs::path victim = dir.Path() / "victim";
+    std::ofstream(victim) << "precious\n";
+    const fs::path project = dir.Path() / "rcosflt_001_proj.kvp";
+    for (const std::string planted : {"while 1 {}\n", "FIFO", "LINK"}) {
+        fs::remove(dir.Path() / "rcosflt_001.m");
+        Plant(project, planted, victim);
+        const auto run = RunBounded({"rcosflt", "-project", "-nosubdir"}, dir.Path());
+        EXPECT_EQ(0, run.status) << planted << run.err;
         // (Reading what was planted could block the test itself.)
-        if (!fs::is_regular_file(fs::symlink_status(project))) {
-            ADD_FAILURE() << c.label << ": the project name is not a regular file";
-            continue;
-        }
-        EXPECT_NE(std::string::npos,
-                  ReadText(project).find("SetProjectOption -scriptfile " + (dir / "rcosflt_001_script.m").string()))
-            << c.label;
-        EXPECT_EQ("precious\n", ReadText(m_victim)) << c.label;
+        ASSERT_TRUE(fs::is_regular_file(fs::symlink_status(project))) << planted;
+        EXPECT_NE(std::string::npos, kwtest::ReadText(project).find("-scriptfile " + dir.Path().string()));
+        EXPECT_EQ("precious\n", kwtest::ReadText(victim));
     }
-}
-
-TEST_F(ProjectFile, OpeningAProjectReadsOnlyABoundedRegularFileOfProjectCommands) {
-    const std::string oversized = "# " + std::string(1048576, 'x') + "\n";
-    const struct {
-        Planted planted;
-        std::string reason;
-    } cases[] = {
-        {{"endless loop", Plant::Text, "while 1 {}\n"}, "invalid command name \"while\""},
-        {{"other command", Plant::Text, "SetProjectOption -a [set s x]\n"}, "invalid command name \"set\""},
-        {{"namespaced command", Plant::Text, "::tcl::string::repeat x 9\n"},
-         "invalid command name \"::tcl::string::repeat\""},
-        {{"fifo", Plant::Fifo, ""}, "not a regular file"},
-        {{"oversized", Plant::Text, oversized}, "larger than 1048576 bytes"},
+    const std::pair<std::string, std::string> opened[] = {
+        {"while 1 {}\n", "invalid command name \"while\""},
+        {"::tcl::string::repeat x 9\n", "invalid command name \"::tcl::string::repeat\""},
+        {"FIFO", "not a regular file"},
+        {"#" + std::string(1048576, 'x'), "larger than 1048576 bytes"},
     };
-    for (const auto& c : cases) {
-        const fs::path project = m_dir.Path() / "p.kvp";
-        fs::remove(project);
-        PlantAt(project, c.planted, m_victim);
-        const auto run = RunBounded({"-c", "Project p.kvp"}, m_dir.Path());
-        EXPECT_EQ(1, run.status) << c.planted.label;
-        EXPECT_TRUE(kwtest::EndsWith(run.err, "cannot read project \"" + project.string() + "\": " + c.reason + "\n"))
-            << c.planted.label << ": " << run.err;
+    for (const auto& [planted, reason] : opened) {
+        Plant(project, planted, victim);
+        const auto run = RunBounded({"-c", "Project rcosflt_001_proj.kvp"}, dir.Path());
+        EXPECT_EQ(1, run.status) << reason;
+        EXPECT_TRUE(kwtest::EndsWith(run.err, "cannot read project \"" + project.string() + "\": " + reason + "\n"))
+            << run.err;
     }
 }
 

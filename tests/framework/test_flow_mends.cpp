@@ -175,23 +175,6 @@ TEST_F(FlowMends, TwoProcessesTakeDistinctProjectSubdirectories) {
     }
 }
 
-// Another process takes the number between the scan and the move (staged: the scan does not see
-// rcosflt_001.m): the core moves on to rcosflt_002 with its name in its first line and in its
-// directives file, and leaves the file of the taken number alone.
-TEST_F(FlowMends, NumberTakenMeanwhileMovesTheCoreToTheNextNumber) {
-    kwtest::WriteFile(Dir() / "rcosflt_001.m", "taken\n");
-    EvalOk("rename ::file ::kwtest::realFile\n"
-           "proc ::file {sub args} {\n"
-           "  if {$sub eq {exists} && [string match */rcosflt_001.m [lindex $args 0]]} {return 0}\n"
-           "  tailcall ::kwtest::realFile $sub {*}$args\n"
-           "}");
-    ASSERT_EQ(Generate("").first, 0);
-    EXPECT_EQ(Files(), (std::vector<std::string>{"rcosflt_001.m", "rcosflt_002.kvd", "rcosflt_002.m"}));
-    EXPECT_EQ(ReadFile(Dir() / "rcosflt_001.m"), "taken\n");
-    EXPECT_EQ(ReadFile(Dir() / "rcosflt_002.m").rfind("function SigOut = rcosflt_002( SigIn2 )\n", 0), 0u);
-    EXPECT_EQ(ReadFile(Dir() / "rcosflt_002.kvd"), "# Directives for rcosflt_002\n");
-}
-
 // --- files not written completely ------------------------------------------------------------
 
 struct TruncationCase {
