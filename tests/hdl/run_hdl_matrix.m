@@ -70,12 +70,12 @@ endfunction
 ## the MATLAB core's outputs as the testbench's expected vectors.
 function [ok, n, msg] = matlab_reference (dir, name)
   text = fileread (fullfile (dir, [name ".m"]));
-  qin = declared (text, "qin");
-  qout = declared (text, "qout");
+  qin = kw_declared_format (text, "qin");
+  qout = kw_declared_format (text, "qout");
   stimulus = read_hex (fullfile (dir, [name "_in.hex"]));
   model = signed_bits (read_hex (fullfile (dir, [name "_out.hex"])), qout(1));
   x = signed_bits (mod (stimulus, pow2 (qin(1))), qin(1)) * pow2 (-qin(2));
-  y = run_core (dir, name, x) * pow2 (qout(2));
+  y = kw_run_core (dir, name, x) * pow2 (qout(2));
   n = numel (y);
   ok = false;
   if (any (y != round (y)))
@@ -102,25 +102,4 @@ function v = signed_bits (u, bits)
   v = u - (u >= pow2 (bits - 1)) * pow2 (bits);
 endfunction
 
-function f = declared (text, name)
-  tok = regexp (text, ['(?m)^\s*' name '\s*=\s*quantizer\s*\(([^;]*)\)\s*;'], "tokens", "once");
-  args = eval (["{" tok{1} "}"]);
-  q = quantizer (args{:});
-  f = q.format;
-endfunction
 
-function y = run_core (dir, name, x)
-  back = pwd ();
-  cd (dir);
-  unwind_protect
-    clear (name);
-    f = str2func (name);
-    y = zeros (size (x));
-    for k = 1:numel (x)
-      y(k) = f (x(k));
-    endfor
-  unwind_protect_cleanup
-    clear (name);
-    cd (back);
-  end_unwind_protect
-endfunction

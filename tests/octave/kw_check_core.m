@@ -49,7 +49,7 @@ function r = kw_check_core (dir, e)
   endif
 
   [x, imp] = kw_core_stimulus (e);
-  y = run_core (dir, e.name, x);
+  y = kw_run_core (dir, e.name, x);
   r.y = y;
   p = struct ("ch", e.ch, "ratio", e.ratio, "zerostuff", e.zerostuff,
               "mult", q.qmult, "out", q.qout);
@@ -143,21 +143,6 @@ function v = ifelse_ (c, a, b)
   if (c) v = a; else v = b; endif
 endfunction
 
-function y = run_core (dir, name, x)
-  back = pwd ();
-  cd (dir);
-  unwind_protect
-    clear (name);            # fresh persistent state
-    f = str2func (name);
-    y = zeros (size (x));
-    for k = 1:numel (x)
-      y(k) = f (x(k));
-    endfor
-  unwind_protect_cleanup
-    clear (name);
-    cd (back);
-  end_unwind_protect
-endfunction
 
 ## The latency (0..4 calls) at which the core's output best matches the reference.
 function [lat, best] = align (y, ref, modulus)

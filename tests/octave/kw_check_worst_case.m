@@ -19,8 +19,8 @@
 function r = kw_check_worst_case (dir, e)
   r = struct ("pass", false, "latency", NaN, "peak", NaN, "qmult", [], "message", "");
   text = fileread (fullfile (dir, [e.name ".m"]));
-  qout = declared (text, "qout");
-  r.qmult = declared (text, "qmult");
+  qout = kw_declared_format (text, "qout");
+  r.qmult = kw_declared_format (text, "qmult");
   x = kw_worst_case_input (e);
   exact = filter (e.coefs, 1, x);
   want = floor (exact * pow2 (qout(2))) / pow2 (qout(2));
@@ -30,7 +30,7 @@ function r = kw_check_worst_case (dir, e)
     r.message = sprintf ("the output format [%d %d] cannot hold %g", qout, r.peak);
     return;
   endif
-  y = run_core (dir, e.name, x);
+  y = kw_run_core (dir, e.name, x);
   for d = 0:4
     if (isequal (y(1 + d:end), want(1:end - d)))
       r.latency = d;
@@ -43,25 +43,7 @@ function r = kw_check_worst_case (dir, e)
                        want(at), at, mat2str (y(at:min (end, at + 3))));
 endfunction
 
-function f = declared (text, name)
-  tok = regexp (text, ['(?m)^\s*' name '\s*=\s*quantizer\s*\(([^;]*)\)\s*;'], "tokens", "once");
-  args = eval (["{" tok{1} "}"]);
-  q = quantizer (args{:});
-  f = q.format;
-endfunction
 
-function y = run_core (dir, name, x)
-  back = pwd ();
-  cd (dir);
-  unwind_protect
-    clear (name);
-    f = str2func (name);
-    y = arrayfun (f, x);
-  unwind_protect_cleanup
-    clear (name);
-    cd (back);
-  end_unwind_protect
-endfunction
 
 ## The hand-written direct core of the fixtures holds its worst case; with its
 ## product format narrowed to [14 14] (values -0.5 to 0.5) the full-scale sum wraps

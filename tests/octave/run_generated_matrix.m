@@ -218,7 +218,7 @@ endfunction
 ## format, at every call.  Returns whether it failed and the samples compared.
 function [bad, n] = simulator_equals_core (dir, e, r)
   scale = pow2 (r.qout(2));
-  y2 = run_core (dir, e.name, kw_worst_case_input (e));
+  y2 = kw_run_core (dir, e.name, kw_worst_case_input (e));
   runs = {"x1", r.y * scale; "x2", y2 * scale};
   n = 0;
   msg = "";
@@ -243,18 +243,6 @@ function [bad, n] = simulator_equals_core (dir, e, r)
   endif
 endfunction
 
-function y = run_core (dir, name, x)
-  back = pwd ();
-  cd (dir);
-  unwind_protect
-    clear (name);
-    f = str2func (name);
-    y = arrayfun (f, x);
-  unwind_protect_cleanup
-    clear (name);
-    cd (back);
-  end_unwind_protect
-endfunction
 
 function s = switches (e)
   form = ifelse_ (any (strcmp (e.structure, {"TP", "TS"})), "Transposed", "Direct");

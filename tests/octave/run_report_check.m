@@ -112,9 +112,9 @@ function msg = check_design (dir, name, p)
     applied = q / pow2 (B - 1);
   endif
   core = fileread (fullfile (dir, [name ".m"]));
-  qout = declared (core, "qout");
-  want = struct ("taps", N, "nonzero_taps", nnz (applied), "format_in", declared (core, "qin"),
-                 "format_coef", declared (core, "qcoef"), "format_mult", declared (core, "qmult"),
+  qout = kw_declared_format (core, "qout");
+  want = struct ("taps", N, "nonzero_taps", nnz (applied), "format_in", kw_declared_format (core, "qin"),
+                 "format_coef", kw_declared_format (core, "qcoef"), "format_mult", kw_declared_format (core, "qmult"),
                  "format_out", qout, "peak_tap_bits", peak_bits (applied * pow2 (B - 1)),
                  "tap_error_lsb", max (abs (applied - designed)) * pow2 (B - 1));
   [want.passband_ripple_db, want.stopband_db] = bands (applied, ratio, p.r_val);
@@ -143,12 +143,6 @@ function msg = check_design (dir, name, p)
   endif
 endfunction
 
-function f = declared (text, name)
-  tok = regexp (text, ['(?m)^\s*' name '\s*=\s*quantizer\s*\(([^;]*)\)\s*;'], "tokens", "once");
-  args = eval (["{" tok{1} "}"]);
-  qq = quantizer (args{:});
-  f = qq.format;
-endfunction
 
 function b = peak_bits (v)
   b = 1;
