@@ -111,4 +111,22 @@ TEST_F(ModelCommands, ReportKeysFileAndSummary) {
     EXPECT_EQ(0u, Slurp(dir.Path() / "f_report.txt").find("# Design report of f (KelvoWare Raised-Cosine FIR Filter)\n"));
 }
 
+// With -hdl verilog the report ends with the Verilog's clocks per sample and latency in clocks, the
+// figures the header of F.v states for the same switches.
+TEST_F(ModelCommands, ReportWithVerilogGivesTheHeadersClocks) {
+    TempDir dir;
+    const std::string switches = "-resource_shared yes -hdl verilog";
+    const auto result = RunShell({"-c", "set d [rcosflt::Report " + switches + "]\n"
+                                        "puts [lrange [dict keys $d] end-2 end]\n"
+                                        "rcosflt " + switches + " -name g\n"
+                                        "set f [open g.v]; set v [read $f]; close $f\n"
+                                        "regexp {K = (\\d+) clocks per sample} $v -> k\n"
+                                        "regexp {Latency: +(\\d+) clocks} $v -> l\n"
+                                        "puts [expr {[dict get $d clocks_per_sample] == $k && "
+                                        "[dict get $d latency_clocks] == $l && $k > 1}]"},
+                                 "", dir.Path().string());
+    ASSERT_EQ(0, result.status) << result.err;
+    EXPECT_EQ("error_bound_lsb clocks_per_sample latency_clocks\n1\n", result.out);
+}
+
 }  // namespace
