@@ -22,19 +22,19 @@ constexpr int kSamples = 2048;
 fir::CoreModel Model(fir::Form form, fir::Sharing sharing, bool multiplierFree) {
     const rcos::QuantizedCoefficients c =
         rcos::NormalizeAndQuantize(rcos::DesignImpulseResponse(0.35, kRatio, kTaps, true), kCbits);
-    fir::CoreSpec spec;
-    spec.q = c.q;
-    spec.symmetry = fir::ClassifySymmetry(c.q);
-    spec.form = form;
-    spec.sharing = sharing;
-    spec.multiplierFree = multiplierFree;
-    if (multiplierFree) spec.powerOfTwo = fir::DecomposePowerOfTwo(c.q, kCbits);
-    spec.ratio = kRatio;
-    spec.lengths = {16, 15, 0, 0, kCbits, kCbits - 1, 0, 0, rcos::CoefficientSumIntegerBits(c.normalized)};
+    fir::CoreDescription description;
+    description.q = c.q;
+    description.symmetry = fir::ClassifySymmetry(c.q);
+    description.form = form;
+    description.sharing = sharing;
+    description.multiplierFree = multiplierFree;
+    if (multiplierFree) description.powerOfTwo = fir::DecomposePowerOfTwo(c.q, kCbits);
+    description.ratio = kRatio;
+    description.lengths = {16, 15, 0, 0, kCbits, kCbits - 1, 0, 0, rcos::CoefficientSumIntegerBits(c.normalized)};
     const rcos::OutputLengths out = rcos::DeriveOutputLengths(c.normalized, std::nullopt, std::nullopt, 16, 15, kCbits, 0);
-    spec.lengths.obits = out.obits;
-    spec.lengths.ofbits = out.ofbits;
-    return fir::MakeCoreModel(spec);
+    description.lengths.obits = out.obits;
+    description.lengths.ofbits = out.ofbits;
+    return fir::MakeCoreModel(description);
 }
 
 std::vector<std::int64_t> FullRangeInput() {

@@ -12,7 +12,7 @@ namespace fir {
 
 namespace {
 
-void CheckSpec(const CoreSpec& s) {
+void CheckDescription(const CoreDescription& s) {
     const int n = static_cast<int>(s.q.size());
     if (n < 1 || n % 2 == 0) throw std::invalid_argument("core model: the tap count must be odd and positive");
     if (s.channels < 1) throw std::invalid_argument("core model: at least one channel is needed");
@@ -162,8 +162,8 @@ ResourceCounts CountResources(const CoreModel& m) {
     return counts;
 }
 
-CoreModel MakeCoreModel(const CoreSpec& s) {
-    CheckSpec(s);
+CoreModel MakeCoreModel(const CoreDescription& s) {
+    CheckDescription(s);
     CoreModel m;
     m.taps = static_cast<int>(s.q.size());
     m.channels = s.channels;

@@ -60,7 +60,7 @@ struct CoreFormats {
 };
 
 // Everything but the coefficients' origin: what a core generator hands to MakeCoreModel.
-struct CoreSpec {
+struct CoreDescription {
     std::vector<int> q;                      // integer taps, value q/2^(cbits-1); N odd
     std::vector<PowerOfTwoPair> powerOfTwo;  // one per tap when multiplierFree
     CoefSymmetry symmetry = CoefSymmetry::Symmetric;  // class of q (ClassifySymmetry)
@@ -136,8 +136,8 @@ int LatencyCalls(Form form, Sharing sharing, CoefSymmetry folding);
 
 ResourceCounts CountResources(const CoreModel& model);
 
-// Throws std::invalid_argument when the spec is inconsistent (even or non-positive tap count,
+// Throws std::invalid_argument when the description is inconsistent (even or non-positive tap count,
 // q or powerOfTwo of the wrong size, no channel).
-CoreModel MakeCoreModel(const CoreSpec& spec);
+CoreModel MakeCoreModel(const CoreDescription& description);
 
 }  // namespace fir

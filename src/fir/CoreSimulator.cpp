@@ -52,8 +52,7 @@ bool IsFoldedSharedTransposed(const CoreModel& m) { return !m.IsFullyParallel() 
 CoreSimulator::CoreSimulator(const CoreModel& model) : m_model(model) {
     if (m_model.sharing == Sharing::ResourceShared && m_model.form == Form::Transposed && m_model.channels > 1)
         throw std::invalid_argument("core simulator: several channels with the shared transposed form");
-    m_coefFraction = m_model.coef.fraction;
-    m_productShift = m_model.in.fraction + m_coefFraction - m_model.mult.fraction;
+    m_productShift = m_model.in.fraction + m_model.coef.fraction - m_model.mult.fraction;
     for (const TapProduct& product : TapProducts(m_model)) m_coef.push_back(product.coefficient);
     m_middleCoef = MiddleProduct(m_model).coefficient;
     m_pairPreQuantized = PairSumQuantized(m_model);
@@ -73,7 +72,7 @@ bool CoreSimulator::SumsFitInt64() const {
     if (pairs && m_pairPreQuantized) {
         factor = std::min(factor * std::ldexp(1.0L, m_model.mult.fraction - m_model.in.fraction),
                           std::ldexp(1.0L, m_model.mult.word - 1));
-        shift = m_coefFraction;
+        shift = m_model.coef.fraction;
     }
     const long double exact = factor * coefficient;
     const long double product = std::ldexp(exact, -shift) + 1;
@@ -178,7 +177,7 @@ T CoreSimulator::PairProduct(std::int64_t a, std::int64_t b, std::int64_t coeffi
     // The pre-adder's wrap stays: a product reads it.
     const std::int64_t pre = Wrap(static_cast<T>(FloorShift<T>(sum, m_model.in.fraction - m_model.mult.fraction)),
                                   m_model.mult.word);
-    const T floored = FloorShift<T>(static_cast<T>(pre) * coefficient, m_coefFraction);
+    const T floored = FloorShift<T>(static_cast<T>(pre) * coefficient, m_model.coef.fraction);
     if constexpr (std::is_same_v<T, std::int64_t>) return floored;
     else return Wrap(floored, m_model.mult.word);
 }

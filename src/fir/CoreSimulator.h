@@ -37,11 +37,10 @@ private:
     bool SumsFitInt64() const;
 
     CoreModel m_model;
-    // Coefficient integers at coefFraction: the taps, or their two-term values, as each product
+    // Coefficient integers at coef.fraction: the taps, or their two-term values, as each product
     // statement of the structure spells them.
     std::vector<std::int64_t> m_coef;
     std::int64_t m_middleCoef = 0;  // the shared direct folded form's middle tap, written apart
-    int m_coefFraction = 0;
     int m_productShift = 0;           // bits a product drops to reach the product format
     bool m_pairPreQuantized = false;  // the pre-adder's sum goes through qmult first
     // Every product and partial sum fits 64 bits unwrapped: wrapping is a ring homomorphism, so the

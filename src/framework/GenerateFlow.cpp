@@ -70,7 +70,7 @@ void RequireMatlabName(const std::string& name) {
 void RequireNoNul(const CCmdArguments* arguments, const std::string& switchName) {
     const CTclDataObj* value = FindArgument(arguments, switchName);
     if (value != nullptr && value->GetStringValue().find('\0') != std::string::npos) {
-        throw std::runtime_error("Invalid Parameter: " + switchName + " must not contain a NUL character.");
+        throw ParameterError("Invalid Parameter: " + switchName + " must not contain a NUL character.");
     }
 }
 

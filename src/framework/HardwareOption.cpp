@@ -1,11 +1,11 @@
 // Reading and checking the "-hdl" option.
 #include "framework/HardwareOption.h"
 
-#include <stdexcept>
 #include <string>
 
 #include "framework/HostCalls.h"
 #include "host/AppMgr.h"
+#include "host/Failure.h"
 
 namespace kw {
 
@@ -20,7 +20,7 @@ void RequireKnownHardwareLanguage(const CCmdArguments* arguments) {
     if (value == nullptr || value->GetStringValue() == kVerilog) {
         return;
     }
-    throw std::runtime_error("Invalid Parameter: -hdl \"" + value->GetStringValue() +
+    throw ParameterError("Invalid Parameter: -hdl \"" + value->GetStringValue() +
                              "\" is not a supported hardware description language (the one value is verilog).\n");
 }
 

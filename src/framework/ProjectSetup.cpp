@@ -8,6 +8,7 @@
 #include "framework/HostCalls.h"
 #include "framework/OutputFiles.h"
 #include "host/AppMgr.h"
+#include "host/Failure.h"
 #include "host/FilePath.h"
 
 namespace kw {
@@ -77,7 +78,7 @@ void CKWDesignBase::SetUpProject(const std::string& corePath, const std::string&
     // The project file is a file of the run like every other: a save that fails fails the run.
     const HostAnswer saved = EvaluateHostCommand("Project", {"-save"});
     if (!saved.ok) {
-        throw std::runtime_error("Could not save project " + projectPath + " (" + saved.message + ")\n");
+        throw IoError("Could not save project " + projectPath + " (" + saved.message + ")\n");
     }
 }
 

@@ -3,11 +3,12 @@
 // to be an integer of the input format; the answer is a list of output integers, one per input.
 #include <cmath>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "fir/CoreSimulator.h"
+#include "host/CommandArguments.h"
+#include "host/Failure.h"
 #include "plugin/CKWDesignCallBack.h"
 #include "raised_cosine/CKWDesign.h"
 
@@ -18,7 +19,7 @@ namespace {
 constexpr const char* kInputSwitch = "-input";
 
 [[noreturn]] void RefuseElement(int index, const std::string& text, const std::string& why) {
-    throw std::runtime_error("Invalid Parameter: -input element " + std::to_string(index) + " (\"" + text +
+    throw ParameterError("Invalid Parameter: -input element " + std::to_string(index) + " (\"" + text +
                              "\", counting from 0) " + why);
 }
 
@@ -60,11 +61,11 @@ std::int64_t InputSample(const CTclDataObj& element, int index, std::int64_t lo,
 }
 
 std::vector<std::int64_t> InputSamples(const CCmdArguments* arguments, const fir::FixedFormat& in) {
-    const CTclDataObj* list = arguments != nullptr ? arguments->Find(kInputSwitch) : nullptr;
-    if (list == nullptr) throw std::runtime_error("Invalid Parameter: -input is required: a list of input integers.");
+    const CTclDataObj* list = FindArgument(arguments, kInputSwitch);
+    if (list == nullptr) throw ParameterError("Invalid Parameter: -input is required: a list of input integers.");
     const int count = list->GetNumElements();
     if (count == 0 && !IsBlank(list->GetStringValue()))
-        throw std::runtime_error("Invalid Parameter: -input is not a list of integers.");
+        throw ParameterError("Invalid Parameter: -input is not a list of integers.");
     const std::int64_t hi = (std::int64_t{1} << (in.word - 1)) - 1;
     const std::int64_t lo = -hi - 1;
     std::vector<std::int64_t> samples;

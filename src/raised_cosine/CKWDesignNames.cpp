@@ -4,9 +4,9 @@
 // core would shadow the function, or the variable would hide the core).
 #include <algorithm>
 #include <iterator>
-#include <stdexcept>
 #include <string_view>
 
+#include "host/Failure.h"
 #include "raised_cosine/CKWDesign.h"
 
 namespace kw {
@@ -42,7 +42,7 @@ bool Contains(const std::string_view (&names)[N], const std::string& name) {
 }
 
 [[noreturn]] void RefuseName(const std::string& name, const std::string& reason) {
-    throw std::runtime_error("Invalid Parameter: -name \"" + name + "\" " + reason);
+    throw ParameterError("Invalid Parameter: -name \"" + name + "\" " + reason);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include "fir/HardwareTiming.h"
 #include "framework/HardwareOption.h"
-#include "host/AppMgr.h"
+#include "host/CommandArguments.h"
 #include "raised_cosine/CKWDesign.h"
 
 namespace kw {
@@ -15,8 +15,7 @@ constexpr int kDefaultSeed = 1;
 
 // -seed as the generator's seed: a negative value stands for its two's complement.
 std::uint64_t SeedArgument(const CCmdArguments* arguments) {
-    const CTclDataObj* value = arguments != nullptr ? arguments->Find("-seed") : nullptr;
-    const int seed = value != nullptr ? value->GetIntValue() : kDefaultSeed;
+    const int seed = FindArgument(arguments, "-seed") != nullptr ? IntArgument(arguments, "-seed") : kDefaultSeed;
     return static_cast<std::uint64_t>(static_cast<std::int64_t>(seed));
 }
 

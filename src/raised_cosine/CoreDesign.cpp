@@ -30,18 +30,18 @@ CoreDesign DesignCore(const GenerateRequest& r) {
     const std::vector<double> raw = DesignImpulseResponse(static_cast<double>(r.rollOff), r.ratio, r.taps,
                                                           r.family == Family::RootRaisedCosine);
     QuantizedCoefficients coefficients = NormalizeAndQuantize(raw, r.cbits);
-    fir::CoreSpec spec;
-    spec.symmetry = fir::ClassifySymmetry(coefficients.q);
-    spec.channels = r.channels;
-    spec.form = r.form;
-    spec.sharing = r.sharing;
-    spec.multiplierFree = r.multiplierFree;
-    if (spec.multiplierFree) spec.powerOfTwo = fir::DecomposePowerOfTwo(coefficients.q, r.cbits);
-    spec.zeroStuffing = r.inputRate == InputRate::SymbolRate;
-    spec.ratio = r.ratio;
-    spec.lengths = WordLengths(r, coefficients.normalized);
-    spec.q = std::move(coefficients.q);
-    return CoreDesign{std::move(coefficients.normalized), fir::MakeCoreModel(spec)};
+    fir::CoreDescription description;
+    description.symmetry = fir::ClassifySymmetry(coefficients.q);
+    description.channels = r.channels;
+    description.form = r.form;
+    description.sharing = r.sharing;
+    description.multiplierFree = r.multiplierFree;
+    if (description.multiplierFree) description.powerOfTwo = fir::DecomposePowerOfTwo(coefficients.q, r.cbits);
+    description.zeroStuffing = r.inputRate == InputRate::SymbolRate;
+    description.ratio = r.ratio;
+    description.lengths = WordLengths(r, coefficients.normalized);
+    description.q = std::move(coefficients.q);
+    return CoreDesign{std::move(coefficients.normalized), fir::MakeCoreModel(description)};
 }
 
 fir::CoreModel DesignCoreModel(const GenerateRequest& request) { return DesignCore(request).model; }

@@ -156,18 +156,18 @@ fir::CoreWordLengths LengthsFor(const ToolOptions& o, const std::vector<double>&
 fir::CoreModel ModelFor(const ToolOptions& o) {
     std::vector<double> values;
     for (int v : o.q) values.push_back(static_cast<double>(v) / static_cast<double>(1 << (o.cbits - 1)));
-    fir::CoreSpec spec;
-    spec.q = o.q;
-    if (o.multiplierFree) spec.powerOfTwo = fir::DecomposePowerOfTwo(o.q, o.cbits);
-    spec.symmetry = o.symmetryGiven ? static_cast<fir::CoefSymmetry>(o.symmetry) : fir::ClassifySymmetry(o.q);
-    spec.channels = o.channels;
-    spec.form = o.transposed ? fir::Form::Transposed : fir::Form::Direct;
-    spec.sharing = o.shared ? fir::Sharing::ResourceShared : fir::Sharing::FullyParallel;
-    spec.multiplierFree = o.multiplierFree;
-    spec.zeroStuffing = o.zeroStuffing;
-    spec.ratio = o.ratio;
-    spec.lengths = LengthsFor(o, values);
-    return fir::MakeCoreModel(spec);
+    fir::CoreDescription description;
+    description.q = o.q;
+    if (o.multiplierFree) description.powerOfTwo = fir::DecomposePowerOfTwo(o.q, o.cbits);
+    description.symmetry = o.symmetryGiven ? static_cast<fir::CoefSymmetry>(o.symmetry) : fir::ClassifySymmetry(o.q);
+    description.channels = o.channels;
+    description.form = o.transposed ? fir::Form::Transposed : fir::Form::Direct;
+    description.sharing = o.shared ? fir::Sharing::ResourceShared : fir::Sharing::FullyParallel;
+    description.multiplierFree = o.multiplierFree;
+    description.zeroStuffing = o.zeroStuffing;
+    description.ratio = o.ratio;
+    description.lengths = LengthsFor(o, values);
+    return fir::MakeCoreModel(description);
 }
 
 // Throws std::invalid_argument for the models whose text would not compute the given filter.
