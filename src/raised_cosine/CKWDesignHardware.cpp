@@ -4,9 +4,9 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "fir/TestVectors.h"
-#include "fir/VerilogTestbench.h"
-#include "fir/VerilogWriter.h"
+#include "verilog/TestVectors.h"
+#include "verilog/VerilogTestbench.h"
+#include "verilog/VerilogWriter.h"
 #include "framework/OutputFiles.h"
 #include "host/FilePath.h"
 #include "raised_cosine/CKWDesign.h"

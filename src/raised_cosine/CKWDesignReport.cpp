@@ -2,7 +2,7 @@
 // design handed to the report's figures, for rcosflt::Report and for the -report file.
 #include <cstdint>
 
-#include "fir/HardwareTiming.h"
+#include "verilog/HardwareTiming.h"
 #include "framework/HardwareOption.h"
 #include "host/CommandArguments.h"
 #include "raised_cosine/CKWDesign.h"

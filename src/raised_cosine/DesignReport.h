@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fir/CoreModel.h"
-#include "fir/HardwareTiming.h"
+#include "verilog/HardwareTiming.h"
 
 namespace rcos {
 

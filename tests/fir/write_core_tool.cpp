@@ -44,8 +44,8 @@
 #include "fir/CoreSimulator.h"
 #include "fir/CoreStructures.h"
 #include "fir/PowerOfTwo.h"
-#include "fir/VerilogTestbench.h"
-#include "fir/VerilogWriter.h"
+#include "verilog/VerilogTestbench.h"
+#include "verilog/VerilogWriter.h"
 #include "raised_cosine/CoefficientDesign.h"
 
 namespace {

@@ -3,8 +3,8 @@
 // path and sequencer.
 #include <stdexcept>
 
-#include "fir/VerilogStructures.h"
-#include "fir/VerilogText.h"
+#include "verilog/VerilogStructures.h"
+#include "verilog/VerilogText.h"
 
 namespace fir::vlog {
 

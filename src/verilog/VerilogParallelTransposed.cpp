@@ -8,8 +8,8 @@
 #include <map>
 #include <vector>
 
-#include "fir/VerilogStructures.h"
-#include "fir/VerilogText.h"
+#include "verilog/VerilogStructures.h"
+#include "verilog/VerilogText.h"
 
 namespace fir::vlog {
 

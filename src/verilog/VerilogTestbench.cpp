@@ -1,9 +1,9 @@
 // The testbench text and its hex vector files.
-#include "fir/VerilogTestbench.h"
+#include "verilog/VerilogTestbench.h"
 
 #include <iomanip>
 
-#include "fir/HardwareTiming.h"
+#include "verilog/HardwareTiming.h"
 
 namespace fir {
 

@@ -1,5 +1,5 @@
 // Literal and bit-slicing text shared by the Verilog writers.
-#include "fir/VerilogText.h"
+#include "verilog/VerilogText.h"
 
 #include <sstream>
 #include <stdexcept>

@@ -1,5 +1,5 @@
 // Test vectors from the bit-true simulator.
-#include "fir/TestVectors.h"
+#include "verilog/TestVectors.h"
 
 #include <random>
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fir/CoreModel.h"
-#include "fir/HardwareTiming.h"
+#include "verilog/HardwareTiming.h"
 #include "fir/TapProducts.h"
 
 namespace fir::vlog {

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "fir/VerilogStructures.h"
-#include "fir/VerilogText.h"
+#include "verilog/VerilogStructures.h"
+#include "verilog/VerilogText.h"
 
 namespace fir::vlog {
 

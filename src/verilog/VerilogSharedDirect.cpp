@@ -5,8 +5,8 @@
 // from the last to the first, so that the last read (place 1) never meets the sample written.
 #include <vector>
 
-#include "fir/VerilogStructures.h"
-#include "fir/VerilogText.h"
+#include "verilog/VerilogStructures.h"
+#include "verilog/VerilogText.h"
 
 namespace fir::vlog {
 

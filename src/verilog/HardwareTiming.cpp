@@ -4,7 +4,7 @@
 //   shared direct:             K = steps; read, [pre-add], product, accumulate after the last step
 //   shared transposed:         read, product, write back; the output leaves with step 0 (unfolded)
 //                              or with the last step (folded, the registered output of the call)
-#include "fir/HardwareTiming.h"
+#include "verilog/HardwareTiming.h"
 
 #include <algorithm>
 #include <stdexcept>

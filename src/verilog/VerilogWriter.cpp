@@ -1,11 +1,11 @@
 // The module frame every structure shares: the header comment (what the core is, its formats,
 // throughput, latency and resources), the port list, the input section (handshake and
 // zero-stuffing counter), then the structure's body.
-#include "fir/VerilogWriter.h"
+#include "verilog/VerilogWriter.h"
 
-#include "fir/HardwareTiming.h"
-#include "fir/VerilogStructures.h"
-#include "fir/VerilogText.h"
+#include "verilog/HardwareTiming.h"
+#include "verilog/VerilogStructures.h"
+#include "verilog/VerilogText.h"
 
 namespace fir {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fir/CoreModel.h"
-#include "fir/TestVectors.h"
+#include "verilog/TestVectors.h"
 
 namespace fir {
 
