@@ -54,7 +54,7 @@ int AdderTreeLevels(int terms) {
     return levels;
 }
 
-HardwareTiming VerilogTiming(const CoreModel& m) {
+HardwareTiming VerilogTiming(const CoreModel& m, const HardwareChoices& /*choices*/) {
     RequireSupported(m);
     HardwareTiming t;
     t.multipliers = m.counts.multipliers;

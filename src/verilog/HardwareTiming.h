@@ -5,6 +5,7 @@
 #pragma once
 
 #include "fir/CoreModel.h"
+#include "verilog/HardwareChoices.h"
 
 namespace fir {
 
@@ -18,7 +19,7 @@ struct HardwareTiming {
 // Throws std::invalid_argument for the models the Verilog writer does not take: the shared
 // transposed form with several channels (as the simulator), a shared core of fewer taps than
 // its sequencer needs (direct: 3, transposed: 5; the generator's smallest filter has 5).
-HardwareTiming VerilogTiming(const CoreModel& model);
+HardwareTiming VerilogTiming(const CoreModel& model, const HardwareChoices& choices = {});
 
 // Products per sample that a resource-shared core computes: N, or (N+1)/2 when folded.
 int SharedSteps(const CoreModel& model);

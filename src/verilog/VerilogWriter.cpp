@@ -114,8 +114,9 @@ void WriteBody(std::ostream& out, const CoreModel& m, const HardwareTiming& t) {
 
 }  // namespace
 
-void WriteVerilog(std::ostream& out, const CoreModel& model, const std::string& moduleName) {
-    const HardwareTiming timing = VerilogTiming(model);
+void WriteVerilog(std::ostream& out, const CoreModel& model, const std::string& moduleName,
+                  const HardwareChoices& choices) {
+    const HardwareTiming timing = VerilogTiming(model, choices);
     WriteHeader(out, model, timing, moduleName);
     WritePorts(out, model, moduleName);
     WriteInputSection(out, model);

@@ -8,12 +8,14 @@
 #include <string>
 
 #include "fir/CoreModel.h"
+#include "verilog/HardwareChoices.h"
 
 namespace fir {
 
 // Writes module MODULENAME for MODEL: ports clk, rst, in_valid, in_ready, in_data, out_valid,
 // out_data in this order, with a header comment stating formats, K, latency and resources.
 // Throws std::invalid_argument for a model VerilogTiming refuses.
-void WriteVerilog(std::ostream& out, const CoreModel& model, const std::string& moduleName);
+void WriteVerilog(std::ostream& out, const CoreModel& model, const std::string& moduleName,
+                  const HardwareChoices& choices = {});
 
 }  // namespace fir
