@@ -108,6 +108,9 @@ protected:
 
     CCmdArguments* Arguments() const { return m_arguments; }
 
+    // The Info line of one more file of the run (WHAT: "Verilog core", ...), once it is in place.
+    void AnnounceFile(const std::string& what, const std::string& path) const;
+
     // With -report: F_report.txt beside the core (atomically, as every file of a run) and the
     // report's summary line to the host.
     void WriteReportFile(const std::string& corePath);
