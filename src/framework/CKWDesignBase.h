@@ -84,6 +84,9 @@ public:
     // Chooses (and, for a numbered name, claims) where this run writes; creates the output
     // directory when missing. Throws kw::IoError when a directory cannot be made.
     OutputPlan ChooseOutputPath();
+    // Throws kw::ParameterError when a file the run would write at PLAN is a file generated for
+    // another core (see GeneratedFiles.h); files of its own core and other files are replaced.
+    void RefuseReplacingOtherCoresFiles(const OutputPlan& plan) const;
     // The next numbered core name after CORE (same directory) that nothing exists at.
     std::string NextFreeNumberedCore(const std::string& core);
     void RunGenerate();
