@@ -6,7 +6,6 @@
 
 #include "framework/CKWDesignBase.h"
 #include "framework/GeneratedFiles.h"
-#include "framework/HardwareOption.h"
 #include "host/Failure.h"
 #include "host/FilePath.h"
 
@@ -35,7 +34,7 @@ std::vector<PlannedFile> FilesOfRun(const std::string& core, bool project, bool 
 }  // namespace
 
 void CKWDesignBase::RefuseReplacingOtherCoresFiles(const OutputPlan& plan) const {
-    for (const auto& [name, identity] : FilesOfRun(plan.functionName, m_options.project, HardwareRequested(m_arguments))) {
+    for (const auto& [name, identity] : FilesOfRun(plan.functionName, m_options.project, m_options.hardware.verilog)) {
         FilePath path(plan.corePath);
         path.ReplaceName(name);
         const std::optional<GeneratedFile> existing = RecognizeGeneratedFile(path.Text());

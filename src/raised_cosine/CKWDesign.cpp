@@ -6,7 +6,6 @@
 #include <stdexcept>
 
 #include "fir/CoreStructures.h"
-#include "framework/HardwareOption.h"
 #include "framework/HostCalls.h"
 #include "host/FilePath.h"
 #include "host/Messaging.h"
@@ -30,7 +29,7 @@ void CKWDesign::ValidateFunctionalParameters() {
     }
     m_design.emplace(rcos::DesignCore(*m_request));
     // The module takes the given name unless a project subdirectory numbers the files.
-    if (Options().NameGiven() && !Options().subdirectory && HardwareRequested(Arguments())) {
+    if (Options().NameGiven() && !Options().subdirectory && Options().hardware.verilog) {
         CheckVerilogName(FilePath(Options().name).BaseName());
     }
 }

@@ -25,12 +25,13 @@ struct HardwareTexts {
     std::string expected;
 };
 
-HardwareTexts MakeHardwareTexts(const fir::CoreModel& model, const std::string& moduleName, bool withTestbench) {
+HardwareTexts MakeHardwareTexts(const fir::CoreModel& model, const fir::HardwareChoices& choices,
+                                const std::string& moduleName, bool withTestbench) {
     std::ostringstream module;
     std::ostringstream bench;
     std::ostringstream inputs;
     std::ostringstream expected;
-    fir::WriteVerilog(module, model, moduleName);
+    fir::WriteVerilog(module, model, moduleName, choices);
     if (withTestbench) {
         const fir::TestVectors vectors = fir::MakeTestVectors(model, fir::kTestbenchRandomSamples, fir::kTestbenchSeed);
         fir::WriteVerilogTestbench(bench, model, moduleName, static_cast<int>(vectors.inputs.size()));
@@ -69,8 +70,8 @@ struct ProbedNames {
     std::set<std::string> derived;
 };
 
-ProbedNames ProbeNames(const fir::CoreModel& model, const std::string& name) {
-    const HardwareTexts texts = MakeHardwareTexts(model, kProbeName, true);
+ProbedNames ProbeNames(const fir::CoreModel& model, const fir::HardwareChoices& choices, const std::string& name) {
+    const HardwareTexts texts = MakeHardwareTexts(model, choices, kProbeName, true);
     ProbedNames names;
     for (const std::string& text : {texts.module, texts.bench}) {
         for (const std::string& identifier : fir::VerilogIdentifiers(text)) {
@@ -89,6 +90,16 @@ ProbedNames ProbeNames(const fir::CoreModel& model, const std::string& name) {
 
 }  // namespace
 
+fir::HardwareChoices CKWDesign::HardwareChoices() const {
+    const HardwareOptions& options = Options().hardware;
+    fir::HardwareChoices choices;
+    choices.products =
+        options.products == HdlProducts::ShiftAdd ? fir::ProductStyle::ShiftAdd : fir::ProductStyle::Multiplier;
+    choices.multipliers = options.multipliers.value_or(1);
+    choices.stream = options.stream == HdlStream::Axis ? fir::StreamInterface::Axis : fir::StreamInterface::Plain;
+    return choices;
+}
+
 void CKWDesign::CheckVerilogName(const std::string& name) const {
     if (fir::IsVerilogKeyword(name)) {
         RefuseVerilogName(name, "it is a reserved word of Verilog or SystemVerilog.\n");
@@ -98,7 +109,7 @@ void CKWDesign::CheckVerilogName(const std::string& name) const {
     }
     ProbedNames names;
     try {
-        names = ProbeNames(DesignCoreModel(), name);
+        names = ProbeNames(DesignCoreModel(), HardwareChoices(), name);
     } catch (const std::invalid_argument&) {
         return;  // no Verilog for this core: WriteHardware says so
     }
@@ -115,7 +126,7 @@ void CKWDesign::CheckVerilogName(const std::string& name) const {
 void CKWDesign::WriteHardware(const std::string& corePath, bool withTestbench) {
     HardwareTexts texts;
     try {
-        texts = MakeHardwareTexts(DesignCoreModel(), m_functionName, withTestbench);
+        texts = MakeHardwareTexts(DesignCoreModel(), HardwareChoices(), m_functionName, withTestbench);
     } catch (const std::invalid_argument& refusal) {
         throw std::runtime_error(std::string("No Verilog for this core: ") + refusal.what() + "\n");
     }
