@@ -70,10 +70,10 @@ void RecordMessages() {
     if (Host().Eval(wrapper).first != TCL_OK) Fail("the message command cannot be wrapped");
 }
 
-std::vector<std::string> TakeAnnouncedPaths() {
+std::vector<Announcement> TakeAnnouncements() {
     const auto [code, said] = Host().Eval("set ::kwfuzz_said");
     Host().Eval("set ::kwfuzz_said {}");
-    std::vector<std::string> paths;
+    std::vector<Announcement> announced;
     Tcl_Obj* list = Tcl_NewStringObj(said.data(), static_cast<int>(said.size()));
     Tcl_IncrRefCount(list);
     int count = 0;
@@ -87,15 +87,17 @@ std::vector<std::string> TakeAnnouncedPaths() {
             const std::size_t from = at + marker.size();
             // The report's announcement goes on with ": " and its summary.
             const std::size_t end = text.find(": ", from);
-            paths.push_back(text.substr(from, end == std::string::npos ? std::string::npos : end - from));
+            announced.push_back(
+                {text.substr(0, at), text.substr(from, end == std::string::npos ? std::string::npos : end - from)});
         }
     }
     Tcl_DecrRefCount(list);
-    return paths;
+    return announced;
 }
 
-void CheckAnnouncedFiles(const std::vector<std::string>& paths, const std::string& folder) {
-    for (const std::string& path : paths) {
+void CheckAnnouncedFiles(const std::vector<Announcement>& announced, const std::string& folder) {
+    for (const Announcement& announcement : announced) {
+        const std::string& path = announcement.path;
         if (path.rfind(folder + "/", 0) != 0) Fail("a file was announced outside the run's folder: " + path);
         std::error_code error;
         if (!fs::is_regular_file(fs::symlink_status(path, error))) Fail("announced file is missing: " + path);

@@ -11,14 +11,19 @@ namespace kwfuzz {
 // recording lasts for the rest of the process.
 void RecordMessages();
 
-// The paths the messages recorded since the last call announced as written ("... written to
-// PATH"), and forgets them.
-std::vector<std::string> TakeAnnouncedPaths();
+// A file a message announced as written: "<what> written to <path>".
+struct Announcement {
+    std::string what;  // e.g. "KelvoWare Raised-Cosine FIR Filter: core function"
+    std::string path;
+};
 
-// Fails unless every path lies in FOLDER and is a complete file of its kind: a non-empty regular
-// file, a MATLAB file beginning with "function" or "%", a Verilog file ending its module, a report
-// beginning with its title line.
-void CheckAnnouncedFiles(const std::vector<std::string>& paths, const std::string& folder);
+// The files the messages recorded since the last call announced, and forgets them.
+std::vector<Announcement> TakeAnnouncements();
+
+// Fails unless every announced path lies in FOLDER and is a complete file of its kind: a
+// non-empty regular file, a MATLAB file beginning with "function" or "%", a Verilog file ending
+// its module, a report beginning with its title line.
+void CheckAnnouncedFiles(const std::vector<Announcement>& announced, const std::string& folder);
 
 // Fails when FOLDER holds a temporary file of a write (NAME.XXXXXX) or anything but regular
 // files and directories.

@@ -140,11 +140,12 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 }
 
 // A successful run announced its core; the files the switches ask for lie beside it.
-void CheckSuccess(const std::vector<std::string>& words, const std::vector<std::string>& announced) {
+void CheckSuccess(const std::vector<std::string>& words, const std::vector<kwfuzz::Announcement>& announced) {
     std::vector<std::string> cores;
-    for (const std::string& path : announced) {
-        if (EndsWith(path, ".m") && !EndsWith(path, "_script.m")) cores.push_back(path);
+    for (const kwfuzz::Announcement& announcement : announced) {
+        if (EndsWith(announcement.what, ": core function")) cores.push_back(announcement.path);
     }
+    if (cores.size() == 1 && !EndsWith(cores[0], ".m")) kwfuzz::Fail("a core announced without .m: " + cores[0]);
     if (cores.size() != 1) kwfuzz::Fail("a successful run announced " + std::to_string(cores.size()) + " cores");
     const std::string stem = cores[0].substr(0, cores[0].size() - 2);
     std::error_code error;
@@ -164,7 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string result;
     const std::vector<std::string> words = CommandWords(data, size);
     const int code = Evaluate(words, result);
-    const std::vector<std::string> announced = kwfuzz::TakeAnnouncedPaths();
+    const std::vector<kwfuzz::Announcement> announced = kwfuzz::TakeAnnouncements();
     kwfuzz::CheckAnnouncedFiles(announced, Scratch());
     if (code == TCL_OK) CheckSuccess(words, announced);
     if (code != TCL_OK && result.empty()) kwfuzz::Fail("failure without a message");
