@@ -2,19 +2,20 @@
 // by the fuzz bytes as in the generate target. Byte 0 picks the command and how -input is made;
 // bytes 1.. pick the switches; the rest is the input list: one element per byte from a table of
 // integer spellings (decimal, leading zeros, signs, blanks, other bases, floats, overlong, NUL),
-// or the bytes as the list's raw text. Properties: neither command writes a file or leaves the
-// shell unable to answer; Simulate succeeds only when every element is a decimal integer of the
+// or the bytes as the list's raw text. Properties: neither command writes a file (the working
+// directory, where a relative name would land, keeps its names) or leaves the shell unable to
+// answer; Simulate succeeds only when every element is a decimal integer of the
 // input range (and names the first element that is not), and answers one integer per element;
 // Report answers its figures in their order, the clocks only with -hdl verilog.
 #include <tcl.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include "FuzzSupport.h"
 #include "OutputCheck.h"
@@ -74,29 +75,21 @@ const std::vector<Spelling>& Spellings() {
 
 constexpr std::size_t kOverlong = 17;  // index of the spelling beyond every int64
 
-const std::string& Scratch() {
-    static const std::string folder = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kwfuzzmodelXXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) kwfuzz::Fail("no scratch folder");
-        return pattern;
-    }();
-    return folder;
+// The names in the working directory: a model command that wrote a file by mistake would add one.
+std::set<std::string> WorkingDirectoryNames() {
+    std::set<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(".", error)) names.insert(entry.path().string());
+    return names;
 }
 
-// The plug-in, registered once; the process works in the scratch folder, so any file a command
-// wrote by mistake would show there.
+// The plug-in, registered once for the process.
 struct Plugin {
     Plugin() {
-        (void)Scratch();
         kwfuzz::Host();
         if (kw::InitPlugin() != kAppSuccess) kwfuzz::Fail("rcosflt could not be registered");
-        if (::chdir(Scratch().c_str()) != 0) kwfuzz::Fail("cannot work in the scratch folder");
     }
-    ~Plugin() {
-        kw::ExitPlugin();
-        std::error_code ignored;
-        std::filesystem::remove_all(Scratch(), ignored);
-    }
+    ~Plugin() { kw::ExitPlugin(); }
 };
 
 struct Call {
@@ -243,6 +236,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Plugin plugin;
     const Call call = MakeCall(data, size);
     if (call.words.empty()) return 0;
+    const std::set<std::string> before = WorkingDirectoryNames();
     std::string result;
     const int code = Evaluate(call.words, result);
     if (code != TCL_OK && result.empty()) kwfuzz::Fail("failure without a message");
@@ -251,7 +245,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } else {
         CheckReport(call, code, result);
     }
-    if (!std::filesystem::is_empty(Scratch())) kwfuzz::Fail("a model command wrote a file");
+    if (WorkingDirectoryNames() != before) kwfuzz::Fail("a model command wrote a file");
     if (Evaluate({"rcosflt::GetShortName"}, result) != TCL_OK || result != "rcosflt") {
         kwfuzz::Fail("the shell no longer answers after a call: " + result);
     }
