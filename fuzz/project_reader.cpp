@@ -32,7 +32,10 @@ const std::string& Scratch() {
     return folder;
 }
 
+// Removes the scratch folder at exit; it asks for the folder first, so the folder's name (a
+// static made first) is still there when this object goes.
 struct Cleanup {
+    Cleanup() { (void)Scratch(); }
     ~Cleanup() {
         std::error_code ignored;
         fs::remove_all(Scratch(), ignored);
