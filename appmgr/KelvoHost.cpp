@@ -8,6 +8,8 @@
 #include <stdexcept>
 
 #include "DurableFileCommand.h"
+#include "FreshInterpCommand.h"
+#include "ScriptCheckCommands.h"
 #include "TclRuntime.h"
 
 extern const char* const kKelvoHostScript;  // generated from the host's Tcl scripts
@@ -58,6 +60,8 @@ KelvoHost* KelvoHost::Current() { return g_currentHost; }
 void KelvoHost::InstallHostCommands() {
     Tcl_CreateNamespace(m_interp, "::kelvodsp", nullptr, nullptr);
     appmgr::InstallDurableFileCommand(m_interp);
+    appmgr::InstallScriptCheckCommands(m_interp);
+    appmgr::InstallFreshInterpCommand(m_interp);
     if (Tcl_SetVar2(m_interp, "::kelvodsp::version", nullptr, KW_PRODUCT_VERSION, TCL_GLOBAL_ONLY) == nullptr) {
         throw std::runtime_error("KelvoDSP host: cannot set the product version");
     }

@@ -1,9 +1,12 @@
 // Fuzz target: one whole "rcosflt" generate command, in-process on the host with the plug-in
 // registered, with switch values chosen by the fuzz bytes. Byte i picks the value of switch i
 // from its candidates (good values, edge values and refusals) or leaves it out; bytes past the
-// table become the -name text (read as a script's text; path separators and "~" dropped, so files stay in the scratch
-// folder). A run either succeeds and leaves a non-empty core file, or fails with a message;
-// either way the shell still answers afterwards. The scratch folder is wiped after each run.
+// table become the -name text (read as a script's text; path separators and "~" dropped, so files
+// stay in the scratch folder). The table holds the generator's parameters and the common options,
+// the hardware, report and output options among them. A run either succeeds, leaves a core file
+// and every file it announced complete (with -hdl verilog its Verilog, with -report its report,
+// beside the core), or fails with a message; either way it leaves no temporary file and the shell
+// still answers afterwards. The scratch folder is wiped after each run.
 #include <tcl.h>
 
 #include <filesystem>
@@ -13,6 +16,7 @@
 #include <stdlib.h>
 
 #include "FuzzSupport.h"
+#include "OutputCheck.h"
 #include "plugin/CKWDesignCallBack.h"
 
 namespace {
@@ -43,6 +47,16 @@ const std::vector<SwitchChoice>& Switches() {
         {"-project", {""}},
         {"-nosubdir", {""}},
         {"-forcenum", {"1", "0", "-1", "999", "2147483647"}},
+        {"-hdl", {"verilog", "vhdl", "", "VERILOG", "verilog "}},
+        {"-report", {""}},
+        {"-seed", {"1", "0", "-1", "010", "0x10", "2147483647", "-2147483648", "2147483648"}},
+        {"-hdl_products", {"multiplier", "shiftadd", "x"}},
+        {"-hdl_multipliers", {"1", "2", "0", "-1", "64", "1000"}},
+        {"-hdl_stream", {"plain", "axis", ""}},
+        {"-output_round", {"floor", "round", "nearest", "convergent", "ceil", "fix", "Floor"}},
+        {"-output_overflow", {"wrap", "saturate", "clip"}},
+        {"-coef_scale", {"unity", "max", "x"}},
+        {"-stopband_from", {"0.6", "1", "0", "-1", "nan", "1e300", "2.0"}},
     };
     return switches;
 }
@@ -62,6 +76,7 @@ struct Plugin {
         (void)Scratch();  // made first, so it still exists when this object goes
         kwfuzz::Host();
         if (kw::InitPlugin() != kAppSuccess) kwfuzz::Fail("rcosflt could not be registered");
+        kwfuzz::RecordMessages();
     }
     ~Plugin() {
         kw::ExitPlugin();
@@ -106,19 +121,41 @@ int Evaluate(const std::vector<std::string>& words, std::string& result) {
     return code;
 }
 
-bool HasNonEmptyCore() {
-    std::error_code error;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(Scratch(), error)) {
-        if (entry.is_regular_file() && entry.path().extension() == ".m" && entry.file_size() > 0) return true;
+bool Has(const std::vector<std::string>& words, const std::string& word) {
+    for (const std::string& w : words) {
+        if (w == word) return true;
     }
     return false;
 }
 
-void WipeScratch() {
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(Scratch(), ignored)) {
-        std::filesystem::remove_all(entry.path(), ignored);
+std::string ValueOf(const std::vector<std::string>& words, const std::string& switchName) {
+    for (std::size_t i = 0; i + 1 < words.size(); ++i) {
+        if (words[i] == switchName) return words[i + 1];
     }
+    return "";
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// A successful run announced its core; the files the switches ask for lie beside it.
+void CheckSuccess(const std::vector<std::string>& words, const std::vector<kwfuzz::Announcement>& announced) {
+    std::vector<std::string> cores;
+    for (const kwfuzz::Announcement& announcement : announced) {
+        if (EndsWith(announcement.what, ": core function")) cores.push_back(announcement.path);
+    }
+    if (cores.size() == 1 && !EndsWith(cores[0], ".m")) kwfuzz::Fail("a core announced without .m: " + cores[0]);
+    if (cores.size() != 1) kwfuzz::Fail("a successful run announced " + std::to_string(cores.size()) + " cores");
+    const std::string stem = cores[0].substr(0, cores[0].size() - 2);
+    std::error_code error;
+    if (ValueOf(words, "-hdl") == "verilog" && !std::filesystem::is_regular_file(stem + ".v", error)) {
+        kwfuzz::Fail("-hdl verilog succeeded without " + stem + ".v");
+    }
+    if (Has(words, "-report") && !std::filesystem::is_regular_file(stem + "_report.txt", error)) {
+        kwfuzz::Fail("-report succeeded without " + stem + "_report.txt");
+    }
+    if (!std::filesystem::is_regular_file(stem + ".kvd", error)) kwfuzz::Fail("a core without its directives");
 }
 
 }  // namespace
@@ -126,12 +163,16 @@ void WipeScratch() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Plugin plugin;
     std::string result;
-    const int code = Evaluate(CommandWords(data, size), result);
-    if (code == TCL_OK && !HasNonEmptyCore()) kwfuzz::Fail("success reported without a core file");
+    const std::vector<std::string> words = CommandWords(data, size);
+    const int code = Evaluate(words, result);
+    const std::vector<kwfuzz::Announcement> announced = kwfuzz::TakeAnnouncements();
+    kwfuzz::CheckAnnouncedFiles(announced, Scratch());
+    if (code == TCL_OK) CheckSuccess(words, announced);
     if (code != TCL_OK && result.empty()) kwfuzz::Fail("failure without a message");
+    kwfuzz::CheckNoLeftovers(Scratch());
     if (Evaluate({"rcosflt::GetShortName"}, result) != TCL_OK || result != "rcosflt") {
         kwfuzz::Fail("the shell no longer answers after a run: " + result);
     }
-    WipeScratch();
+    kwfuzz::Wipe(Scratch());
     return 0;
 }

@@ -145,3 +145,27 @@ proc ::AppMgr::GetKPDFile {name} {
     }
     error "no parameter description \"$name.kpd\" in the plug-in folders ([join $::kelvodsp::pluginDirs {, }])"
 }
+
+# --- script files ----------------------------------------------------------------------------
+
+# "source FILE" checks the file's bytes before Tcl decodes them: Tcl would read a byte that is
+# not UTF-8 as the character of the same value, so a name in the file could become another one.
+# (With -encoding the caller has said how to read the file.)
+if {[info commands ::kelvodsp::TclSource] eq ""} {
+    rename ::source ::kelvodsp::TclSource
+}
+
+proc ::source {args} {
+    if {[llength $args] == 1} {
+        set path [lindex $args 0]
+        if {![catch {open $path r} channel]} {
+            fconfigure $channel -translation binary
+            set bytes [read $channel]
+            close $channel
+            if {[catch {::kelvodsp::RequireUtf8 $bytes} message]} {
+                return -code error -errorcode {KELVODSP ENCODING} "couldn't read file \"$path\": $message"
+            }
+        }
+    }
+    tailcall ::kelvodsp::TclSource {*}$args
+}

@@ -6,22 +6,62 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "KelvoHost.h"
 #include "ShellOptions.h"
+#include "Utf8Check.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 KelvoHost* g_host = nullptr;
+
+// A write beyond the file-size limit (ulimit -f) raises SIGXFSZ, whose default action ends the
+// process on the spot: no error, and the run's temporary file left behind. Caught, the write
+// fails with EFBIG instead and the run reports the file it could not write. A handler, unlike
+// an ignored signal, is not inherited by the programs a script starts.
+void NoteFileSizeLimit(int) {}
+
+void TakeFileSizeSignal() {
+    struct sigaction action {};
+    action.sa_handler = NoteFileSizeLimit;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGXFSZ, &action, nullptr);
+}
+
+// Tcl decodes bytes that are not UTF-8 leniently (a stray 0xE9 becomes "é"), so a name typed in
+// Latin-1 would silently name another file: such bytes are refused before Tcl sees them.
+std::optional<std::string> InvalidUtf8Argument(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word(argv[i]);
+        if (const auto invalid = appmgr::FirstInvalidUtf8Byte(word)) {
+            return "command-line argument " + std::to_string(i) + " is not valid UTF-8 at " +
+                   appmgr::DescribeInvalidByte(word, *invalid);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> InvalidUtf8ScriptFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (const auto invalid = appmgr::FirstInvalidUtf8Byte(bytes)) {
+        return "script \"" + path + "\" is not valid UTF-8 at " + appmgr::DescribeInvalidByte(bytes, *invalid);
+    }
+    return std::nullopt;
+}
 
 void FlushTclChannels() {
     for (int type : {TCL_STDOUT, TCL_STDERR}) {
@@ -179,6 +219,12 @@ int RunInteractive(Tcl_Interp* interp) {
         if (!std::getline(std::cin, line)) {
             break;
         }
+        if (const auto invalid = appmgr::FirstInvalidUtf8Byte(line)) {
+            std::cerr << "kelvodsp: input line is not valid UTF-8 at " << appmgr::DescribeInvalidByte(line, *invalid)
+                      << "; the command is dropped" << std::endl;
+            pending.clear();
+            continue;
+        }
         pending += line + "\n";
         if (!Tcl_CommandComplete(pending.c_str())) {
             continue;
@@ -202,6 +248,10 @@ int RunShell(KelvoHost& host, const kelvodsp::ShellOptions& options, const char*
         SetScriptArguments(interp, argv0, options.words);
         return ReportOutcome(interp, Tcl_EvalEx(interp, options.script.c_str(), -1, TCL_EVAL_GLOBAL));
     case kelvodsp::ShellMode::ScriptFile:
+        if (const auto invalid = InvalidUtf8ScriptFile(options.script)) {
+            std::cerr << "kelvodsp: " << *invalid << std::endl;
+            return EXIT_FAILURE;
+        }
         SetScriptArguments(interp, options.script, options.words);
         return ReportOutcome(interp, Tcl_EvalFile(interp, options.script.c_str()));
     case kelvodsp::ShellMode::SingleCommand: return RunSingleCommand(interp, options.words);
@@ -216,6 +266,11 @@ int RunShell(KelvoHost& host, const kelvodsp::ShellOptions& options, const char*
 }  // namespace
 
 int main(int argc, char** argv) {
+    TakeFileSizeSignal();
+    if (const auto invalid = InvalidUtf8Argument(argc, argv)) {
+        std::cerr << "kelvodsp: " << *invalid << std::endl;
+        return 2;
+    }
     kelvodsp::ShellOptions options;
     std::string error;
     if (!kelvodsp::ParseShellOptions(argc, argv, options, error)) {

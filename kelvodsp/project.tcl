@@ -1,13 +1,17 @@
 # The KelvoDSP project store: project options (the quantizer defaults and limits among them),
 # directives, and the one open project. "Project -save" writes the project as a script of
 # SetProjectOption and SetDirective lines; "Project PATH" reads it back in a safe interpreter
-# where nothing but those two commands exists, under a time and a command limit.
+# where nothing but those two commands exists, under a time and a command limit, once its bytes
+# are known to be UTF-8 and its nesting to be within Tcl's recursion limit.
 
 namespace eval ::kelvodsp {
     # Bounds for reading a project file: a saved project stays far below every one of them.
     variable maxProjectFileBytes 1048576
     variable maxProjectCommands 100000
     variable maxProjectMilliseconds 5000
+    # Tcl parses nested brackets by recursion on the C stack: deeper nesting is refused before
+    # the text reaches the parser, at Tcl's own default recursion limit.
+    variable maxProjectNesting 1000
 }
 
 proc ::kelvodsp::CurrentOptionsVar {} {
@@ -152,19 +156,26 @@ proc ::kelvodsp::SaveProject {} {
 }
 
 # Reads a saved project without running anything but its SetProjectOption and SetDirective lines.
+# The reader runs in an interpreter on a thread of its own whose stack has a fixed size, so the
+# nesting limit keeps it far from the end of its stack whatever stack the shell was started with.
 proc ::kelvodsp::ReadProjectFile {path} {
-    variable readOptions $::kelvodsp::defaultProjectOptions
-    variable readDirectives {}
+    variable maxProjectNesting
+    variable maxProjectCommands
+    variable maxProjectMilliseconds
+    variable projectReaderScript
     if {[catch {ProjectFileText $path} text]} {
         error "cannot read project \"$path\": $text"
     }
-    set reader [ProjectReader]
-    set code [catch {$reader eval $text} message]
-    interp delete $reader
-    if {$code} {
+    if {[catch {RequireNestingWithin $text $maxProjectNesting} message]} {
         error "cannot read project \"$path\": $message"
     }
-    return [list $readOptions $readDirectives]
+    set script $projectReaderScript
+    append script \n [list ReadProject $text $::kelvodsp::defaultProjectOptions $maxProjectCommands \
+                          $maxProjectMilliseconds]
+    if {[catch {EvalInFreshInterp $script} result]} {
+        error "cannot read project \"$path\": $result"
+    }
+    return $result
 }
 
 # A FIFO or a device could block or never end: only a regular file of bounded size is read, and
@@ -185,45 +196,57 @@ proc ::kelvodsp::ProjectFileText {path} {
     if {[string length $bytes] > $maxProjectFileBytes} {
         error "larger than $maxProjectFileBytes bytes"
     }
+    # Tcl would take a byte that is not UTF-8 as a character of its own value.
+    RequireUtf8 $bytes
     return [encoding convertfrom utf-8 $bytes]
 }
 
-# A safe interpreter in which only SetProjectOption and SetDirective can be called: every other
-# command is hidden and the namespaces that hold further commands are gone, so a file can neither
-# loop nor grow memory beyond its own size; the limits stop it anyway.
-proc ::kelvodsp::ProjectReader {} {
-    variable maxProjectCommands
-    variable maxProjectMilliseconds
-    set reader [interp create -safe]
-    set commandsSoFar [$reader eval {info cmdcount}]
-    set commands [$reader eval {info commands}]
-    set namespaces [$reader eval {namespace children ::}]
-    foreach command $commands {
-        interp hide $reader $command
+# The reader, evaluated in a fresh interpreter: "ReadProject TEXT OPTIONS COMMANDS MILLISECONDS"
+# answers {options directives}, the options starting from OPTIONS. TEXT runs in a safe
+# interpreter in which only SetProjectOption and SetDirective can be called: every other command
+# is hidden and the namespaces that hold further commands are gone, so a file can neither loop
+# nor grow memory beyond its own size; the command and time limits stop it anyway.
+variable ::kelvodsp::projectReaderScript {
+    proc ReadProject {text options maxCommands maxMilliseconds} {
+        global readOptions readDirectives
+        set readOptions $options
+        set readDirectives {}
+        set reader [interp create -safe]
+        set commandsSoFar [$reader eval {info cmdcount}]
+        set commands [$reader eval {info commands}]
+        set namespaces [$reader eval {namespace children ::}]
+        foreach command $commands {
+            interp hide $reader $command
+        }
+        interp invokehidden $reader namespace delete {*}$namespaces
+        interp alias $reader SetProjectOption {} ReadOption
+        interp alias $reader SetDirective {} ReadDirective
+        # The set-up above ran a few commands in the reader as well.
+        interp limit $reader command -value [expr {$commandsSoFar + 100 + $maxCommands}]
+        set deadline [expr {[clock milliseconds] + $maxMilliseconds}]
+        interp limit $reader time -seconds [expr {$deadline / 1000}] -milliseconds [expr {$deadline % 1000}]
+        set code [catch {$reader eval $text} message]
+        interp delete $reader
+        if {$code} {
+            error $message
+        }
+        return [list $readOptions $readDirectives]
     }
-    interp invokehidden $reader namespace delete {*}$namespaces
-    interp alias $reader SetProjectOption {} ::kelvodsp::ReadOption
-    interp alias $reader SetDirective {} ::kelvodsp::ReadDirective
-    # The set-up above ran a few commands in the reader as well.
-    interp limit $reader command -value [expr {$commandsSoFar + 100 + $maxProjectCommands}]
-    set deadline [expr {[clock milliseconds] + $maxProjectMilliseconds}]
-    interp limit $reader time -seconds [expr {$deadline / 1000}] -milliseconds [expr {$deadline % 1000}]
-    return $reader
-}
 
-proc ::kelvodsp::ReadOption {args} {
-    variable readOptions
-    if {[llength $args] % 2} {
-        error "SetProjectOption needs -name value pairs"
+    proc ReadOption {args} {
+        global readOptions
+        if {[llength $args] % 2} {
+            error "SetProjectOption needs -name value pairs"
+        }
+        foreach {name value} $args {
+            dict set readOptions $name $value
+        }
+        return
     }
-    foreach {name value} $args {
-        dict set readOptions $name $value
-    }
-    return
-}
 
-proc ::kelvodsp::ReadDirective {args} {
-    variable readDirectives
-    lappend readDirectives $args
-    return
+    proc ReadDirective {args} {
+        global readDirectives
+        lappend readDirectives $args
+        return
+    }
 }

@@ -88,8 +88,9 @@ endfunction
 function o = kw__options (o)
   if (! isfield (o, "seed")) o.seed = []; endif
   if (! isfield (o, "exact")) o.exact = false; endif
-  if (! isempty (o.seed) && ! (isscalar (o.seed) && o.seed == fix (o.seed) && o.seed >= 0))
-    error ("kw_run_testbench: the seed must be a non-negative integer");
+  ## The generators' states take 32 bits of the seed: a larger one would repeat a smaller one.
+  if (! isempty (o.seed) && ! (isscalar (o.seed) && o.seed == fix (o.seed) && o.seed >= 0 && o.seed <= 4294967295))
+    error ("kw_run_testbench: the seed must be an integer from 0 to 4294967295");
   endif
   o.own_figdir = ! isfield (o, "figdir") || isempty (o.figdir);
   if (o.own_figdir)
@@ -212,4 +213,5 @@ function t = ifelse_text (c, a, b)
 endfunction
 
 %!error <no such script> kw_run_testbench ("/nonexistent/dir/tb_script.m")
-%!error <seed must be a non-negative integer> kw_run_testbench (which ("kw_run_testbench"), struct ("seed", -1))
+%!error <seed must be an integer from 0 to 4294967295> kw_run_testbench (which ("kw_run_testbench"), struct ("seed", -1))
+%!error <seed must be an integer from 0 to 4294967295> kw_run_testbench (which ("kw_run_testbench"), struct ("seed", 2^32))

@@ -14,7 +14,8 @@ build=${KW_FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${1:-10}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(quantizer_host_value argument_parser file_path matlab_indenter generate)
+((${#targets[@]})) || targets=(quantizer_host_value argument_parser file_path matlab_indenter generate model_commands
+                                project_reader)
 
 command -v clang++ >/dev/null || { echo "fuzz.sh: clang++ is not installed" >&2; exit 1; }
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

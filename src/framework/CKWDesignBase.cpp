@@ -118,6 +118,7 @@ void CKWDesignBase::CloseStreams() {
     for (AtomicOutputFile* stream : {&m_coreStream, &m_scriptStream, &m_directivesStream, &m_projectDirectivesStream}) {
         stream->Abandon();
     }
+    m_directoryLock.Release();
 }
 
 }  // namespace kw

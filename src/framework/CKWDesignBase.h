@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/CommonOptions.h"
+#include "framework/DirectoryLock.h"
 #include "framework/ParameterGroup.h"
 #include "host/AtomicOutputFile.h"
 #include "quantizer/Quantizer.h"
@@ -91,7 +92,8 @@ public:
     std::string NextFreeNumberedCore(const std::string& core);
     void RunGenerate();
     // Closes every output stream and removes what a failed run did not commit: temporary files
-    // and an unused numbered claim (the command handler calls this on every exit).
+    // and an unused numbered claim, and releases the output directory's lock (the command
+    // handler calls this on every exit).
     void CloseStreams();
 
     // MATLAB writer.
@@ -130,6 +132,7 @@ protected:
     AtomicOutputFile m_scriptStream;
     AtomicOutputFile m_directivesStream;
     AtomicOutputFile m_projectDirectivesStream;
+    DirectoryLock m_directoryLock;  // held from the choice of the output path to CloseStreams
 
     std::string m_warningsText;
     std::string m_warningsTitle;

@@ -2,7 +2,8 @@
 // free number (rcosflt_001, rcosflt_002, ...) as a file or, for a project run, a subdirectory.
 // A subdirectory's number is claimed by creating the directory exclusively, a file's number by
 // moving the complete core there without replacing anything (see CommitCoreFiles), so two
-// processes generating into one directory never take the same number.
+// processes generating into one directory never take the same number. Runs into one directory
+// hold its lock (DirectoryLock) while they choose names and write, so they take turns.
 #include <cerrno>
 #include <iomanip>
 #include <limits>
@@ -61,6 +62,12 @@ CKWDesignBase::OutputPlan CKWDesignBase::ChooseOutputPath() {
     if (!path.IsDirectory() && !path.MakeDirectory()) {
         ThrowCannotCreate(path, given);
     }
+    // Runs writing into one directory take turns from here to their last file (CloseStreams
+    // releases the lock); a named core's directory is known only once the name is joined.
+    const bool named = m_options.NameGiven() && !m_options.subdirectory;
+    if (!named) {
+        m_directoryLock.Acquire(path.Text());
+    }
     const std::string& base = m_shortName;
     m_uniqueCounter = m_options.firstNumber.value_or(1) - 1;
 
@@ -85,6 +92,8 @@ CKWDesignBase::OutputPlan CKWDesignBase::ChooseOutputPath() {
         plan.directory = given;
         path.Join(m_options.name);
         path.SetExtension(".m");
+        const std::string directory = path.DirectoryName();
+        m_directoryLock.Acquire(directory.empty() ? "." : directory);
     } else {
         plan.directory = path.Text();
         path.Join(base);

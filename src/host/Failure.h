@@ -12,10 +12,14 @@ namespace kw {
 
 enum class FailureKind { Parameter, Io, Internal };
 
+// TEXT as a failure shows it: a NUL character (which would end the text at what()) as the two
+// characters "\0".
+std::string WithVisibleNul(const std::string& text);
+
 // A failure that knows its kind; what() is the whole text the command reports.
 class Failure : public std::runtime_error {
 public:
-    Failure(FailureKind kind, const std::string& text) : std::runtime_error(text), m_kind(kind) {}
+    Failure(FailureKind kind, const std::string& text) : std::runtime_error(WithVisibleNul(text)), m_kind(kind) {}
     FailureKind Kind() const noexcept { return m_kind; }
 
 private:

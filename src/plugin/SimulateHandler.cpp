@@ -1,7 +1,6 @@
 // rcosflt::Simulate: the request's core run bit-true on a list of input integers. The list is read
 // element by element through the host's list interface (no text round trip), each element checked
 // to be an integer of the input format; the answer is a list of output integers, one per input.
-#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,39 +24,47 @@ constexpr const char* kInputSwitch = "-input";
 
 bool IsBlank(const std::string& text) { return text.find_first_not_of(" \t\r\n\v\f") == std::string::npos; }
 
-// The host reads a value that is not an integer as 0, so a 0 is taken only when its text is an
-// integer spelling of zero (decimal, or 0x/0o/0b with zero digits).
-bool IsIntegerZeroText(const std::string& text) {
-    std::size_t i = text.find_first_not_of(" \t\r\n");
-    if (i == std::string::npos) return false;
-    if (text[i] == '+' || text[i] == '-') ++i;
-    if (i + 1 < text.size() && text[i] == '0' && std::string("xXoObB").find(text[i + 1]) != std::string::npos) i += 2;
-    const std::size_t digits = i;
-    while (i < text.size() && text[i] == '0') ++i;
-    return i > digits && IsBlank(text.substr(i));
-}
+// An element's text read in decimal, as every integer switch is: "010" is ten, while "0x10",
+// "0b11", "1e3" and "1.0" are no integers. Blanks around the number are allowed, as in a list.
+struct DecimalReading {
+    bool integer = false;
+    bool tooLarge = false;  // more than an int64 holds: outside any input range
+    std::int64_t value = 0;
+};
 
-// Whether a number's text is written as a floating-point value rather than an integer.
-bool HasFloatSpelling(const std::string& text) {
-    const bool hex = text.find("0x") != std::string::npos || text.find("0X") != std::string::npos;
-    return text.find_first_of(hex ? "." : ".eEnN") != std::string::npos;
+DecimalReading ReadDecimal(const std::string& text) {
+    constexpr const char* kBlanks = " \t\r\n\v\f";
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string::npos) return {};
+    const std::size_t last = text.find_last_not_of(kBlanks);
+    std::size_t at = first;
+    const bool negative = text[at] == '-';
+    if (text[at] == '-' || text[at] == '+') ++at;
+    if (at > last) return {};
+    DecimalReading reading;
+    constexpr std::uint64_t kLimit = std::uint64_t{1} << 63;
+    std::uint64_t magnitude = 0;
+    for (; at <= last; ++at) {
+        if (text[at] < '0' || text[at] > '9') return {};
+        const auto digit = static_cast<std::uint64_t>(text[at] - '0');
+        magnitude = magnitude > (kLimit - digit) / 10 ? kLimit + 1 : magnitude * 10 + digit;
+    }
+    reading.integer = true;
+    reading.tooLarge = magnitude > (negative ? kLimit : kLimit - 1);
+    if (!reading.tooLarge) {
+        reading.value = negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
+    }
+    return reading;
 }
 
 // Element index of the list as an input integer in [lo, hi]; refuses with the index otherwise.
 std::int64_t InputSample(const CTclDataObj& element, int index, std::int64_t lo, std::int64_t hi) {
-    const int value = element.GetIntValue();
-    const double number = element.GetDoubleValue();
-    if (static_cast<double>(value) == number && (value != 0 || IsIntegerZeroText(element.GetStringValue()))) {
-        if (value < lo || value > hi)
-            RefuseElement(index, element.GetStringValue(),
-                          "is outside the input range " + std::to_string(lo) + " to " + std::to_string(hi) + ".");
-        return value;
-    }
     const std::string text = element.GetStringValue();
-    // An integer beyond the host's int reads as a double with an integral value.
-    if (std::isfinite(number) && std::floor(number) == number && number != 0.0 && !HasFloatSpelling(text))
+    const DecimalReading reading = ReadDecimal(text);
+    if (!reading.integer) RefuseElement(index, text, "is not an integer.");
+    if (reading.tooLarge || reading.value < lo || reading.value > hi)
         RefuseElement(index, text, "is outside the input range " + std::to_string(lo) + " to " + std::to_string(hi) + ".");
-    RefuseElement(index, text, "is not an integer.");
+    return reading.value;
 }
 
 std::vector<std::int64_t> InputSamples(const CCmdArguments* arguments, const fir::FixedFormat& in) {

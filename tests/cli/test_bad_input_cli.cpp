@@ -450,6 +450,45 @@ TEST(BadInputNumbers, NoNumberLeftAfterTheLargestInt) {
     EXPECT_EQ(1u, kwtest::Tree(dir.Path()).size());
 }
 
+// A directory name in Latin-1 is not taken for its UTF-8 look-alike: "lat\xE9" is refused before
+// anything is written, "lat\xC3\xA9" is written as it is.
+TEST(BadInputBytes, NameThatIsNotUtf8WritesNothing) {
+    if (!kwtest::HostFixture::PluginAvailable()) {
+        GTEST_SKIP() << "the rcosflt plug-in is not part of this build";
+    }
+    TempDir dir;
+    const auto refused = RunShell({"rcosflt", "-outdir", "lat\xe9"}, "", dir.Path().string());
+    EXPECT_EQ(2, refused.status);
+    EXPECT_EQ("kelvodsp: command-line argument 3 is not valid UTF-8 at byte 4 (0xE9)\n", refused.err);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+    ASSERT_EQ(0, RunShell({"rcosflt", "-outdir", "lat\xc3\xa9"}, "", dir.Path().string()).status);
+    EXPECT_EQ((std::set<std::string>{"lat\xc3\xa9", "lat\xc3\xa9/rcosflt_001.kvd", "lat\xc3\xa9/rcosflt_001.m"}),
+              kwtest::Tree(dir.Path()));
+}
+
+// The testbench runner's --seed is a 32-bit seed: every value from 0 to 2^32-1 is taken (then the
+// missing script is what stops it), anything else is refused with the range.
+TEST(BadInputRunner, SeedsOutsideThirtyTwoBitsAreRefused) {
+    const std::string runner = std::string(KW_SOURCE_DIR) + "/octave/run_testbench";
+    const struct {
+        std::string seed;
+        bool taken;
+    } cases[] = {
+        {"0", true},           {"7", true},           {"007", true},   {"4294967295", true},
+        {"04294967295", true}, {"4294967296", false}, {"18446744073709551617", false},
+        {"99999999999", false}, {"-1", false},         {"1e3", false},  {"0x10", false},
+        {"", false},           {" 5", false},
+    };
+    for (const auto& c : cases) {
+        const auto run = kwtest::RunProgram({"/bin/sh", runner, "--seed", c.seed, "/nonexistent/x_script.m"});
+        EXPECT_EQ(2, run.status) << c.seed;
+        const std::string expected = c.taken ? "run_testbench: no such file: /nonexistent/x_script.m\n"
+                                             : "run_testbench: --seed takes an integer from 0 to 4294967295, not \"" +
+                                                   c.seed + "\"\n";
+        EXPECT_EQ(expected, run.err) << c.seed;
+    }
+}
+
 TEST(BadInputTable, HoldsAtLeastAHundredCases) { EXPECT_GE(AllCases().size(), 100u); }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // Several kelvodsp shells generating numbered cores into one directory at once, with and without
 // -project: every number is taken exactly once, every core is complete (it is the reference core
-// under its own name) and nothing is overwritten (one info per file, all paths distinct).
+// under its own name) and nothing is overwritten (one info per file, all paths distinct). Shells
+// generating the same -name into one directory take turns: the files left are one run's set.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 
@@ -108,5 +110,52 @@ INSTANTIATE_TEST_SUITE_P(Shell, Concurrency,
                                            ConcurrencyCase{"four_by_100_projects", 4, 100, true},
                                            ConcurrencyCase{"two_by_50", 2, 50, false}),
                          [](const auto& info) { return std::string(info.param.label); });
+
+// Six shells write core x, its Verilog and its report into one directory again and again, each
+// with its own delay, so every set of files tells which run wrote it. Runs take turns on the
+// directory: whatever run wrote x.m last also wrote the x.v, x.kvd and x_report.txt left beside
+// it, and no lock or temporary file stays.
+TEST(SameNameConcurrency, RunsOfOneNameNeverMixTheirFiles) {
+    if (!kwtest::HostFixture::PluginAvailable()) {
+        GTEST_SKIP() << "the rcosflt plug-in is not part of this build";
+    }
+    const std::vector<std::string> files = {"x.m", "x.kvd", "x.v", "x_report.txt"};
+    const auto call = [](int delay) {
+        return "rcosflt -name x -outdir out -fs 4 -delay " + std::to_string(delay) + " -hdl verilog -report";
+    };
+    constexpr int kShells = 6;
+    TempDir reference;
+    std::vector<std::vector<std::string>> sets;
+    for (int delay = 1; delay <= kShells; ++delay) {
+        ASSERT_EQ(0, RunShell({"-c", call(delay)}, "", reference.Path().string()).status);
+        std::vector<std::string> set;
+        for (const std::string& file : files) set.push_back(ReadText(reference.Path() / "out" / file));
+        sets.push_back(set);
+    }
+    for (int round = 0; round < 4; ++round) {
+        TempDir dir;
+        std::vector<std::future<kwtest::ShellResult>> shells;
+        for (int delay = 1; delay <= kShells; ++delay) {
+            const std::string loop = "for {set i 0} {$i < 3} {incr i} {" + call(delay) + "}";
+            shells.push_back(
+                std::async(std::launch::async, [&dir, loop] { return RunShell({"-c", loop}, "", dir.Path().string()); }));
+        }
+        for (auto& shell : shells) {
+            const auto result = shell.get();
+            EXPECT_EQ(0, result.status) << result.err;
+        }
+        EXPECT_EQ((std::set<std::string>{"out", "out/x.m", "out/x.kvd", "out/x.v", "out/x_report.txt"}),
+                  kwtest::Tree(dir.Path()))
+            << "round " << round;
+        const std::string core = ReadText(dir.Path() / "out" / "x.m");
+        const auto writer = std::find_if(sets.begin(), sets.end(), [&](const auto& set) { return set[0] == core; });
+        ASSERT_NE(sets.end(), writer) << "round " << round << ": x.m is no run's core";
+        for (std::size_t i = 1; i < files.size(); ++i) {
+            EXPECT_TRUE((*writer)[i] == ReadText(dir.Path() / "out" / files[i]))
+                << "round " << round << ": " << files[i] << " is not from the run (delay "
+                << (writer - sets.begin() + 1) << ") that wrote x.m";
+        }
+    }
+}
 
 }  // namespace

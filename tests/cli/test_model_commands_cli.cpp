@@ -47,6 +47,23 @@ TEST_F(ModelCommands, SimulateRefusesWithTheGeneratorsTextsAndNamesTheBadElement
         {"-ibits 32 -ifbits 0 -input {4294967295}",
          "Invalid Parameter: -input element 0 (\"4294967295\", counting from 0) is outside the input range "
          "-2147483648 to 2147483647."},
+        {"-ibits 8 -ifbits 7 -input {1 99999999999999999999999}",
+         "Invalid Parameter: -input element 1 (\"99999999999999999999999\", counting from 0) is outside the input "
+         "range -128 to 127."},
+        // Integers are decimal, as every integer switch is.
+        {"-ibits 8 -ifbits 7 -input {0x10}",
+         "Invalid Parameter: -input element 0 (\"0x10\", counting from 0) is not an integer."},
+        {"-ibits 8 -ifbits 7 -input {1 0b11}",
+         "Invalid Parameter: -input element 1 (\"0b11\", counting from 0) is not an integer."},
+        {"-ibits 8 -ifbits 7 -input {0o10}",
+         "Invalid Parameter: -input element 0 (\"0o10\", counting from 0) is not an integer."},
+        {"-ibits 8 -ifbits 7 -input {0x0}",
+         "Invalid Parameter: -input element 0 (\"0x0\", counting from 0) is not an integer."},
+        {"-ibits 8 -ifbits 7 -input {1e1}",
+         "Invalid Parameter: -input element 0 (\"1e1\", counting from 0) is not an integer."},
+        // A NUL inside an element is shown, and the text goes on after it.
+        {"-ibits 8 -ifbits 7 -input [list 1 \"5\\x00abc\"]",
+         "Invalid Parameter: -input element 1 (\"5\\0abc\", counting from 0) is not an integer."},
     };
     std::string script;
     std::string expected;
@@ -63,14 +80,20 @@ TEST_F(ModelCommands, SimulateRefusesWithTheGeneratorsTextsAndNamesTheBadElement
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
-// Integer spellings of zero are zeros; one output per input, zero-stuffing included.
+// Decimal spellings of zero are zeros, a leading zero is no octal; one output per input,
+// zero-stuffing included.
 TEST_F(ModelCommands, SimulateAnswersOneOutputPerInput) {
     const auto result = RunShell({"-c",
-                                  "puts [rcosflt::Simulate -ibits 8 -ifbits 7 -input {0x0 -0 00 0}]\n"
+                                  "puts [rcosflt::Simulate -ibits 8 -ifbits 7 -input {+0 -0 00 0 { 0 }}]\n"
+                                  "set z [lrepeat 12 0]\n"
+                                  "set a [rcosflt::Simulate -fs 2 -delay 1 -input [list 010 08 -010 {*}$z]]\n"
+                                  "set b [rcosflt::Simulate -fs 2 -delay 1 -input [list 10 8 -10 {*}$z]]\n"
+                                  "set c [rcosflt::Simulate -fs 2 -delay 1 -input [list 8 8 -8 {*}$z]]\n"
+                                  "puts [expr {$a eq $b && $a ne $c}]\n"
                                   "puts [llength [rcosflt::Simulate -fs_flag no -input [lrepeat 1001 -5]]]\n"
                                   "puts [rcosflt::Simulate -input {}]"});
     ASSERT_EQ(0, result.status) << result.err;
-    EXPECT_EQ("0 0 0 0\n1001\n\n", result.out);
+    EXPECT_EQ("0 0 0 0 0\n1\n1001\n\n", result.out);
 }
 
 std::string Slurp(const std::filesystem::path& path) {

@@ -1,6 +1,7 @@
 // The kelvodsp shell with the fake plug-in: inline scripts, script files, one command, the
-// interactive loop, exit statuses, error text on standard error, a refused registration, and
-// ExitApp before the shell ends (also through Tcl's exit).
+// interactive loop, exit statuses, error text on standard error, a refused registration,
+// ExitApp before the shell ends (also through Tcl's exit), and bytes that are not UTF-8 refused
+// before Tcl decodes them.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -102,6 +103,42 @@ TEST(Shell, UnloadablePluginIsReportedAndTheShellGoesOn) {
     EXPECT_EQ(0, result.status);
     EXPECT_EQ("ok\n", result.out);
     EXPECT_EQ(0u, result.err.find("kelvodsp: cannot load plug-in /nonexistent/libnothing.so")) << result.err;
+}
+
+// A byte that is not UTF-8 would reach Tcl as the character of its value ("lat\xE9" as
+// "lat\xC3\xA9"): the command line, a script file, a sourced file and an input line are checked
+// first, and the message names where the byte is.
+TEST(Shell, BytesThatAreNotUtf8AreRefusedWherever) {
+    TempDir dir;
+    std::ofstream(dir.File("bad.tcl")) << "puts one\nputs \"lat\xe9\"\n";
+    std::ofstream(dir.File("good.tcl")) << "puts \"caf\xc3\xa9\"\n";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string input;
+        int status;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {WithFake({"-c", "puts $argv", "lat\xe9"}), "", 2, "",
+         "kelvodsp: command-line argument 6 is not valid UTF-8 at byte 4 (0xE9)\n"},
+        {WithFake({"fakeapp::Echo", "-word", "a\xc3"}), "", 2, "",
+         "kelvodsp: command-line argument 6 is not valid UTF-8 at byte 2 (0xC3)\n"},
+        {WithFake({"-c", "puts ok\nputs \xed\xa0\x80"}), "", 2, "",
+         "kelvodsp: command-line argument 5 is not valid UTF-8 at line 2, byte 14 (0xED)\n"},
+        {WithFake({dir.File("bad.tcl")}), "", 1, "",
+         "kelvodsp: script \"" + dir.File("bad.tcl") + "\" is not valid UTF-8 at line 2, byte 19 (0xE9)\n" + kExitLine},
+        {WithFake({"-c", "catch {source bad.tcl} m; puts $m; source good.tcl"}), "", 0,
+         "couldn't read file \"bad.tcl\": not valid UTF-8 at line 2, byte 19 (0xE9)\ncaf\xc3\xa9\n", kExitLine},
+        {WithFake({"-c", "puts [string length [lindex $argv 0]]", "caf\xc3\xa9"}), "", 0, "4\n", kExitLine},
+        {WithFake({}), "puts a\nputs lat\xe9\nputs b\n", 0, "a\nb\n",
+         "kelvodsp: input line is not valid UTF-8 at byte 9 (0xE9); the command is dropped\n" + kExitLine},
+    };
+    for (const auto& c : cases) {
+        const auto result = RunShell(c.arguments, c.input, dir.Path().string());
+        EXPECT_EQ(c.status, result.status) << c.arguments.back();
+        EXPECT_EQ(c.out, result.out) << c.arguments.back();
+        EXPECT_EQ(c.err, result.err) << c.arguments.back();
+    }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Write failures and crashes through the kelvodsp shell: a file-size limit (SIGXFSZ ignored), a
+// Write failures and crashes through the kelvodsp shell: a file-size limit (the shell takes
+// SIGXFSZ itself: nothing ignores it for the shell), a
 // host command failing mid-run, an output directory that cannot be created or has vanished
 // between runs, a re-indented core beyond a file-size limit, and the shell killed at random
 // moments while it keeps generating a big core under one name or numbered. A file that could not
@@ -38,11 +39,11 @@ protected:
     TempDir m_dir;
 };
 
-// kelvodsp ARGS under a file-size limit of blocks of 512 bytes, with SIGXFSZ ignored so that a
-// write beyond the limit fails instead of killing the shell.
+// kelvodsp ARGS under a file-size limit of blocks of 512 bytes, with SIGXFSZ at its default
+// action (which ends a process that does not take the signal).
 kwtest::ShellResult RunLimited(int blocks, const std::vector<std::string>& arguments, const fs::path& dir) {
     std::vector<std::string> words = {"/bin/sh", "-c",
-                                      "ulimit -f " + std::to_string(blocks) + "; trap '' XFSZ; exec \"$0\" \"$@\"",
+                                      "ulimit -f " + std::to_string(blocks) + "; trap - XFSZ; exec \"$0\" \"$@\"",
                                       KW_KELVODSP};
     words.insert(words.end(), arguments.begin(), arguments.end());
     return RunProgram(words, "", dir.string());
@@ -56,6 +57,7 @@ TEST_F(WriteFailure, FileSizeLimitFailsTheRunWithoutReportingTheFileAndKeepsEarl
         std::string file;  // in outdir
         bool earlierRun;   // the same call succeeded once without a limit
         std::set<std::string> left;  // in outdir after the failed run
+        std::string kind = "outFile";
     } cases[] = {
         // The directives file follows its core: a failed core takes no number and leaves nothing.
         {"a", {}, 8, "rcosflt_001.m", false, {}},
@@ -63,6 +65,14 @@ TEST_F(WriteFailure, FileSizeLimitFailsTheRunWithoutReportingTheFileAndKeepsEarl
         {"b", {"-delay", "40"}, 36, "rcosflt_001.m", false, {}},
         {"c", {"-project", "-nosubdir"}, 8, "rcosflt_001.m", false, {}},
         {"d", {"-name", "keep"}, 8, "keep.m", true, {"keep.kvd", "keep.m"}},
+        // The core and its directives fit; the Verilog of eight channels does not.
+        {"e",
+         {"-fs", "2", "-delay", "63", "-number_of_channels", "8", "-project", "-hdl", "verilog", "-report"},
+         100,
+         "rcosflt_001/rcosflt_001.v",
+         false,
+         {"rcosflt_001", "rcosflt_001/rcosflt_001.kvd", "rcosflt_001/rcosflt_001.m"},
+         "Verilog"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> arguments = {"rcosflt", "-outdir", c.outdir};
@@ -75,10 +85,11 @@ TEST_F(WriteFailure, FileSizeLimitFailsTheRunWithoutReportingTheFileAndKeepsEarl
         }
         const auto run = RunLimited(c.blocks, arguments, m_dir.Path());
         EXPECT_EQ(1, run.status) << c.file;
-        const std::string text = kGenerateErrorLead + "Could not write KelvoWare outFile file completely (" +
+        const std::string text = kGenerateErrorLead + "Could not write KelvoWare " + c.kind + " file completely (" +
                                  core.string() + ")\n\n";
         EXPECT_TRUE(kwtest::EndsWith(run.err, text)) << run.err;
-        EXPECT_EQ(std::string::npos, run.err.find("MAPFCTS-0002")) << run.err;
+        // The core's info is given only once the core is complete.
+        EXPECT_EQ(c.kind != "outFile", run.err.find("MAPFCTS-0002") != std::string::npos) << run.err;
         EXPECT_EQ(std::string::npos, run.err.find("MAPFCTS-0003")) << run.err;
         EXPECT_EQ(c.left, kwtest::Tree(m_dir.Path() / c.outdir)) << c.outdir;
         if (c.earlierRun) {
@@ -95,7 +106,7 @@ TEST_F(WriteFailure, ReindentBeyondAFileSizeLimitKeepsTheEarlierCore) {
     const std::string limit = std::to_string(fs::file_size(m_dir.Path() / "keep.m"));
     ASSERT_EQ(0, RunShell({"rcosflt", "-name", "keep"}, "", m_dir.Path().string()).status);
     const std::string earlier = ReadText(m_dir.Path() / "keep.m");
-    const auto run = RunProgram({"/bin/sh", "-c", "trap '' XFSZ; exec prlimit --fsize=" + limit + " \"$0\" -c \"$1\"",
+    const auto run = RunProgram({"/bin/sh", "-c", "trap - XFSZ; exec prlimit --fsize=" + limit + " \"$0\" -c \"$1\"",
                                  KW_KELVODSP, call},
                                 "", m_dir.Path().string());
     EXPECT_EQ(1, run.status) << run.err;
