@@ -15,6 +15,15 @@ struct CoreDesign {
     fir::CoreModel model;
 };
 
+// The output quantizer's modes of a run: those given, else floor and wrap, the modes every core
+// declared before the options existed (the project's default modes reach the ports' quantizers,
+// never the core's own formats).
+struct OutputModes {
+    fir::OutputRounding rounding = fir::OutputRounding::Floor;
+    fir::OutputOverflow overflow = fir::OutputOverflow::Wrap;
+};
+OutputModes ResolveOutputModes(const kw::ArithmeticOptions& options);
+
 // The design of a request that passed its checks (MakeGenerateRequest). Pure and deterministic:
 // the same request gives the same design, bit for bit.
 CoreDesign DesignCore(const GenerateRequest& request);

@@ -43,6 +43,9 @@ constexpr const char* kChannelsWithSymbolRateInput =
 // Several channels cannot share one multiplier in the transposed form.
 constexpr const char* kMultiChannelSharedTransposed =
     "Multi-Channel/Resource Shared Transposed form filters are not currently supported.";
+// Power-of-two terms are fixed by the unity-gain word; a wider fraction has nothing to add to them.
+constexpr const char* kCoefScaleWithoutMultipliers =
+    "Invalid Parameter: -coef_scale max needs multipliers: it cannot be used with -no_mults yes.";
 
 constexpr int kMinRatio = 2;
 constexpr int kMaxRatio = 8;
@@ -108,6 +111,7 @@ RequestSizes CheckFilter(const GenerateRequest& r) {
     Refuse(r.channels > 1 && r.inputRate == InputRate::SymbolRate, kChannelsWithSymbolRateInput);
     Refuse(r.channels > 1 && r.form == fir::Form::Transposed && r.sharing == fir::Sharing::ResourceShared,
            kMultiChannelSharedTransposed);
+    Refuse(r.multiplierFree && r.common.arithmetic.coefScale == kw::CoefScale::Max, kCoefScaleWithoutMultipliers);
     RefuseTestbenchTooLong(r, ratio);
     return {ratio, static_cast<int>(taps)};
 }
