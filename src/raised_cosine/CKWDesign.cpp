@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "fir/CoreStructures.h"
+#include "fir/OutputQuantizer.h"
 #include "framework/HostCalls.h"
 #include "host/Messaging.h"
 #include "raised_cosine/TestbenchScript.h"
@@ -27,6 +28,21 @@ void CKWDesign::ValidateFunctionalParameters() {
         SimpleWarn("COMMAND-0033", &params);
     }
     m_design.emplace(rcos::DesignCore(*m_request));
+    WarnOfOutputOverflow(m_design->model);
+}
+
+// A derived output word holds the worst case by construction; a given one may not.
+void CKWDesign::WarnOfOutputOverflow(const fir::CoreModel& model) const {
+    const fir::OutputHeadroom headroom = fir::WorstCaseOutput(model);
+    if (!headroom.CanOverflow()) return;
+    std::ostringstream magnitude;
+    magnitude.precision(6);
+    magnitude << headroom.WorstMagnitude(model);
+    const bool saturates = model.outputOverflow == fir::OutputOverflow::Saturate;
+    const std::string params = HostListText({std::to_string(model.out.word), std::to_string(model.out.fraction),
+                                             magnitude.str(), std::to_string(headroom.wordNeeded),
+                                             saturates ? "may saturate" : "wraps"});
+    SimpleWarn("COMMAND-0041", &params);
 }
 
 const rcos::GenerateRequest& CKWDesign::CheckedRequest() const {
@@ -41,7 +57,10 @@ const rcos::CoreDesign& CKWDesign::CheckedDesign() const {
 
 const fir::CoreModel& CKWDesign::DesignCoreModel() const { return CheckedDesign().model; }
 
-void CKWDesign::GenerateCore() { fir::WriteCoreBody(m_coreStream, CheckedDesign().model); }
+void CKWDesign::GenerateCore() {
+    rcos::WriteArithmeticOptionsLine(m_coreStream, CheckedRequest().common.arithmetic);
+    fir::WriteCoreBody(m_coreStream, CheckedDesign().model);
+}
 
 void CKWDesign::WriteDirectives() { rcos::WriteProjectDirectives(m_projectDirectivesStream, FunctionName()); }
 

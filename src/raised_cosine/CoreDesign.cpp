@@ -2,6 +2,9 @@
 // lengths the core's formats come from, and the model made of them.
 #include "raised_cosine/CoreDesign.h"
 
+#include <string>
+
+#include "fir/OutputQuantizer.h"
 #include "fir/PowerOfTwo.h"
 #include "raised_cosine/CoefficientDesign.h"
 
@@ -54,6 +57,15 @@ OutputModes ResolveOutputModes(const kw::ArithmeticOptions& options) {
         modes.overflow = *options.outputOverflow == kw::OutputOverflow::Saturate ? fir::OutputOverflow::Saturate
                                                                                 : fir::OutputOverflow::Wrap;
     return modes;
+}
+
+void WriteArithmeticOptionsLine(std::ostream& out, const kw::ArithmeticOptions& options) {
+    std::string line;
+    if (options.outputRounding) line += std::string(" -output_round ") + fir::RoundingName(Rounding(*options.outputRounding));
+    if (options.outputOverflow)
+        line += std::string(" -output_overflow ") + fir::OverflowName(ResolveOutputModes(options).overflow);
+    if (options.coefScale == kw::CoefScale::Max) line += " -coef_scale max";
+    if (!line.empty()) out << "% options:" << line << "\n";
 }
 
 CoreDesign DesignCore(const GenerateRequest& r) {

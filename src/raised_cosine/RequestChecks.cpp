@@ -46,6 +46,8 @@ constexpr const char* kMultiChannelSharedTransposed =
 // Power-of-two terms are fixed by the unity-gain word; a wider fraction has nothing to add to them.
 constexpr const char* kCoefScaleWithoutMultipliers =
     "Invalid Parameter: -coef_scale max needs multipliers: it cannot be used with -no_mults yes.";
+constexpr const char* kStopbandFromRange =
+    "Invalid Parameter: -stopband_from must be greater than 0 and at most Fs/2.";
 
 constexpr int kMinRatio = 2;
 constexpr int kMaxRatio = 8;
@@ -111,6 +113,9 @@ RequestSizes CheckFilter(const GenerateRequest& r) {
     Refuse(r.channels > 1 && r.inputRate == InputRate::SymbolRate, kChannelsWithSymbolRateInput);
     Refuse(r.channels > 1 && r.form == fir::Form::Transposed && r.sharing == fir::Sharing::ResourceShared,
            kMultiChannelSharedTransposed);
+    const std::optional<double> stopbandFrom = r.common.report.stopbandFrom;
+    Refuse(stopbandFrom && !(*stopbandFrom > 0.0 && *stopbandFrom <= static_cast<double>(r.fs) / 2.0),
+           kStopbandFromRange);
     Refuse(r.multiplierFree && r.common.arithmetic.coefScale == kw::CoefScale::Max, kCoefScaleWithoutMultipliers);
     RefuseTestbenchTooLong(r, ratio);
     return {ratio, static_cast<int>(taps)};
