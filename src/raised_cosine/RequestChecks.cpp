@@ -43,11 +43,6 @@ constexpr const char* kChannelsWithSymbolRateInput =
 // Several channels cannot share one multiplier in the transposed form.
 constexpr const char* kMultiChannelSharedTransposed =
     "Multi-Channel/Resource Shared Transposed form filters are not currently supported.";
-// Power-of-two terms are fixed by the unity-gain word; a wider fraction has nothing to add to them.
-constexpr const char* kCoefScaleWithoutMultipliers =
-    "Invalid Parameter: -coef_scale max needs multipliers: it cannot be used with -no_mults yes.";
-constexpr const char* kStopbandFromRange =
-    "Invalid Parameter: -stopband_from must be greater than 0 and at most Fs/2.";
 
 constexpr int kMinRatio = 2;
 constexpr int kMaxRatio = 8;
@@ -55,6 +50,18 @@ constexpr std::int64_t kMaxTaps = 511;
 constexpr std::int64_t kMaxDelayLine = std::numeric_limits<std::int32_t>::max();
 // Single-precision inputs carry a relative error of 2^-24 each; this allows a few of those.
 constexpr double kRatioTolerance = 1e-6;
+
+constexpr const char* kShiftAddShared =
+    "Invalid Parameter: -hdl_products shiftadd needs a fully parallel core (a resource-shared core's coefficient "
+    "changes from clock to clock, so it keeps real multipliers).";
+constexpr const char* kMultipliersParallel =
+    "Invalid Parameter: -hdl_multipliers applies to resource-shared cores (a fully parallel core has a product "
+    "for every tap).";
+constexpr const char* kCoefScaleMultiplierFree =
+    "Invalid Parameter: -coef_scale max cannot be used with -no_mults yes (the two-term coefficients are not "
+    "scaled).";
+constexpr const char* kStopbandBeyondNyquist =
+    "Invalid Parameter: -stopband_from must lie above 0 and at most at Fs/2.";
 
 void Refuse(bool refused, const char* message) {
     if (refused) throw kw::ParameterError(message);
@@ -113,19 +120,28 @@ RequestSizes CheckFilter(const GenerateRequest& r) {
     Refuse(r.channels > 1 && r.inputRate == InputRate::SymbolRate, kChannelsWithSymbolRateInput);
     Refuse(r.channels > 1 && r.form == fir::Form::Transposed && r.sharing == fir::Sharing::ResourceShared,
            kMultiChannelSharedTransposed);
-    const std::optional<double> stopbandFrom = r.common.report.stopbandFrom;
-    Refuse(stopbandFrom && !(*stopbandFrom > 0.0 && *stopbandFrom <= static_cast<double>(r.fs) / 2.0),
-           kStopbandFromRange);
-    Refuse(r.multiplierFree && r.common.arithmetic.coefScale == kw::CoefScale::Max, kCoefScaleWithoutMultipliers);
     RefuseTestbenchTooLong(r, ratio);
     return {ratio, static_cast<int>(taps)};
+}
+
+// This run's hardware and arithmetic options against the structure they would act on.
+void CheckOptionsAgainstStructure(const GenerateRequest& r) {
+    const kw::HardwareOptions& hardware = r.common.hardware;
+    const bool shared = r.sharing == fir::Sharing::ResourceShared;
+    Refuse(hardware.products == kw::HdlProducts::ShiftAdd && shared, kShiftAddShared);
+    Refuse(hardware.multipliers.has_value() && !shared, kMultipliersParallel);
+    Refuse(r.common.arithmetic.coefScale == kw::CoefScale::Max && r.multiplierFree, kCoefScaleMultiplierFree);
+    const std::optional<double> stopband = r.common.report.stopbandFrom;
+    Refuse(stopband && !(*stopband <= static_cast<double>(r.fs) / 2), kStopbandBeyondNyquist);
 }
 
 }  // namespace
 
 RequestSizes CheckGenerateRequest(const GenerateRequest& request) {
     CheckImplementation(request);
-    return CheckFilter(request);
+    const RequestSizes sizes = CheckFilter(request);
+    CheckOptionsAgainstStructure(request);
+    return sizes;
 }
 
 }  // namespace rcos
