@@ -6,6 +6,7 @@
 #include "fir/OutputQuantizer.h"
 
 #include "verilog/HardwareTiming.h"
+#include "verilog/VerilogArchitectures.h"
 #include "verilog/VerilogStructures.h"
 #include "verilog/VerilogText.h"
 
@@ -26,8 +27,7 @@ const char* FoldingText(const CoreModel& m) {
 }
 
 std::string StructureText(const CoreModel& m) {
-    std::string text = m.IsFullyParallel() ? "fully parallel " : "resource-shared ";
-    text += m.IsTransposed() ? "transposed form" : "direct form";
+    std::string text = m.Traits().name;
     text += m.multiplierFree ? ", multiplier-free (two shifted terms per coefficient)" : ", with multipliers";
     return text;
 }
@@ -58,7 +58,7 @@ void WriteHeader(std::ostream& out, const CoreModel& m, const HardwareTiming& t,
                                            OverflowName(m.outputOverflow))
         << "\n"
         << "// Throughput: K = " << t.clocksPerSample << (t.clocksPerSample == 1 ? " clock" : " clocks")
-        << " per sample" << (m.IsFullyParallel() ? " (in_ready high outside reset)" : " (in_ready low while busy)")
+        << " per sample" << (m.Traits().pace == Pace::SamplePerClock ? " (in_ready high outside reset)" : " (in_ready low while busy)")
         << "\n"
         << "// Latency:    " << t.latencyClocks << (t.latencyClocks == 1 ? " clock" : " clocks")
         << " from a handshake's clock edge to the edge that samples its out_valid\n";
@@ -105,19 +105,6 @@ void WriteInputSection(std::ostream& out, const CoreModel& m) {
         << " : stuff_count + " << Unsigned(1, bits) << ";\n\n";
 }
 
-void WriteBody(std::ostream& out, const CoreModel& m, const HardwareTiming& t) {
-    if (m.IsFullyParallel()) {
-        if (m.IsTransposed()) vlog::WriteParallelTransposed(out, m);
-        else vlog::WriteParallelDirect(out, m, t);
-    } else if (!m.IsTransposed()) {
-        vlog::WriteSharedDirect(out, m, t);
-    } else if (m.IsFolded()) {
-        vlog::WriteSharedFoldedTransposed(out, m, t);
-    } else {
-        vlog::WriteSharedTransposed(out, m, t);
-    }
-}
-
 }  // namespace
 
 void WriteVerilog(std::ostream& out, const CoreModel& model, const std::string& moduleName,
@@ -127,7 +114,7 @@ void WriteVerilog(std::ostream& out, const CoreModel& model, const std::string& 
     WritePorts(out, model, moduleName);
     WriteInputSection(out, model);
     vlog::WriteOutputQuantizer(out, model);
-    WriteBody(out, model, timing);
+    vlog::ArchitectureOf(model.structure).write(out, model, timing);
     out << "endmodule\n";
 }
 
