@@ -8,6 +8,7 @@ namespace eval ::Messaging {
         COMMAND-0031 {Generating KelvoWare %1: the core is a bit-true fixed-point MATLAB model; simulate it with its testbench before synthesis.}
         COMMAND-0032 {-name %1 is ignored: with -project the files are named after their numbered subdirectory (add -nosubdir to name them %1).}
         COMMAND-0033 {-ofbits %1 is ignored: with -obits auto the output fraction length is derived as well (give -obits a width to use -ofbits).}
+        COMMAND-0041 {-obits %1 -ofbits %2 can overflow: the worst-case input gives an output of magnitude %3, which needs -obits %4 at this fraction length; on overflow the output %5.}
         MAPFCTS-0002 {KelvoWare %1: core function written to %2}
         MAPFCTS-0003 {KelvoWare %1: testbench script written to %2}
         MAPFCTS-0005 {KelvoWare %1: design report written to %2: %3}

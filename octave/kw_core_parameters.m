@@ -11,11 +11,17 @@
 ## written without its banner.  @var{p}.qin, @var{p}.qout, @var{p}.qmult and
 ## @var{p}.qcoef each hold @code{words} (the quoted mode words, in order) and
 ## @code{format} ([word length, fraction length]).  A missing declaration is an error.
+## @var{p}.options holds the words of the core's options line (@code{% options: ...}), the
+## arithmetic switches it was made with, or nothing.
 ## @end deftypefn
 
 function p = kw_core_parameters (file)
   text = fileread (file);
-  p = struct ("values", struct ());
+  p = struct ("values", struct (), "options", {{}});
+  opts = regexp (text, '(?m)^%\s*options:([^\n]*)$', "tokens", "once");
+  if (! isempty (opts))
+    p.options = strsplit (strtrim (opts{1}));
+  endif
   tok = regexp (text, '(?m)^%\s+(\w+):[^\n]*\n%\s*value used "([^"\n]*)"', "tokens");
   for k = 1:numel (tok)
     p.values.(tok{k}{1}) = tok{k}{2};

@@ -1,7 +1,7 @@
 ## Runs a generated KelvoWare testbench script headless and reports on it: saves figure 1
 ## (spectra) and figure 2 (normalised error) as PNG files beside the script, prints the
 ## mean and max error, and returns false when the script raised an error, a figure it
-## announces is missing, or (with the exact gate) the core differs from its bit-true model.
+## announces is missing, or (with the exact gate) the core differs from the bit-true simulator.
 
 ## -*- texinfo -*-
 ## @deftypefn  {} {@var{ok} =} kw_run_testbench (@var{script})
@@ -22,7 +22,7 @@
 ##
 ## @var{opts} may have the fields @code{seed} (an integer: Octave's random generators
 ## are seeded with it before the script runs, so its figures repeat), @code{exact}
-## (true: every output of the core must equal its bit-true model's, see
+## (true: every output of the core must equal the bit-true simulator's, see
 ## kw_exact_check) and @code{figdir} (the private directory; by default one is made
 ## and removed here).
 ## @end deftypefn
@@ -73,7 +73,6 @@ function kw__ok = kw_run_testbench (kw__script, kw__opts = struct ())
     kw__ws = struct ();
     if (exist ("data_out", "var")) kw__ws.data_out = data_out; endif
     if (exist ("SigInput", "var")) kw__ws.SigInput = SigInput; endif
-    if (exist ("doubleCoefs", "var")) kw__ws.doubleCoefs = doubleCoefs; endif
     kw__ok = kw__exact_gate (kw__script, kw__dir, kw__ws) && kw__ok;
   endif
   if (kw__opts.own_figdir)
@@ -180,11 +179,11 @@ function dev = kw__png_device ()
   endif
 endfunction
 
-## The script's core, found by its call in the script, against its bit-true model; ws
-## holds what the script left of its inputs, outputs and coefficients.
+## The script's core, found by its call in the script, against the bit-true simulator; ws
+## holds what the script left of its inputs and outputs.
 function ok = kw__exact_gate (script, dir, ws)
   ok = false;
-  names = {"data_out", "SigInput", "doubleCoefs"};
+  names = {"data_out", "SigInput"};
   have = isfield (ws, names);
   if (! all (have))
     fprintf (stderr, "exact: the testbench left no %s\n", strjoin (names(! have), ", "));
@@ -195,15 +194,11 @@ function ok = kw__exact_gate (script, dir, ws)
     fprintf (stderr, "exact: the testbench calls no core as [data_out(n)]=NAME(...)\n");
     return;
   endif
-  r = kw_exact_check (fullfile (dir, [core{1} ".m"]), ws.SigInput, ws.data_out, ws.doubleCoefs);
+  r = kw_exact_check (fullfile (dir, [core{1} ".m"]), ws.SigInput, ws.data_out);
   if (r.pass)
-    printf ("exact: %d of %d outputs equal the bit-true model (latency %d)\n",
-            r.compared, r.compared, r.latency);
+    printf ("exact: %d of %d outputs equal the bit-true simulator\n", r.compared, r.compared);
   else
     fprintf (stderr, "exact: %s\n", r.message);
-  endif
-  if (r.wrapped > 0)
-    printf ("note: %d outputs wrapped in the core's product or output format\n", r.wrapped);
   endif
   ok = r.pass;
 endfunction

@@ -122,6 +122,7 @@ CoreFormats DeriveCoreFormats(const CoreWordLengths& n) {
     if (f.mult.fraction < 0) f.mult.fraction = 0;
     // The sum of all products needs the integer bits of the coefficients' absolute sum.
     if (n.coefSumIntegerBits >= 2) f.mult.word += n.coefSumIntegerBits - 1;
+    if (n.coefFracBits > n.cbits - 1) f.mult.word += n.coefFracBits - (n.cbits - 1);
     f.coef = {n.cbits, n.coefFracBits};
     return f;
 }
@@ -171,6 +172,8 @@ CoreModel MakeCoreModel(const CoreDescription& s) {
     m.out = LimitToDouble(formats.out);
     m.mult = LimitToDouble(formats.mult);
     m.coef = LimitToDouble(formats.coef);
+    m.outputRounding = s.outputRounding;
+    m.outputOverflow = s.outputOverflow;
     m.delayLineLength = m.channels * (m.taps - 1) + 1;
     m.latencyCalls = m.Traits().latencyCalls;
     m.counts = CountResources(m);

@@ -22,12 +22,19 @@ struct PowerOfTwoPair {
     bool operator==(const PowerOfTwoPair&) const = default;
 };
 
-// Word and fraction length of one signed floor/wrap format of the core.
+// Word and fraction length of one signed format of the core (floor and wrap, but for the output's
+// modes below).
 struct FixedFormat {
     int word = 0;
     int fraction = 0;
     bool operator==(const FixedFormat&) const = default;
 };
+
+// The output quantizer's modes, with the meanings of the MATLAB quantizer's: Round takes ties away
+// from zero, Nearest towards +infinity, Convergent to the even neighbour; Fix rounds towards zero.
+// Every other format of the core floors and wraps.
+enum class OutputRounding { Floor, Round, Nearest, Convergent, Ceil, Fix };
+enum class OutputOverflow { Wrap, Saturate };
 
 // What one output sample costs in hardware (see CountResources for the rules): multipliers are
 // general ones, never a product by 0 or by a power of two.
@@ -45,7 +52,7 @@ struct CoreWordLengths {
     int obits = 0;
     int ofbits = 0;
     int cbits = 0;
-    int coefFracBits = 0;        // cbits - 1
+    int coefFracBits = 0;        // cbits - 1, or more for taps scaled to the coefficient word's range
     int trunc = 0;               // bits dropped after each multiply
     int scaleExp = 0;            // E: the output is the sum times 2^E
     int coefSumIntegerBits = 1;  // integer bits m of the coefficients' absolute sum
@@ -70,6 +77,8 @@ struct CoreDescription {
     bool zeroStuffing = false;  // input at the symbol rate: the core inserts ratio-1 zeros
     int ratio = 2;              // samples per symbol
     CoreWordLengths lengths;
+    OutputRounding outputRounding = OutputRounding::Floor;
+    OutputOverflow outputOverflow = OutputOverflow::Wrap;
 };
 
 struct CoreModel {
@@ -94,6 +103,8 @@ struct CoreModel {
     FixedFormat out;
     FixedFormat mult;
     FixedFormat coef;
+    OutputRounding outputRounding = OutputRounding::Floor;  // qout's modes
+    OutputOverflow outputOverflow = OutputOverflow::Wrap;
 
     int delayLineLength = 0;  // L = channels*(N-1)+1
     int latencyCalls = 0;     // calls from an input to the first output it reaches
@@ -107,6 +118,9 @@ struct CoreModel {
     int ProductCount() const { return IsFolded() ? DistinctTapCount() : taps; }
     int PairCount() const { return (taps - 1) / 2; }
     int DistinctTapCount() const { return (taps + 1) / 2; }
+    bool OutputFloorsAndWraps() const {
+        return outputRounding == OutputRounding::Floor && outputOverflow == OutputOverflow::Wrap;
+    }
 };
 
 CoefSymmetry ClassifySymmetry(const std::vector<int>& q);
@@ -118,7 +132,8 @@ CoefSymmetry StructureFolding(const std::vector<int>& q, CoefSymmetry symmetry);
 
 // qmult carries one integer bit more than a product needs; when the coefficients' absolute sum
 // needs m >= 2 integer bits it gets m-1 more, so that the partial sums of a full-scale input
-// cannot wrap.
+// cannot wrap. Coefficients with k fraction bits beyond cbits-1 are k bits smaller in value, but
+// their sum is not: qmult keeps its integer bits and grows by k.
 CoreFormats DeriveCoreFormats(const CoreWordLengths& lengths);
 
 // The format a core declares for a derived one: a double holds 53 bits exactly, so a wider word

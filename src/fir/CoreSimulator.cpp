@@ -2,7 +2,7 @@
 // of its format: inputs at in.fraction, coefficients at coef.fraction, products and partial sums at
 // mult.fraction, outputs at out.fraction. A statement quantize(q, v) is a floor to q's fraction
 // (an arithmetic right shift of the exact value) and a wrap to q's word (its low bits, sign
-// extended); sums of values already on a format's grid are exact, so their floor is the identity.
+// extended), but for qout, which rounds and overflows as its modes say; sums of values already on a format's grid are exact, so their floor is the identity.
 // Each structure runs in 64-bit integers when its sums provably fit, else in 128-bit integers.
 #include "fir/CoreSimulator.h"
 
@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <type_traits>
 
+#include "fir/OutputQuantizer.h"
 #include "fir/TapProducts.h"
 
 namespace fir {
@@ -186,11 +187,8 @@ T CoreSimulator::PairProduct(std::int64_t a, std::int64_t b, std::int64_t coeffi
     else return Wrap(floored, m_model.mult.word);
 }
 
-// quantize(qout, sum*2^E) for a qmult sum.
-std::int64_t CoreSimulator::ToOutput(std::int64_t sum) const {
-    const int shift = m_model.mult.fraction - m_model.scaleExp - m_model.out.fraction;
-    return Wrap(FloorShift<Wide>(Wrap(sum, m_model.mult.word), shift), m_model.out.word);
-}
+// quantize(qout, sum*2^E) for a qmult sum, with the output's own modes.
+std::int64_t CoreSimulator::ToOutput(std::int64_t sum) const { return QuantizeOutput(m_model, sum); }
 
 template <typename T>
 std::int64_t CoreSimulator::DirectCall(std::int64_t x) {

@@ -1,5 +1,5 @@
 // Bit-true simulation of a core model in exact integer arithmetic: one Step per call of the
-// generated MATLAB core, with the core's own statement order, formats, floor and wrap. Inputs are
+// generated MATLAB core, with the core's own statement order, formats, floor and wrap (the output's own modes). Inputs are
 // integers of the input format (value x*2^-in.fraction); outputs integers of the output format.
 #pragma once
 

@@ -3,6 +3,8 @@
 // forms (one statement in a loop over the taps, coefficients in the constant vector FIRCoefs).
 #include "fir/CoreStructures.h"
 
+#include "fir/OutputQuantizer.h"
+
 #include <cmath>
 #include <ostream>
 #include <stdexcept>
@@ -16,8 +18,8 @@ namespace {
 
 bool IsMagnitudeSymmetric(const CoreModel& c) { return c.folding == CoefSymmetry::MagnitudeSymmetric; }
 
-// X(i) = q[i] / 2^(cbits-1); ldexp keeps the dyadic value exact.
-double CoefValue(const CoreModel& c, int i) { return std::ldexp(static_cast<double>(c.q[i]), 1 - c.cbits); }
+// X(i) = q[i] / 2^coef.fraction; ldexp keeps the dyadic value exact.
+double CoefValue(const CoreModel& c, int i) { return std::ldexp(static_cast<double>(c.q[i]), -c.coef.fraction); }
 // A(i) = 2^d * s1 and B(i) = 2^f * s2 of the tap's two-term form.
 double FirstTerm(const CoreModel& c, int i) {
     return std::ldexp(static_cast<double>(c.powerOfTwo[i].s1), c.powerOfTwo[i].d);
@@ -472,8 +474,10 @@ void WriteInputSection(std::ostream& out, const CoreModel& model) {
         out << "SigIn = SigIn2;\n";
 }
 
-void WriteFormatDeclaration(std::ostream& out, const char* name, const FixedFormat& format) {
-    out << name << " = quantizer( 'fixed', 'floor', 'wrap', [ " << format.word << " " << format.fraction << " ] );\n";
+void WriteFormatDeclaration(std::ostream& out, const char* name, const FixedFormat& format,
+                            OutputRounding rounding, OutputOverflow overflow) {
+    out << name << " = quantizer( 'fixed', '" << RoundingName(rounding) << "', '" << OverflowName(overflow) << "', [ "
+        << format.word << " " << format.fraction << " ] );\n";
 }
 
 void WriteStructure(std::ostream& out, const CoreModel& c) {
@@ -493,7 +497,7 @@ void WriteCoreBody(std::ostream& out, const CoreModel& model) {
     // Coefficient values are dyadic fractions: 32 significant digits print them exactly.
     out.precision(32);
     WriteFormatDeclaration(out, "qin", model.in);
-    WriteFormatDeclaration(out, "qout", model.out);
+    WriteFormatDeclaration(out, "qout", model.out, model.outputRounding, model.outputOverflow);
     WriteFormatDeclaration(out, "qmult", model.mult);
     WriteFormatDeclaration(out, "qcoef", model.coef);
     WriteStructure(out, model);

@@ -19,8 +19,11 @@ void WriteCoreBody(std::ostream& out, const CoreModel& model);
 // The input section: the zero-stuffing counter (ratio r, counter width w) or the plain copy.
 void WriteInputSection(std::ostream& out, const CoreModel& model);
 
-// "name = quantizer( 'fixed', 'floor', 'wrap', [ word fraction ] );" and its line break.
-void WriteFormatDeclaration(std::ostream& out, const char* name, const FixedFormat& format);
+// "name = quantizer( 'fixed', 'floor', 'wrap', [ word fraction ] );" and its line break; the
+// output's declaration names its own modes.
+void WriteFormatDeclaration(std::ostream& out, const char* name, const FixedFormat& format,
+                            OutputRounding rounding = OutputRounding::Floor,
+                            OutputOverflow overflow = OutputOverflow::Wrap);
 
 // Everything after the four quantizer declarations: declarations of the state, products,
 // adder tree or loop, output and state update, folded as model.folding says. Coefficient values

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "fir/CoreSimulator.h"
+#include "fir/OutputQuantizer.h"
 #include "fir/Xorshift64.h"
 
 namespace fir {
@@ -57,7 +58,7 @@ std::vector<double> ReferenceOutput(const CoreModel& m, const std::vector<double
 double ErrorBoundLsb(const CoreModel& m) {
     const double products = std::ldexp(static_cast<double>(FlooredProducts(m)), m.out.fraction - m.mult.fraction);
     const bool outputFloors = m.mult.fraction - m.scaleExp > m.out.fraction;
-    return products + (outputFloors ? 1.0 : 0.0);
+    return products + (outputFloors ? OutputRoundingErrorLsb(m.outputRounding) : 0.0);
 }
 
 std::vector<std::int64_t> UniformFullRangeInput(const FixedFormat& format, std::uint64_t seed, int n) {

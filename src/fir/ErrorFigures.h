@@ -12,11 +12,12 @@ namespace fir {
 
 // Floors on the path of one output, each losing less than one LSB of its own grid: every product
 // whose exact value has more fraction bits than qmult (one per non-zero tap, or per non-zero
-// distinct tap where a folded direct form multiplies a mirror pair's sum once) and the output's
-// floor to qout. In output LSBs: products * 2^(out.fraction - mult.fraction) + 1 (the last term
-// only when the output drops bits). The pre-adder's sum is exact (qmult holds at least the input's
+// distinct tap where a folded direct form multiplies a mirror pair's sum once), then the output's
+// quantisation to qout, less than one LSB for floor, ceil and fix and at most half of one for the
+// nearest-neighbour modes. In output LSBs: products * 2^(out.fraction - mult.fraction) + 1 (or
+// + 0.5; the last term only when the output drops bits). The pre-adder's sum is exact (qmult holds at least the input's
 // fraction). Wrapping is not counted: the formats are derived so that sums of in-range inputs do
-// not wrap, unless a narrow output word was chosen.
+// not wrap, unless a narrow output word was chosen (and saturation is an error of its own).
 double ErrorBoundLsb(const CoreModel& model);
 
 // n integers drawn uniformly over the whole signed range of the format's word, from xorshift64:

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "fir/CoreStructures.h"
+#include "fir/OutputQuantizer.h"
 #include "framework/HostCalls.h"
 #include "host/FilePath.h"
 #include "host/Messaging.h"
@@ -32,6 +33,21 @@ void CKWDesign::ValidateFunctionalParameters() {
     if (Options().NameGiven() && !Options().subdirectory && Options().hardware.verilog) {
         CheckVerilogName(FilePath(Options().name).BaseName());
     }
+    WarnOfOutputOverflow(m_design->model);
+}
+
+// A derived output word holds the worst case by construction; a given one may not.
+void CKWDesign::WarnOfOutputOverflow(const fir::CoreModel& model) const {
+    const fir::OutputHeadroom headroom = fir::WorstCaseOutput(model);
+    if (!headroom.CanOverflow()) return;
+    std::ostringstream magnitude;
+    magnitude.precision(6);
+    magnitude << headroom.WorstMagnitude(model);
+    const bool saturates = model.outputOverflow == fir::OutputOverflow::Saturate;
+    const std::string params = HostListText({std::to_string(model.out.word), std::to_string(model.out.fraction),
+                                             magnitude.str(), std::to_string(headroom.wordNeeded),
+                                             saturates ? "may saturate" : "wraps"});
+    SimpleWarn("COMMAND-0041", &params);
 }
 
 const rcos::GenerateRequest& CKWDesign::CheckedRequest() const {
@@ -46,7 +62,10 @@ const rcos::CoreDesign& CKWDesign::CheckedDesign() const {
 
 const fir::CoreModel& CKWDesign::DesignCoreModel() const { return CheckedDesign().model; }
 
-void CKWDesign::GenerateCore() { fir::WriteCoreBody(m_coreStream, CheckedDesign().model); }
+void CKWDesign::GenerateCore() {
+    rcos::WriteArithmeticOptionsLine(m_coreStream, CheckedRequest().common.arithmetic);
+    fir::WriteCoreBody(m_coreStream, CheckedDesign().model);
+}
 
 void CKWDesign::WriteDirectives() { rcos::WriteProjectDirectives(m_projectDirectivesStream, FunctionName()); }
 

@@ -53,6 +53,7 @@ public:
 private:
     const rcos::GenerateRequest& CheckedRequest() const;
     const rcos::CoreDesign& CheckedDesign() const;
+    void WarnOfOutputOverflow(const fir::CoreModel& model) const;
 
     std::optional<rcos::GenerateRequest> m_request;
     std::optional<rcos::CoreDesign> m_design;

@@ -26,6 +26,8 @@ rcos::DesignReport CKWDesign::MakeReport() const {
     design.rollOff = static_cast<double>(request.rollOff);
     design.ratio = request.ratio;
     design.designed = core.normalized;
+    if (request.common.report.stopbandFrom)
+        design.stopbandFrom = *request.common.report.stopbandFrom / static_cast<double>(request.fd);
     rcos::DesignReport report = rcos::MakeDesignReport(core.model, design, ReportSeed(Options().report));
     if (Options().hardware.verilog) report.hardware = fir::VerilogTiming(core.model, HardwareChoices());
     return report;

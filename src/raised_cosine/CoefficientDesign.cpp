@@ -79,6 +79,27 @@ int QuantizeCoefficient(double h, int cbits) {
     return static_cast<int>(std::floor(h * fullScale + 0.5));
 }
 
+std::vector<int> QuantizeTaps(const std::vector<double>& normalized, int fractionBits) {
+    std::vector<int> q;
+    q.reserve(normalized.size());
+    for (const double h : normalized) q.push_back(static_cast<int>(std::floor(std::ldexp(h, fractionBits) + 0.5)));
+    return q;
+}
+
+int FullRangeExtraBits(const std::vector<double>& normalized, int cbits) {
+    const double top = std::ldexp(1.0, cbits - 1);
+    auto fits = [&](int k) {
+        for (const double h : normalized) {
+            const double v = std::floor(std::ldexp(h, cbits - 1 + k) + 0.5);
+            if (v > top - 1 || v < -top) return false;
+        }
+        return true;
+    };
+    int k = 0;
+    while (k < 31 && fits(k + 1)) ++k;
+    return k;
+}
+
 int CoefficientSumIntegerBits(const std::vector<double>& normalized) {
     double sum = 0.0;
     for (const double tap : normalized) sum += std::fabs(tap);

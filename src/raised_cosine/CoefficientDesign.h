@@ -23,6 +23,14 @@ QuantizedCoefficients NormalizeAndQuantize(const std::vector<double>& h, int cbi
 // One tap in units of 2^-(cbits-1), rounded half up: floor(h * 2^(cbits-1) + 0.5).
 int QuantizeCoefficient(double h, int cbits);
 
+// The largest k >= 0 for which every tap, rounded half up at cbits-1+k fraction bits, still fits a
+// signed cbits-bit word: the bits of the word that unity-gain scaling leaves unused above the
+// largest tap.
+int FullRangeExtraBits(const std::vector<double>& normalized, int cbits);
+
+// Every tap rounded half up at the given fraction bits.
+std::vector<int> QuantizeTaps(const std::vector<double>& normalized, int fractionBits);
+
 // Integer bits m of the coefficients' absolute sum S: floor(log10(S)/log10(2) + 1), at least 1
 // when S <= 0 (never reached by the designed responses).
 int CoefficientSumIntegerBits(const std::vector<double>& normalized);

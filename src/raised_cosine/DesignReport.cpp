@@ -6,6 +6,7 @@
 #include <iomanip>
 
 #include "fir/ErrorFigures.h"
+#include "fir/OutputQuantizer.h"
 #include "fir/TapFigures.h"
 #include "raised_cosine/FrequencyFigures.h"
 #include "raised_cosine/SymbolFigures.h"
@@ -21,6 +22,13 @@ std::string Decimal(double value) {
     if (std::isnan(value)) return "NaN";
     char text[64];
     std::snprintf(text, sizeof text, "%.4f", value);
+    return text;
+}
+
+// A small absolute figure: four significant decimals whatever its size.
+std::string Scientific(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.4e", value);
     return text;
 }
 
@@ -40,11 +48,12 @@ DesignReport MakeDesignReport(const fir::CoreModel& model, const RaisedCosineDes
     r.formatMult = model.mult;
     r.formatOut = model.out;
     r.tapErrorLsb = fir::TapErrorLsb(model, design.designed);
+    r.tapErrorMax = std::ldexp(r.tapErrorLsb, -model.coef.fraction);
     r.peakTapBits = fir::PeakTapBits(model);
 
     const std::vector<double> applied = fir::AppliedTaps(model);
-    const BandFigures quantized = MeasureBands(applied, design.ratio, design.rollOff);
-    const BandFigures designed = MeasureBands(design.designed, design.ratio, design.rollOff);
+    const BandFigures quantized = MeasureBands(applied, design.ratio, design.rollOff, design.stopbandFrom);
+    const BandFigures designed = MeasureBands(design.designed, design.ratio, design.rollOff, design.stopbandFrom);
     r.passbandRippleDb = quantized.passbandRippleDb;
     r.stopbandDb = quantized.stopbandDb;
     r.passbandRippleDbDesigned = designed.passbandRippleDb;
@@ -56,6 +65,7 @@ DesignReport MakeDesignReport(const fir::CoreModel& model, const RaisedCosineDes
     r.maxErrorLsb = error.maxErrorLsb;
     r.sqnrDb = error.sqnrDb;
     r.errorBoundLsb = fir::ErrorBoundLsb(model);
+    r.outputHeadroomBits = fir::WorstCaseOutput(model).headroomBits;
     return r;
 }
 
@@ -74,6 +84,7 @@ std::vector<ReportEntry> ReportEntries(const DesignReport& r) {
         {"format_mult", Format(r.formatMult), "bits (word fraction)"},
         {"format_out", Format(r.formatOut), "bits (word fraction)"},
         {"tap_error_lsb", Decimal(r.tapErrorLsb), "coefficient LSB"},
+        {"tap_error_max", Scientific(r.tapErrorMax), "absolute"},
         {"peak_tap_bits", std::to_string(r.peakTapBits), "bits"},
         {"passband_ripple_db", Decimal(r.passbandRippleDb), "dB"},
         {"stopband_db", Decimal(r.stopbandDb), "dB"},
@@ -84,6 +95,7 @@ std::vector<ReportEntry> ReportEntries(const DesignReport& r) {
         {"max_error_lsb", Decimal(r.maxErrorLsb), "output LSB"},
         {"sqnr_db", Decimal(r.sqnrDb), "dB"},
         {"error_bound_lsb", Decimal(r.errorBoundLsb), "output LSB"},
+        {"output_headroom_bits", std::to_string(r.outputHeadroomBits), "bits (negative: can overflow)"},
     };
     if (r.hardware) {
         entries.push_back({"clocks_per_sample", std::to_string(r.hardware->clocksPerSample), "clocks"});

@@ -20,6 +20,7 @@ struct RaisedCosineDesign {
     double rollOff = 0;
     int ratio = 2;
     std::vector<double> designed;
+    std::optional<double> stopbandFrom;  // in units of Fd; none: the edge (1+R)/2
 };
 
 // Samples of the uniform full-range input the fixed-point error is measured with.
@@ -33,6 +34,7 @@ struct DesignReport {
     fir::ResourceCounts counts;
     fir::FixedFormat formatIn, formatCoef, formatMult, formatOut;
     double tapErrorLsb = 0;
+    double tapErrorMax = 0;  // the same as a value: comparable across coefficient scalings
     int peakTapBits = 0;
     double passbandRippleDb = 0;
     double stopbandDb = 0;
@@ -43,6 +45,7 @@ struct DesignReport {
     double maxErrorLsb = 0;
     double sqnrDb = 0;
     double errorBoundLsb = 0;
+    int outputHeadroomBits = 0;  // negative: the worst-case input overflows the output word
     // With -hdl verilog: clocks_per_sample and latency_clocks of the core's Verilog.
     std::optional<fir::HardwareTiming> hardware;
 };

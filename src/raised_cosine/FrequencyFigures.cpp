@@ -65,14 +65,14 @@ struct Band {
 
 }  // namespace
 
-BandFigures MeasureBands(const std::vector<double>& taps, int ratio, double rollOff) {
+BandFigures MeasureBands(const std::vector<double>& taps, int ratio, double rollOff, std::optional<double> stopbandFrom) {
     const std::size_t points = GridIntervals(taps.size());  // M intervals over [0, Fs/2]
     const std::vector<double> magnitudes = GridMagnitudes(taps, points);
     const double dc = magnitudes[0];
     // Frequencies in units of Fd: Fs/2 is ratio/2, the edges (1 -/+ R)/2.
     const double nyquist = ratio / 2.0;
     Band pass{0.0, (1.0 - rollOff) / 2.0};
-    Band stop{(1.0 + rollOff) / 2.0, nyquist};
+    Band stop{stopbandFrom.value_or((1.0 + rollOff) / 2.0), nyquist};
     for (std::size_t m = 0; m <= points; ++m) {
         const double f = nyquist * static_cast<double>(m) / static_cast<double>(points);
         const double db = Db(magnitudes[m], dc);

@@ -1,7 +1,10 @@
 // Pieces the structure bodies share: constant products (multiplier, shift or shifted terms), the
-// floor and wrap to qmult and qout, and the shared cores' coefficient memory, shared product
+// floor and wrap to qmult, qout with its own modes, and the shared cores' coefficient memory, shared product
 // path and sequencer.
+#include <algorithm>
 #include <stdexcept>
+
+#include "fir/OutputQuantizer.h"
 
 #include "verilog/VerilogStructures.h"
 #include "verilog/VerilogText.h"
@@ -50,6 +53,41 @@ void WriteSharedTerm(std::ostream& out, int index, int low, int shiftBits, int w
         << " : (mul_neg" << n << " ? -mul_up" << n << " : mul_up" << n << ");\n";
 }
 
+// A signed literal of any width for a value of at most 63 bits.
+std::string WideLiteral(std::int64_t value, int width) {
+    const std::uint64_t absolute = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    const std::string magnitude = std::to_string(width) + "'sd" + std::to_string(absolute);
+    return value < 0 ? "(-" + magnitude + ")" : magnitude;
+}
+
+// scaled = held * 2^-shift, rounded by the mode: floor(held + increment), the increment chosen by
+// the sign of the sum (ties away from zero, towards zero) or by the bit that lands on the output's
+// LSB (ties to even).
+void WriteRounding(std::ostream& out, OutputRounding rounding, int shift, int width, int sumWidth) {
+    if (shift <= 0) {
+        out << "            scaled = held <<< " << -shift << ";\n";
+        return;
+    }
+    const std::int64_t half = std::int64_t{1} << (shift - 1);
+    const std::int64_t below = (std::int64_t{1} << shift) - 1;
+    const std::string sign = "sum[" + std::to_string(sumWidth - 1) + "]";
+    auto step = [&](std::int64_t increment) {
+        return "(held + " + WideLiteral(increment, width) + ") >>> " + std::to_string(shift);
+    };
+    auto either = [&](const std::string& condition, std::int64_t yes, std::int64_t no) {
+        out << "            if (" << condition << ") scaled = " << step(yes) << ";\n"
+            << "            else scaled = " << step(no) << ";\n";
+    };
+    switch (rounding) {
+        case OutputRounding::Floor: out << "            scaled = " << step(0) << ";\n"; break;
+        case OutputRounding::Ceil: out << "            scaled = " << step(below) << ";\n"; break;
+        case OutputRounding::Nearest: out << "            scaled = " << step(half) << ";\n"; break;
+        case OutputRounding::Fix: either(sign, below, 0); break;
+        case OutputRounding::Round: either(sign, half - 1, half); break;
+        case OutputRounding::Convergent: either("held[" + std::to_string(shift) + "]", half, half - 1); break;
+    }
+}
+
 }  // namespace
 
 int ProductWidth(const CoreModel& m, int operandWidth) {
@@ -80,7 +118,40 @@ std::string ProductToMult(const CoreModel& m, const Operand& v, const std::strin
 }
 
 std::string MultToOutput(const CoreModel& m, const std::string& sum) {
+    if (!m.OutputFloorsAndWraps()) return std::string(kOutputQuantizer) + "(" + sum + ")";
     return Requantize(sum, m.mult.word, m.mult.fraction - m.scaleExp - m.out.fraction, m.out.word);
+}
+
+void WriteOutputQuantizer(std::ostream& out, const CoreModel& m) {
+    if (m.OutputFloorsAndWraps()) return;
+    const int sumWidth = m.mult.word;
+    const int shift = m.mult.fraction - m.scaleExp - m.out.fraction;
+    // Room for the sum shifted up, the rounding increment's carry and the output's own range.
+    const int width = std::max(sumWidth + std::max(0, -shift), m.out.word + std::max(0, shift)) + 2;
+    const std::string name = kOutputQuantizer;
+    out << "    // qout: " << RoundingName(m.outputRounding) << " and " << OverflowName(m.outputOverflow)
+        << " of a qmult sum to the output format.\n"
+        << kDroppedBitsOff << "    function signed [" << m.out.word - 1 << ":0] " << name << ";\n"
+        << "        input signed [" << sumWidth - 1 << ":0] sum;\n"
+        << "        " << Signed("reg", width) << " held;\n"
+        << "        " << Signed("reg", width) << " scaled;\n"
+        << "        begin\n"
+        << "            held = " << SignExtend("sum", sumWidth, width) << ";\n";
+    WriteRounding(out, m.outputRounding, shift, width, sumWidth);
+    const std::string low = "scaled[" + std::to_string(m.out.word - 1) + ":0]";
+    if (m.outputOverflow == OutputOverflow::Saturate) {
+        const std::int64_t top = (std::int64_t{1} << (m.out.word - 1)) - 1;
+        out << "            if (scaled > " << WideLiteral(top, width) << ") " << name << " = "
+            << WideLiteral(top, m.out.word) << ";\n"
+            << "            else if (scaled < " << WideLiteral(-top - 1, width) << ") " << name << " = "
+            << WideLiteral(-top - 1, m.out.word) << ";\n"
+            << "            else " << name << " = " << low << ";\n";
+    } else {
+        out << "            " << name << " = " << low << ";\n";
+    }
+    out << "        end\n"
+        << "    endfunction\n"
+        << kDroppedBitsOn << "\n";
 }
 
 int CoefficientRomWidth(const CoreModel& m) {

@@ -40,8 +40,14 @@ std::string ConstantProduct(const CoreModel& model, const Operand& operand, cons
 // floor and wrap of an exact product of OPERAND (width WIDTH) to qmult.
 std::string ProductToMult(const CoreModel& model, const Operand& operand, const std::string& exact, int width);
 
-// floor and wrap of a qmult sum to qout, as a signed expression of OBITS bits.
+// qout of a qmult sum (the signal SUM), as a signed expression of OBITS bits: floor and wrap
+// inline, other modes a call of the output quantizer function.
 std::string MultToOutput(const CoreModel& model, const std::string& sum);
+
+// The output quantizer function that MultToOutput calls for modes other than floor and wrap,
+// declared once at the top of the module; nothing for floor and wrap.
+inline constexpr const char* kOutputQuantizer = "quantize_out";
+void WriteOutputQuantizer(std::ostream& out, const CoreModel& model);
 
 // The coefficient memory of a shared core, one entry per step, read into COEF_R at each clock:
 // the coefficient integer, or for a multiplier-free core the two terms {use, negative, shift}.

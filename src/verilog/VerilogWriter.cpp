@@ -3,6 +3,8 @@
 // zero-stuffing counter), then the structure's body.
 #include "verilog/VerilogWriter.h"
 
+#include "fir/OutputQuantizer.h"
+
 #include "verilog/HardwareTiming.h"
 #include "verilog/VerilogArchitectures.h"
 #include "verilog/VerilogStructures.h"
@@ -50,7 +52,11 @@ void WriteHeader(std::ostream& out, const CoreModel& m, const HardwareTiming& t,
         << "//             out_data signed [" << m.out.word - 1 << ":0], value out_data * 2^-" << m.out.fraction
         << " (qout " << FormatText(m.out) << ")\n"
         << "// Arithmetic: products and partial sums qmult " << FormatText(m.mult) << ", coefficients qcoef "
-        << FormatText(m.coef) << ", floor and wrap\n"
+        << FormatText(m.coef) << ", floor and wrap"
+        << (m.OutputFloorsAndWraps() ? std::string()
+                                     : std::string("; qout ") + RoundingName(m.outputRounding) + " and " +
+                                           OverflowName(m.outputOverflow))
+        << "\n"
         << "// Throughput: K = " << t.clocksPerSample << (t.clocksPerSample == 1 ? " clock" : " clocks")
         << " per sample" << (m.Traits().pace == Pace::SamplePerClock ? " (in_ready high outside reset)" : " (in_ready low while busy)")
         << "\n"
@@ -110,6 +116,7 @@ void WriteVerilog(std::ostream& out, const CoreModel& model, const std::string& 
     WriteHeader(out, model, timing, moduleName);
     WritePorts(out, model, moduleName);
     WriteInputSection(out, model);
+    vlog::WriteOutputQuantizer(out, model);
     vlog::ArchitectureOf(model.structure).write(out, model, timing);
     out << "endmodule\n";
 }

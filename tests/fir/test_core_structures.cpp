@@ -49,6 +49,7 @@ CoreModel MakeModel(const std::vector<int>& q, int cbits, CoefSymmetry symmetry,
     c.multiplierFree = options.multiplierFree;
     c.q = q;
     c.cbits = cbits;
+    c.coef = {cbits, cbits - 1};  // the unity-gain scaling: q/2^(cbits-1)
     c.symmetry = symmetry;
     c.folding = fir::StructureFolding(q, symmetry);
     c.structure = fir::SelectStructure(options.transposed ? fir::Form::Transposed : fir::Form::Direct,

@@ -15,8 +15,37 @@
 ## @end deftypefn
 
 function [cores, sets] = kw_hdl_matrix_plan ()
-  cores = designed_cores ();
+  cores = [designed_cores() output_mode_cores()];
   sets = coefficient_sets ();
+endfunction
+
+## The output's rounding and overflow modes, every one on some structure, and full-range
+## coefficients: a one-integer-bit output that drops three fraction bits, so the random
+## vectors meet ties and the worst-case ones overflow.
+function c = output_mode_cores ()
+  ##        form          shared multfree ch zerostuff ratio round         overflow    scale
+  rowsdef = {"Direct",     false, false,   1, false,    2,   "round",      "saturate", "unity"
+             "Transposed", false, false,   1, false,    3,   "convergent", "saturate", "max"
+             "Direct",     true,  false,   1, false,    4,   "nearest",    "wrap",     "unity"
+             "Transposed", true,  false,   1, false,    2,   "ceil",       "saturate", "unity"
+             "Direct",     false, true,    1, false,    2,   "fix",        "saturate", "unity"
+             "Transposed", true,  false,   1, true,     4,   "floor",      "saturate", "max"
+             "Direct",     false, false,   2, false,    2,   "convergent", "wrap",     "max"};
+  c = struct ([]);
+  for k = 1:rows (rowsdef)
+    [form, shared, multfree, ch, zerostuff, ratio, rounding, overflow, scale] = rowsdef{k, :};
+    e = struct ("form", form, "shared", shared, "multfree", multfree, "ch", ch, "zerostuff", zerostuff,
+                "ratio", ratio, "trunc", 0, "type", "sqrt", "ibits", 10, "cbits", 10, "N", 1 + 2 * ratio);
+    e.name = sprintf ("q%02d_%s%s%s_%s_%s_%s", k, form(1), ifelse_ (shared, "S", "P"),
+                      ifelse_ (multfree, "mf", ""), rounding(1:3), overflow(1:3), scale);
+    e.switches = sprintf (["-fs %d -fd 1 -r_val 0.35 -type sqrt -fs_flag %s -delay 1 -ibits 10 " ...
+                           "-ifbits 9 -cbits 10 -form %s -resource_shared %s -number_of_channels %d " ...
+                           "-obits 16 -ofbits 15 -no_mults %s -output_round %s -output_overflow %s " ...
+                           "-coef_scale %s"],
+                          ratio, ifelse_ (zerostuff, "no", "yes"), form, ifelse_ (shared, "yes", "no"), ch,
+                          ifelse_ (multfree, "yes", "no"), rounding, overflow, scale);
+    c = [c e];
+  endfor
 endfunction
 
 ## ibits ifbits cbits obits ofbits (NaN = auto): the defaults, a narrow output that wraps,
@@ -137,4 +166,9 @@ endfunction
 %! assert (any ([c.ibits] == 32) && any ([c.cbits] == 20));
 %! assert (any ([c.trunc] > 0) && any ([c.trunc] == 0) && all ([c.N] <= 49));
 %! assert (numel (unique ([{c.name} {s.name}])), numel (c) + numel (s));
+%! modes = regexp ([c.switches], "-output_round (\\w+) -output_overflow (\\w+)", "tokens");
+%! modes = vertcat (modes{:});
+%! assert (isempty (setxor (modes(:, 1), {"floor", "round", "nearest", "convergent", "ceil", "fix"})));
+%! assert (isempty (setxor (modes(:, 2), {"wrap", "saturate"})));
+%! assert (numel (strfind ([c.switches], "-coef_scale max")) >= 2);
 %! assert (! any (cellfun (@(a) numel (strfind (a, "--ibits")) > 1, {s.args})));

@@ -27,7 +27,7 @@ start=$(date +%s)
 while read -r name; do
     total=$((total + 1))
     log="$dir/$name/run.log"
-    if "$octdir/run_testbench" --seed "$total" --exact "$dir/$name/${name}_script.m" > "$log" 2>&1 \
+    if KW_KELVODSP=$kelvodsp "$octdir/run_testbench" --seed "$total" --exact "$dir/$name/${name}_script.m" > "$log" 2>&1 \
         && [ -s "$dir/$name/${name}_script_fig1.png" ] && [ -s "$dir/$name/${name}_script_fig2.png" ]; then
         errs=$(grep -E '^(mean error|max error|exact)' "$log" | tr '\n' ' ')
         echo "PASS $name: $errs"
