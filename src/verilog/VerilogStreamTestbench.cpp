@@ -1,7 +1,7 @@
 // The testbench of a polyphase core (r outputs per handshake, each checked against its clock:
 // the first LATENCY clocks after the handshake, the others K clocks apart) and of a core with
 // AXI4-Stream ports: random idle input, random garbage in s_axis_tdata's unused bits, random
-// back-pressure on m_axis_tready; every accepted output is checked in order with its tlast and
+// back-pressure on m_axis_tready and stalls of 48 clocks in every 160; every accepted output is checked in order with its tlast and
 // its sign extension, and m_axis_tvalid must hold its word until it is taken.
 #include "verilog/VerilogStreamTestbench.h"
 
@@ -112,7 +112,8 @@ void WriteDriver(std::ostream& out, const CoreModel& m, bool axis) {
         << "                in_valid <= 1'b0;\n"
         << "            end\n"
         << "        end\n";
-    if (axis) out << "        out_ready <= ($random(seed) & 3) != 0;  // back-pressure on a quarter of the clocks\n";
+    // Stalls long enough to fill the output buffer, and random single clocks of back-pressure.
+    if (axis) out << "        out_ready <= cycle % 160 >= 48 && ($random(seed) & 3) != 0;\n";
 }
 
 }  // namespace
@@ -125,7 +126,7 @@ void WriteStreamTestbench(std::ostream& out, const CoreModel& m, const std::stri
     const int frame = outs > 1 ? outs : m.channels;
     const long long period = static_cast<long long>(t.clocksPerSample) * outs;
     const long long timeout = (t.clearClocks + static_cast<long long>(samples) * (kMaxIdleClocks + 1 + period) +
-                               t.latencyClocks + 100) * (axis ? 2 : 1);
+                               t.latencyClocks + 100) * (axis ? 3 : 1);
     out << "// " << name << "_tb: self-checking testbench of " << name << ", with vectors from the bit-true model of\n"
         << "// the same core (" << InputVectorFile(name) << ": idle clocks and sample of each handshake; "
         << ExpectedVectorFile(name) << ": its " << (outs > 1 ? std::to_string(outs) + " outputs" : "output") << ").\n"

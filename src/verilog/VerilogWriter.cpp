@@ -143,21 +143,24 @@ void WriteBody(std::ostream& out, const CoreModel& m, const HardwareTiming& t) {
 
 void WriteVerilog(std::ostream& out, const CoreModel& model, const std::string& moduleName,
                   const HardwareChoices& choices) {
-    const HardwareTiming timing = VerilogTiming(model, choices);
-    const bool axis = choices.stream == StreamInterface::Axis;
-    WriteHeader(out, model, timing, moduleName, axis);
-    if (axis) {
+    HardwareChoices plain = choices;
+    plain.stream = StreamInterface::Plain;
+    const HardwareTiming core = VerilogTiming(model, plain);
+    if (choices.stream == StreamInterface::Axis) {
         // The frame first, so that the file's first header states the whole module's figures.
-        const std::string core = moduleName + "_core";
-        vlog::WriteAxisFrame(out, model, timing, moduleName, core);
-        out << "\n";
-        WriteHeader(out, model, VerilogTiming(model), core, false);
-        WritePorts(out, model, core);
+        const HardwareTiming timing = VerilogTiming(model, choices);
+        const std::string coreName = moduleName + "_core";
+        WriteHeader(out, model, timing, moduleName, true);
+        vlog::WriteAxisFrame(out, model, timing, moduleName, coreName);
+        out << "\n/* verilator lint_off DECLFILENAME */\n";
+        WriteHeader(out, model, core, coreName, false);
+        WritePorts(out, model, coreName);
     } else {
+        WriteHeader(out, model, core, moduleName, false);
         WritePorts(out, model, moduleName);
     }
     WriteInputSection(out, model);
-    WriteBody(out, model, timing);
+    WriteBody(out, model, core);
     out << "endmodule\n";
 }
 
