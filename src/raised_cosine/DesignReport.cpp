@@ -87,6 +87,7 @@ std::vector<ReportEntry> ReportEntries(const DesignReport& r) {
     if (r.hardware) {
         entries.push_back({"clocks_per_sample", std::to_string(r.hardware->clocksPerSample), "clocks"});
         entries.push_back({"latency_clocks", std::to_string(r.hardware->latencyClocks), "clocks"});
+        entries.push_back({"hardware_multipliers", std::to_string(r.hardware->multipliers), "multipliers"});
     }
     return entries;
 }

@@ -6,7 +6,8 @@
 #   hdl_checks.sh synth WORKDIR   Yosys synth of the smallest core of each structure: the $mul
 #                                 cells it keeps equal the multipliers the header states
 #   hdl_checks.sh fault WORKDIR   a testbench fails (FAIL, non-zero exit) on its core with one
-#                                 coefficient changed, for a fully parallel and a shared core
+#                                 coefficient changed, for a fully parallel, a shared and a
+#                                 polyphase core
 # Exits non-zero when a check fails.
 set -eu
 self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
@@ -73,16 +74,18 @@ synth)
     [ "$failed" -eq 0 ]
     ;;
 fault)
-    # The first coefficient of a fully parallel core with multipliers (a product by a constant)
-    # and of a shared core (its coefficient memory), each made one larger.
+    # The first coefficient of a fully parallel core with multipliers (a product by a constant),
+    # of a shared core (its coefficient memory) and of a polyphase core (a phase's choice), each
+    # made one larger.
     parallel=$(grep -l "Structure:  fully parallel direct form, with multipliers" $(sed 's/$/.v/' cores.txt) | head -1)
     shared=$(grep -l "Structure:  resource-shared transposed form, with multipliers" $(sed 's/$/.v/' cores.txt) | head -1)
+    polyphase=$(grep -l "Structure:  polyphase interpolator, fully parallel direct form, with multipliers" $(sed 's/$/.v/' cores.txt) | head -1)
     failed=0
-    for file in $parallel $shared; do
+    for file in $parallel $shared $polyphase; do
         name=${file%.v}
         rm -rf "fault_$name" && mkdir "fault_$name"
         cp "$name.v" "$name"_tb.v "$name"_in.hex "$name"_out.hex "fault_$name/"
-        awk '!done && (/ \* [0-9]+.sd[0-9]+;/ || /coef_r <= [0-9]+.sd[0-9]+;/) {
+        awk '!done && (/ \* [0-9]+.sd[0-9]+;/ || /coef_r <= [0-9]+.sd[0-9]+;/ || /coef_[0-9]+ = [0-9]+.sd[0-9]+;/) {
                  match($0, /sd[0-9]+;/); v = substr($0, RSTART + 2, RLENGTH - 3) + 1
                  $0 = substr($0, 1, RSTART + 1) v ";" substr($0, RSTART + RLENGTH); done = 1 }
              { print }' "$name.v" > "fault_$name/$name.v"
@@ -95,7 +98,7 @@ fault)
             *) echo "FAULT $name: no FAIL line"; failed=$((failed + 1)) ;;
         esac
     done
-    [ -n "$parallel" ] && [ -n "$shared" ] && [ "$failed" -eq 0 ]
+    [ -n "$parallel" ] && [ -n "$shared" ] && [ -n "$polyphase" ] && [ "$failed" -eq 0 ]
     ;;
 *)
     echo "hdl_checks.sh: unknown check $mode" >&2; exit 2 ;;
