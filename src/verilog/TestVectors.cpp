@@ -75,8 +75,10 @@ std::vector<int> IdleClocks(std::mt19937_64& random, std::size_t count) {
     return idle;
 }
 
-TestVectors SymbolVectors(const CoreModel& m, int randomSymbols, std::mt19937_64& random) {
+// As many random outputs as a core fed call by call gets: RANDOMSAMPLES / r symbols.
+TestVectors SymbolVectors(const CoreModel& m, int randomSamples, std::mt19937_64& random) {
     const std::size_t r = static_cast<std::size_t>(m.ratio);
+    const int randomSymbols = (randomSamples + m.ratio - 1) / m.ratio;
     TestVectors v;
     for (int k = 0; k < randomSymbols; ++k) v.inputs.push_back(FullRange(random(), m.in.word));
     std::vector<std::int64_t> worst = WorstCaseInput(m, static_cast<std::int64_t>(randomSymbols) * m.ratio);

@@ -23,7 +23,7 @@ inline constexpr std::uint64_t kTestbenchSeed = 20240601;
 
 // RANDOMSAMPLES random calls from SEED (the same seed gives the same vectors on every platform),
 // then the worst-case input; outputs from CoreSimulator, starting from reset. A core fed at the
-// symbol rate takes RANDOMSAMPLES random symbols, then the symbols of the worst-case calls; the
+// symbol rate takes RANDOMSAMPLES / r random symbols, then the symbols of the worst-case calls; the
 // simulator runs r calls per symbol, the symbol on the last, and symbol k's outputs are those of
 // its call and the r - 1 after it.
 TestVectors MakeTestVectors(const CoreModel& model, int randomSamples, std::uint64_t seed);

@@ -83,7 +83,7 @@ function [ok, n, msg] = matlab_reference (dir, name)
     calls = (floor (rand (r, numel (x) + 1) * pow2 (qin(1))) - pow2 (qin(1) - 1)) * pow2 (-qin(2));
     calls(r, 1:numel (x)) = x(:)';
     y = kw_run_core (dir, name, calls(:)') * pow2 (qout(2));
-    y = y(r:end - 1);
+    y = y(r:end - 1)(:);
   else
     y = kw_run_core (dir, name, x) * pow2 (qout(2));
   endif
