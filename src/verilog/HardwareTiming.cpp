@@ -1,79 +1,56 @@
-// Clocks per sample and latency of each structure's Verilog, from its pipeline:
-//   fully parallel direct:     [pre-adders] products, adder-tree levels; one sample per clock
-//   fully parallel transposed: input register; the call updates the chain one clock later
-//   shared direct:             K = steps; read, [pre-add], product, accumulate after the last step
-//   shared transposed:         read, product, write back; the output leaves with step 0 (unfolded)
-//                              or with the last step (folded, the registered output of the call)
-//   polyphase (symbols in, r outputs each), fully parallel direct: phase operands, products,
-//                              adder-tree levels; fully parallel transposed: the symbol register,
-//                              then the chain and the output register; shared: coefficient
-//                              memory, symbol memory, operand, product, then K accumulations
-//   AXI4-Stream: the plain core's latency and one clock through the output buffer
+// Clocks per sample and latency of each structure's Verilog: K from the structure's pace, the
+// latency and the clearing clocks from its row of the Verilog architectures (the polyphase row
+// when the core takes symbols: K counts clocks per output, and its slots set K and the
+// multipliers). AXI4-Stream adds one clock through the output buffer.
 #include "verilog/HardwareTiming.h"
 
 #include <algorithm>
 #include <stdexcept>
+#include <string>
 
 #include "fir/TapProducts.h"
 #include "verilog/PolyphaseSchedule.h"
+#include "verilog/VerilogArchitectures.h"
 
 namespace fir {
 
 namespace {
 
-void RequireSupported(const CoreModel& m) {
-    if (m.IsFullyParallel()) return;
-    if (m.IsTransposed() && m.channels > 1)
+void RequireSupported(const CoreModel& m, const vlog::Architecture& architecture) {
+    if (m.Traits().oneChannel && m.channels > 1)
         throw std::invalid_argument("Verilog writer: several channels with the shared transposed form");
-    const int least = m.IsTransposed() ? 5 : 3;
-    if (m.taps < least)
+    if (m.taps < architecture.leastTaps)
         throw std::invalid_argument("Verilog writer: a shared " + std::string(m.IsTransposed() ? "transposed" : "direct") +
-                                    " core needs at least " + std::to_string(least) + " taps");
+                                    " core needs at least " + std::to_string(architecture.leastTaps) + " taps");
 }
 
-int ParallelDirectLatency(const CoreModel& m) {
-    const int preAdders = m.IsFolded() ? 1 : 0;
-    return preAdders + 1 + AdderTreeLevels(ParallelDirectTerms(m));
-}
-
-HardwareTiming PolyphaseTiming(const CoreModel& m) {
+// A polyphase core's multipliers: one per slot whose coefficients are not all shifts, or the
+// structure's one shared multiplier.
+int PolyphaseMultipliers(const CoreModel& m) {
+    if (m.multiplierFree) return 0;
+    if (m.Traits().pace == Pace::ProductPerClock) return 1;
     const PolyphaseSchedule s = MakePolyphaseSchedule(m);
-    HardwareTiming t;
-    t.outputsPerInput = m.ratio;
-    if (!m.IsFullyParallel()) {
-        t.clocksPerSample = std::max(s.slots, 1);
-        t.latencyClocks = t.clocksPerSample + 5;
-        t.multipliers = m.multiplierFree ? 0 : 1;
-        return t;
-    }
+    int multipliers = 0;
     for (int slot = 0; slot < s.slots; ++slot)
-        if (SlotNeedsMultiplier(m, s, slot)) ++t.multipliers;
-    t.latencyClocks = m.IsTransposed() ? 2 : 3 + AdderTreeLevels(std::max(s.slots, 1));
-    return t;
+        if (SlotNeedsMultiplier(m, s, slot)) ++multipliers;
+    return multipliers;
 }
 
 HardwareTiming CoreTiming(const CoreModel& m) {
-    RequireSupported(m);
-    if (IsPolyphase(m)) return PolyphaseTiming(m);
+    const vlog::Architecture& architecture = vlog::ArchitectureOf(m);
+    RequireSupported(m, architecture);
     HardwareTiming t;
-    t.multipliers = m.counts.multipliers;
-    if (m.IsFullyParallel()) {
-        t.clocksPerSample = 1;
-        t.latencyClocks = m.IsTransposed() ? 1 : ParallelDirectLatency(m);
-        return t;
-    }
-    t.clocksPerSample = SharedClocksPerSample(m);
-    const int steps = SharedSteps(m);
-    if (!m.IsTransposed()) {
-        t.latencyClocks = steps + 3 + (m.IsFolded() ? 1 : 0);
-        t.clearClocks = m.delayLineLength;
-    } else if (!m.IsFolded()) {
-        t.latencyClocks = 4;
-        t.clearClocks = m.taps;
+    const bool perClock = m.Traits().pace == Pace::SamplePerClock;
+    if (IsPolyphase(m)) {
+        t.outputsPerInput = m.ratio;
+        t.multipliers = PolyphaseMultipliers(m);
+        t.clocksPerSample = perClock ? 1 : PolyphaseClocksPerOutput(m);
     } else {
-        t.latencyClocks = steps + 3;
-        t.clearClocks = steps;
+        t.multipliers = m.counts.multipliers;
+        t.clocksPerSample = perClock ? 1 : SharedClocksPerSample(m);
     }
+    t.latencyClocks = architecture.latencyClocks(m);
+    t.clearClocks = architecture.clearClocks(m);
     return t;
 }
 
@@ -87,11 +64,11 @@ int StreamBufferDepth(const HardwareTiming& core) {
     return depth;
 }
 
-int SharedSteps(const CoreModel& m) { return m.IsFolded() ? m.DistinctTapCount() : m.taps; }
+int SharedSteps(const CoreModel& m) { return m.ProductCount(); }
 
-int SharedClocksPerSample(const CoreModel& m) {
-    return m.IsTransposed() ? std::max(SharedSteps(m), 4) : SharedSteps(m);
-}
+int SharedClocksPerSample(const CoreModel& m) { return std::max(SharedSteps(m), m.Traits().leastClocksPerSample); }
+
+int PolyphaseClocksPerOutput(const CoreModel& m) { return std::max(MakePolyphaseSchedule(m).slots, 1); }
 
 int ParallelDirectTerms(const CoreModel& m) {
     const std::vector<TapProduct> products = TapProducts(m);

@@ -35,6 +35,9 @@ int SharedSteps(const CoreModel& model);
 // chain memories are read again 4 clocks after they are written.
 int SharedClocksPerSample(const CoreModel& model);
 
+// Clocks per output of a resource-shared polyphase core: the products of its busiest phase.
+int PolyphaseClocksPerOutput(const CoreModel& model);
+
 // Non-zero products a fully parallel direct core adds (pairs and middle when folded).
 int ParallelDirectTerms(const CoreModel& model);
 

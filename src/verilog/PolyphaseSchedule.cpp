@@ -73,7 +73,7 @@ PolyphaseSchedule MakePolyphaseSchedule(const CoreModel& m) {
     PolyphaseSchedule s;
     s.ratio = m.ratio;
     for (int phase = 0; phase < m.ratio; ++phase) {
-        std::vector<PolyphaseTerm> terms = m.IsTransposed() ? TransposedTerms(m, phase) : DirectTerms(m, phase);
+        std::vector<PolyphaseTerm> terms = m.Traits().preAddsPairs ? DirectTerms(m, phase) : TransposedTerms(m, phase);
         std::stable_sort(terms.begin(), terms.end(),
                          [](const PolyphaseTerm& a, const PolyphaseTerm& b) { return FirstDelay(a) < FirstDelay(b); });
         s.slots = std::max(s.slots, static_cast<int>(terms.size()));

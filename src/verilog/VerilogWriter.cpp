@@ -4,6 +4,7 @@
 #include "verilog/VerilogWriter.h"
 
 #include "verilog/HardwareTiming.h"
+#include "verilog/VerilogArchitectures.h"
 #include "verilog/VerilogPolyphase.h"
 #include "verilog/VerilogStructures.h"
 #include "verilog/VerilogText.h"
@@ -24,8 +25,7 @@ const char* FoldingText(const CoreModel& m) {
 
 std::string StructureText(const CoreModel& m) {
     std::string text = IsPolyphase(m) ? "polyphase interpolator, " : "";
-    text += m.IsFullyParallel() ? "fully parallel " : "resource-shared ";
-    text += m.IsTransposed() ? "transposed form" : "direct form";
+    text += m.Traits().name;
     text += m.multiplierFree ? ", multiplier-free (two shifted terms per coefficient)" : ", with multipliers";
     return text;
 }
@@ -87,7 +87,8 @@ void WriteHeader(std::ostream& out, const CoreModel& m, const HardwareTiming& t,
     if (polyphase)
         out << ", a symbol every " << t.clocksPerSample * m.ratio << " clocks (" << readyName << " low in between)\n";
     else
-        out << (m.IsFullyParallel() ? " (" + readyName + " high outside reset)" : " (" + readyName + " low while busy)")
+        out << (m.Traits().pace == Pace::SamplePerClock ? " (" + readyName + " high outside reset)"
+                                                        : " (" + readyName + " low while busy)")
             << "\n";
     out << "// Latency:    " << t.latencyClocks << (t.latencyClocks == 1 ? " clock" : " clocks")
         << " from a handshake's clock edge to the edge that samples its " << (polyphase ? "first " : "")
@@ -121,24 +122,6 @@ void WriteInputSection(std::ostream& out, const CoreModel& m) {
         << "    " << vlog::Signed("wire", m.in.word) << " x_in = in_data;\n\n";
 }
 
-void WriteBody(std::ostream& out, const CoreModel& m, const HardwareTiming& t) {
-    if (IsPolyphase(m)) {
-        const PolyphaseSchedule schedule = MakePolyphaseSchedule(m);
-        if (!m.IsFullyParallel()) vlog::WritePolyphaseShared(out, m, schedule, t);
-        else if (m.IsTransposed()) vlog::WritePolyphaseParallelTransposed(out, m, schedule);
-        else vlog::WritePolyphaseParallelDirect(out, m, schedule);
-    } else if (m.IsFullyParallel()) {
-        if (m.IsTransposed()) vlog::WriteParallelTransposed(out, m);
-        else vlog::WriteParallelDirect(out, m, t);
-    } else if (!m.IsTransposed()) {
-        vlog::WriteSharedDirect(out, m, t);
-    } else if (m.IsFolded()) {
-        vlog::WriteSharedFoldedTransposed(out, m, t);
-    } else {
-        vlog::WriteSharedTransposed(out, m, t);
-    }
-}
-
 }  // namespace
 
 void WriteVerilog(std::ostream& out, const CoreModel& model, const std::string& moduleName,
@@ -160,7 +143,7 @@ void WriteVerilog(std::ostream& out, const CoreModel& model, const std::string& 
         WritePorts(out, model, moduleName);
     }
     WriteInputSection(out, model);
-    WriteBody(out, model, core);
+    vlog::ArchitectureOf(model).write(out, model, core);
     out << "endmodule\n";
 }
 
