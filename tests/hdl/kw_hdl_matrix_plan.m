@@ -7,8 +7,8 @@
 ## @var{cores}: one struct per designed core, generated with @code{rcosflt}; fields
 ## @code{name}, @code{switches} (the generator's arguments), @code{form}
 ## (@qcode{"Direct"} or @qcode{"Transposed"}), @code{shared}, @code{multfree}, @code{ch},
-## @code{zerostuff}, @code{ratio}, @code{trunc}, @code{type}, @code{ibits}, @code{cbits}
-## and @code{N}.
+## @code{zerostuff}, @code{ratio}, @code{trunc}, @code{type}, @code{ibits}, @code{cbits},
+## @code{N} and @code{axis} (AXI4-Stream ports).
 ##
 ## @var{sets}: given coefficient sets, fields @code{name} and @code{args} (the arguments of
 ## kw_write_core without @code{--out} and @code{--verilog}).
@@ -64,6 +64,11 @@ function c = designed_cores ()
                           delay, e.ibits, ifbits, e.cbits, e.trunc, e.form,
                           ifelse_ (e.shared, "yes", "no"), e.ch, width_text (obits), width_text (ofbits),
                           ifelse_ (e.multfree, "yes", "no"));
+    ## Every ninth core with AXI4-Stream ports, through the shell's option.
+    e.axis = mod (k, 9) == 0;
+    if (e.axis)
+      e.switches = [e.switches " -hdl_stream axis"];
+    endif
     c = [c e];
   endfor
 endfunction
@@ -154,3 +159,4 @@ endfunction
 %! assert (all (ismember ({"DP", "DPmf", "TP", "TPmf", "DS", "DSmf", "TS", "TSmf"}, zs)));
 %! axis = regexp ({s.name}, '(?<=^x_)[DT][PS]', "match", "once");
 %! assert (all (ismember ({"DP", "TP", "DS", "TS"}, axis)));
+%! assert (any ([c.axis] & [c.zerostuff]) && any ([c.axis] & ! [c.zerostuff]));
