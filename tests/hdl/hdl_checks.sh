@@ -3,7 +3,7 @@
 #   hdl_checks.sh cosim WORKDIR   every testbench under Icarus Verilog prints PASS (its expected
 #                                 vectors are the MATLAB core's outputs)
 #   hdl_checks.sh lint WORKDIR    Verilator --lint-only -Wall is silent on every core
-#   hdl_checks.sh synth WORKDIR   Yosys synth of the smallest core of each structure: the $mul
+#   hdl_checks.sh synth WORKDIR   Yosys synth (flattened) of the smallest core of each structure: the $mul
 #                                 cells it keeps equal the multipliers the header states
 #   hdl_checks.sh fault WORKDIR   a testbench fails (FAIL, non-zero exit) on its core with one
 #                                 coefficient changed, for a fully parallel, a shared and a
@@ -59,7 +59,7 @@ synth)
     failed=0
     while read -r name; do
         want=$(header_value "$name" "Resources:")
-        yosys -q -p "read_verilog $name.v; synth -top $name -noalumacc -run begin:fine; tee -q -o $name.coarse stat; synth -top $name -noalumacc -run fine:; tee -q -o $name.stat stat" > "$name.yosys" 2>&1 || { echo "SYNTH $name: yosys failed"; failed=$((failed + 1)); continue; }
+        yosys -q -p "read_verilog $name.v; synth -top $name -flatten -noalumacc -run begin:fine; tee -q -o $name.coarse stat; synth -top $name -flatten -noalumacc -run fine:; tee -q -o $name.stat stat" > "$name.yosys" 2>&1 || { echo "SYNTH $name: yosys failed"; failed=$((failed + 1)); continue; }
         got=$(awk '$1 == "$mul" { n += $2 } END { print n + 0 }' "$name.coarse")
         cells=$(sed -n 's|^ *Number of cells: *||p' "$name.stat" | tail -1)
         structure=$(sed -n 's|^// Structure: *||p' "$name.v")
