@@ -75,7 +75,7 @@ for size in "${sizes[@]}"; do
     for structure in "${structures[@]}"; do
         label=${structure%%:*}
         [[ "$taps $label" =~ ${KW_HDL_ROWS:-.} ]] || continue
-        name=rrc$(echo "${taps}_$label" | tr 'A-Z -=' 'a-z___')
+        name=rrc$(echo "${taps}_$label" | tr 'A-Z =-' 'a-z___')
         # shellcheck disable=SC2086
         "$kelvodsp" rcosflt ${size#*:} ${structure#*:} -hdl verilog -nosubdir -outdir "$work" -name "$name" \
             > "$name.log" 2>&1
