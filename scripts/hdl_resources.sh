@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The README's resource table of the generated Verilog: a 65-tap and a 511-tap root-raised-cosine
-# core (16-bit input, 16-bit coefficients) in every structure, synthesized with Yosys synth_xilinx
+# core (16-bit input, 16-bit coefficients) in every structure, and the 33-tap (r = 4) and 65-tap
+# (r = 8) cores fed at the symbol rate (polyphase; R 0.35, 12-bit input, 14-bit coefficients),
+# synthesized with Yosys synth_xilinx
 # (multipliers, DSP48E1 blocks, LUTs, flip-flops, block RAMs), and, where the core fits an iCE40
 # UP5K, placed and routed by nextpnr-ice40 for its maximum clock. The core sits in a small
 # wrapper there (a serial input shift register and an XOR of the outputs into one pin), since the
 # UP5K's 39 pins cannot carry its ports.
 #   scripts/hdl_resources.sh [WORKDIR]     (after scripts/build.sh; prints a Markdown table)
+# KW_HDL_ROWS=REGEX keeps the rows whose "size structure" matches (e.g. 'r=' for the polyphase ones).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 kelvodsp=${KW_BUILD_DIR:-$root/build}/bin/kelvodsp
@@ -13,8 +16,11 @@ work=${1:-$root/build/hdl_resources}
 mkdir -p "$work"
 cd "$work"
 
-# name: generator switches. 65 taps: 8 samples per symbol, delay 4; 511 taps: 5, delay 51.
-sizes=("65:-fs 8 -fd 1 -delay 4" "511:-fs 5 -fd 1 -delay 51")
+# size: generator switches. 65 taps: 8 samples per symbol, delay 4; 511 taps: 5, delay 51.
+sample_rate="-type sqrt -r_val 0.22 -ibits 16 -ifbits 15 -cbits 16"
+symbol_rate="-fs_flag no -type sqrt -r_val 0.35 -ibits 12 -ifbits 11 -cbits 14"
+sizes=("65:-fs 8 -fd 1 -delay 4 $sample_rate" "511:-fs 5 -fd 1 -delay 51 $sample_rate"
+       "33 r=4:-fs 4 -fd 1 -delay 4 $symbol_rate" "65 r=8:-fs 8 -fd 1 -delay 4 $symbol_rate")
 structures=("DP:-form Direct -resource_shared no -no_mults no"
             "DP-mf:-form Direct -resource_shared no -no_mults yes"
             "TP:-form Transposed -resource_shared no -no_mults no"
@@ -68,10 +74,11 @@ for size in "${sizes[@]}"; do
     taps=${size%%:*}
     for structure in "${structures[@]}"; do
         label=${structure%%:*}
-        name=rrc${taps}_$(echo "$label" | tr 'A-Z-' 'a-z_')
+        [[ "$taps $label" =~ ${KW_HDL_ROWS:-.} ]] || continue
+        name=rrc$(echo "${taps}_$label" | tr 'A-Z =-' 'a-z___')
         # shellcheck disable=SC2086
-        "$kelvodsp" rcosflt ${size#*:} ${structure#*:} -type sqrt -r_val 0.22 -ibits 16 -ifbits 15 -cbits 16 \
-            -hdl verilog -nosubdir -outdir "$work" -name "$name" > "$name.log" 2>&1
+        "$kelvodsp" rcosflt ${size#*:} ${structure#*:} -hdl verilog -nosubdir -outdir "$work" -name "$name" \
+            > "$name.log" 2>&1
         yosys -q -p "read_verilog $name.v; synth_xilinx -top $name; tee -q -o $name.xilinx stat" > "$name.xilinx.log" 2>&1
         k=$(header "$name.v" "Throughput: K =")
         latency=$(header "$name.v" "Latency:")

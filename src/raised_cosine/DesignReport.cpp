@@ -101,6 +101,7 @@ std::vector<ReportEntry> ReportEntries(const DesignReport& r) {
         entries.push_back({"clocks_per_sample", std::to_string(r.hardware->clocksPerSample), "clocks"});
         entries.push_back({"latency_clocks", std::to_string(r.hardware->latencyClocks),
                            "clocks (from a call's handshake to the clock edge that samples its output)"});
+        entries.push_back({"hardware_multipliers", std::to_string(r.hardware->multipliers), "multipliers"});
     }
     return entries;
 }

@@ -46,7 +46,7 @@ struct DesignReport {
     double sqnrDb = 0;
     double errorBoundLsb = 0;
     int outputHeadroomBits = 0;  // negative: the worst-case input overflows the output word
-    // With -hdl verilog: clocks_per_sample and latency_clocks of the core's Verilog.
+    // With -hdl verilog: clocks_per_sample, latency_clocks and hardware_multipliers of the core's Verilog.
     std::optional<fir::HardwareTiming> hardware;
 };
 
@@ -60,8 +60,9 @@ struct ReportEntry {
     std::string unit;
 };
 
-// The figures in their fixed order: taps ... error_bound_lsb, then clocks_per_sample and
-// latency_clocks when the report has the hardware's timing.
+// The figures in their fixed order: taps ... error_bound_lsb, then clocks_per_sample,
+// latency_clocks and hardware_multipliers when the report has the hardware's timing (a polyphase
+// core's hardware multiplies fewer products than the MATLAB core's statements).
 std::vector<ReportEntry> ReportEntries(const DesignReport& report);
 
 // The report file: a title line, then one figure per line: key, value, unit.

@@ -1,5 +1,7 @@
 // Clocks per sample and latency of each structure's Verilog: K from the structure's pace, the
-// latency and the clearing clocks from its row of the Verilog architectures.
+// latency and the clearing clocks from its row of the Verilog architectures (the polyphase row
+// when the core takes symbols: K counts clocks per output, and its slots set K and the
+// multipliers). AXI4-Stream adds one clock through the output buffer.
 #include "verilog/HardwareTiming.h"
 
 #include <algorithm>
@@ -7,6 +9,7 @@
 #include <string>
 
 #include "fir/TapProducts.h"
+#include "verilog/PolyphaseSchedule.h"
 #include "verilog/VerilogArchitectures.h"
 
 namespace fir {
@@ -21,11 +24,51 @@ void RequireSupported(const CoreModel& m, const vlog::Architecture& architecture
                                     " core needs at least " + std::to_string(architecture.leastTaps) + " taps");
 }
 
+// A polyphase core's multipliers: one per slot whose coefficients are not all shifts, or the
+// structure's one shared multiplier.
+int PolyphaseMultipliers(const CoreModel& m) {
+    if (m.multiplierFree) return 0;
+    if (m.Traits().pace == Pace::ProductPerClock) return 1;
+    const PolyphaseSchedule s = MakePolyphaseSchedule(m);
+    int multipliers = 0;
+    for (int slot = 0; slot < s.slots; ++slot)
+        if (SlotNeedsMultiplier(m, s, slot)) ++multipliers;
+    return multipliers;
+}
+
+HardwareTiming CoreTiming(const CoreModel& m) {
+    const vlog::Architecture& architecture = vlog::ArchitectureOf(m);
+    RequireSupported(m, architecture);
+    HardwareTiming t;
+    const bool perClock = m.Traits().pace == Pace::SamplePerClock;
+    if (IsPolyphase(m)) {
+        t.outputsPerInput = m.ratio;
+        t.multipliers = PolyphaseMultipliers(m);
+        t.clocksPerSample = perClock ? 1 : PolyphaseClocksPerOutput(m);
+    } else {
+        t.multipliers = m.counts.multipliers;
+        t.clocksPerSample = perClock ? 1 : SharedClocksPerSample(m);
+    }
+    t.latencyClocks = architecture.latencyClocks(m);
+    t.clearClocks = architecture.clearClocks(m);
+    return t;
+}
+
 }  // namespace
+
+int StreamBufferDepth(const HardwareTiming& core) {
+    const int period = core.clocksPerSample * core.outputsPerInput;
+    const int handshakesInFlight = (core.latencyClocks + period + 2 + period - 1) / period + 1;
+    int depth = 2;
+    while (depth < handshakesInFlight * core.outputsPerInput) depth *= 2;
+    return depth;
+}
 
 int SharedSteps(const CoreModel& m) { return m.ProductCount(); }
 
 int SharedClocksPerSample(const CoreModel& m) { return std::max(SharedSteps(m), m.Traits().leastClocksPerSample); }
+
+int PolyphaseClocksPerOutput(const CoreModel& m) { return std::max(MakePolyphaseSchedule(m).slots, 1); }
 
 int ParallelDirectTerms(const CoreModel& m) {
     const std::vector<TapProduct> products = TapProducts(m);
@@ -43,14 +86,12 @@ int AdderTreeLevels(int terms) {
     return levels;
 }
 
-HardwareTiming VerilogTiming(const CoreModel& m, const HardwareChoices& /*choices*/) {
-    const vlog::Architecture& architecture = vlog::ArchitectureOf(m.structure);
-    RequireSupported(m, architecture);
-    HardwareTiming t;
-    t.multipliers = m.counts.multipliers;
-    t.clocksPerSample = m.Traits().pace == Pace::SamplePerClock ? 1 : SharedClocksPerSample(m);
-    t.latencyClocks = architecture.latencyClocks(m);
-    t.clearClocks = architecture.clearClocks(m);
+HardwareTiming VerilogTiming(const CoreModel& m, const HardwareChoices& choices) {
+    HardwareTiming t = CoreTiming(m);
+    if (choices.stream == StreamInterface::Axis) {
+        t.streamBuffer = StreamBufferDepth(t);
+        t.latencyClocks += 1;
+    }
     return t;
 }
 

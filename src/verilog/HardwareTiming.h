@@ -13,7 +13,9 @@ struct HardwareTiming {
     int clocksPerSample = 1;  // K: a new sample every K clocks at most (in_ready low in between)
     int latencyClocks = 0;    // rising edges from a handshake's to the one that samples its out_valid
     int clearClocks = 0;      // after reset, clocks with in_ready low while the memories clear
-    int multipliers = 0;      // general multipliers (the model's count)
+    int multipliers = 0;      // general multipliers
+    int outputsPerInput = 1;  // a polyphase core's handshake takes a symbol and gives r outputs
+    int streamBuffer = 0;     // AXI4-Stream: output words the buffer holds (0: plain ports)
 };
 
 // Throws std::invalid_argument for the models the Verilog writer does not take: the shared
@@ -21,12 +23,20 @@ struct HardwareTiming {
 // its sequencer needs (direct: 3, transposed: 5; the generator's smallest filter has 5).
 HardwareTiming VerilogTiming(const CoreModel& model, const HardwareChoices& choices = {});
 
+// Depth of the output buffer of an AXI4-Stream core whose plain core has timing CORE: the words
+// in flight from a handshake to the consumer at full rate, and room for one more handshake's
+// outputs, rounded up to a power of two.
+int StreamBufferDepth(const HardwareTiming& core);
+
 // Products per sample that a resource-shared core computes: N, or (N+1)/2 when folded.
 int SharedSteps(const CoreModel& model);
 
 // Clocks per sample of a shared core: its steps, at least 4 for the transposed forms, whose
 // chain memories are read again 4 clocks after they are written.
 int SharedClocksPerSample(const CoreModel& model);
+
+// Clocks per output of a resource-shared polyphase core: the products of its busiest phase.
+int PolyphaseClocksPerOutput(const CoreModel& model);
 
 // Non-zero products a fully parallel direct core adds (pairs and middle when folded).
 int ParallelDirectTerms(const CoreModel& model);

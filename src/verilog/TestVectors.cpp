@@ -5,6 +5,7 @@
 
 #include "fir/CoreSimulator.h"
 #include "fir/TapProducts.h"
+#include "verilog/PolyphaseSchedule.h"
 
 namespace fir {
 
@@ -64,6 +65,38 @@ void AppendPeak(const CoreModel& m, const std::vector<int>& signs, int phase, in
     calls.insert(calls.end(), static_cast<std::size_t>(flush), 0);
 }
 
+std::vector<int> IdleClocks(std::mt19937_64& random, std::size_t count) {
+    // Half of the handshakes follow their predecessor at once, the others after 1 .. 7 idle clocks.
+    std::vector<int> idle;
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::uint64_t r = random();
+        idle.push_back((r & 8) != 0 ? static_cast<int>(r & 7) : 0);
+    }
+    return idle;
+}
+
+// As many random outputs as a core fed call by call gets: RANDOMSAMPLES / r symbols.
+TestVectors SymbolVectors(const CoreModel& m, int randomSamples, std::mt19937_64& random) {
+    const std::size_t r = static_cast<std::size_t>(m.ratio);
+    const int randomSymbols = (randomSamples + m.ratio - 1) / m.ratio;
+    TestVectors v;
+    for (int k = 0; k < randomSymbols; ++k) v.inputs.push_back(FullRange(random(), m.in.word));
+    std::vector<std::int64_t> worst = WorstCaseInput(m, static_cast<std::int64_t>(randomSymbols) * m.ratio);
+    worst.resize((worst.size() + r - 1) / r * r, 0);
+    for (std::size_t c = r - 1; c < worst.size(); c += r) v.inputs.push_back(worst[c]);
+    v.idleClocks = IdleClocks(random, v.inputs.size());
+    std::vector<std::int64_t> calls;
+    for (const std::int64_t symbol : v.inputs) {
+        calls.insert(calls.end(), r - 1, 0);
+        calls.push_back(symbol);
+    }
+    calls.insert(calls.end(), r - 1, 0);
+    CoreSimulator simulator(m);
+    const std::vector<std::int64_t> outputs = simulator.Run(calls);
+    v.outputs.assign(outputs.begin() + static_cast<std::ptrdiff_t>(r - 1), outputs.end());
+    return v;
+}
+
 }  // namespace
 
 std::vector<std::int64_t> WorstCaseInput(const CoreModel& m, std::int64_t firstCall) {
@@ -79,15 +112,12 @@ std::vector<std::int64_t> WorstCaseInput(const CoreModel& m, std::int64_t firstC
 
 TestVectors MakeTestVectors(const CoreModel& m, int randomSamples, std::uint64_t seed) {
     std::mt19937_64 random(seed);
+    if (IsPolyphase(m)) return SymbolVectors(m, randomSamples, random);
     TestVectors v;
     for (int k = 0; k < randomSamples; ++k) v.inputs.push_back(FullRange(random(), m.in.word));
     const std::vector<std::int64_t> worst = WorstCaseInput(m, randomSamples);
     v.inputs.insert(v.inputs.end(), worst.begin(), worst.end());
-    // Half of the handshakes follow their predecessor at once, the others after 1 .. 7 idle clocks.
-    for (std::size_t k = 0; k < v.inputs.size(); ++k) {
-        const std::uint64_t r = random();
-        v.idleClocks.push_back((r & 8) != 0 ? static_cast<int>(r & 7) : 0);
-    }
+    v.idleClocks = IdleClocks(random, v.inputs.size());
     CoreSimulator simulator(m);
     v.outputs = simulator.Run(v.inputs);
     return v;

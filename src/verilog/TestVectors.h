@@ -11,9 +11,9 @@
 namespace fir {
 
 struct TestVectors {
-    std::vector<std::int64_t> inputs;   // one per call, integers of the input format
+    std::vector<std::int64_t> inputs;   // one per handshake (a call, or a symbol), input format
     std::vector<int> idleClocks;        // clocks with in_valid low before each handshake (0 .. 7)
-    std::vector<std::int64_t> outputs;  // each call's output, integers of the output format
+    std::vector<std::int64_t> outputs;  // each handshake's outputs (one, or r of a symbol), output format
 };
 
 inline constexpr int kMaxIdleClocks = 7;
@@ -22,7 +22,10 @@ inline constexpr int kTestbenchRandomSamples = 1000;
 inline constexpr std::uint64_t kTestbenchSeed = 20240601;
 
 // RANDOMSAMPLES random calls from SEED (the same seed gives the same vectors on every platform),
-// then the worst-case input; outputs from CoreSimulator, starting from reset.
+// then the worst-case input; outputs from CoreSimulator, starting from reset. A core fed at the
+// symbol rate takes RANDOMSAMPLES / r random symbols, then the symbols of the worst-case calls; the
+// simulator runs r calls per symbol, the symbol on the last, and symbol k's outputs are those of
+// its call and the r - 1 after it.
 TestVectors MakeTestVectors(const CoreModel& model, int randomSamples, std::uint64_t seed);
 
 // The worst-case calls that follow FIRSTCALL calls since reset: for one combination instant T,

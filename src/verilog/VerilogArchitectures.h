@@ -20,4 +20,8 @@ struct Architecture {
 
 const Architecture& ArchitectureOf(Structure structure);
 
+// The row that writes MODEL: its structure's, or for a core fed at the symbol rate the polyphase
+// interpolator's row of that structure.
+const Architecture& ArchitectureOf(const CoreModel& model);
+
 }  // namespace fir::vlog

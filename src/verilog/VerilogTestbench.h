@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fir/CoreModel.h"
+#include "verilog/HardwareChoices.h"
 #include "verilog/TestVectors.h"
 
 namespace fir {
@@ -17,12 +18,13 @@ std::string InputVectorFile(const std::string& moduleName);     // MODULENAME_in
 std::string ExpectedVectorFile(const std::string& moduleName);  // MODULENAME_out.hex
 
 // Module MODULENAME_tb for SAMPLES handshakes; throws as WriteVerilog does.
-void WriteVerilogTestbench(std::ostream& out, const CoreModel& model, const std::string& moduleName, int samples);
+void WriteVerilogTestbench(std::ostream& out, const CoreModel& model, const std::string& moduleName, int samples,
+                           const HardwareChoices& choices = {});
 
-// One line per call: the idle clocks before it and its sample, {idle[3:0], sample}, in hex.
+// One line per handshake: the idle clocks before it and its sample, {idle[3:0], sample}, in hex.
 void WriteInputVectors(std::ostream& out, const CoreModel& model, const TestVectors& vectors);
 
-// One line per call: its output as OBITS-bit two's complement, in hex.
+// One line per output (one per call, or r per symbol): OBITS-bit two's complement, in hex.
 void WriteExpectedVectors(std::ostream& out, const CoreModel& model, const TestVectors& vectors);
 
 }  // namespace fir

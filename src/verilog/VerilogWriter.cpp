@@ -1,12 +1,13 @@
 // The module frame every structure shares: the header comment (what the core is, its formats,
-// throughput, latency and resources), the port list, the input section (handshake and
-// zero-stuffing counter), then the structure's body.
+// throughput, latency and resources), the AXI4-Stream frame when asked for, the port list, the
+// input section (the handshake), then the structure's body.
 #include "verilog/VerilogWriter.h"
 
 #include "fir/OutputQuantizer.h"
 
 #include "verilog/HardwareTiming.h"
 #include "verilog/VerilogArchitectures.h"
+#include "verilog/VerilogPolyphase.h"
 #include "verilog/VerilogStructures.h"
 #include "verilog/VerilogText.h"
 
@@ -14,8 +15,6 @@ namespace fir {
 
 namespace {
 
-using vlog::Literal;
-using vlog::Unsigned;
 
 const char* FoldingText(const CoreModel& m) {
     switch (m.folding) {
@@ -27,7 +26,8 @@ const char* FoldingText(const CoreModel& m) {
 }
 
 std::string StructureText(const CoreModel& m) {
-    std::string text = m.Traits().name;
+    std::string text = IsPolyphase(m) ? "polyphase interpolator, " : "";
+    text += m.Traits().name;
     text += m.multiplierFree ? ", multiplier-free (two shifted terms per coefficient)" : ", with multipliers";
     return text;
 }
@@ -36,40 +36,78 @@ std::string FormatText(const FixedFormat& f) {
     return "[" + std::to_string(f.word) + " " + std::to_string(f.fraction) + "]";
 }
 
-void WriteHeader(std::ostream& out, const CoreModel& m, const HardwareTiming& t, const std::string& name) {
+// What a handshake is: one call of the core, or one symbol and r outputs of a polyphase core.
+void WriteContract(std::ostream& out, const CoreModel& m, const HardwareTiming& t,
+                   bool axis) {
+    const char* handshake = axis ? "(s_axis_tvalid && s_axis_tready" : "(in_valid && in_ready";
+    const char* valid = axis ? "m_axis_tvalid && m_axis_tready" : "out_valid";
+    if (!IsPolyphase(m)) {
+        out << "// each handshake " << handshake << " at a rising clock edge) is one call of the core, and\n"
+            << "// each call's output leaves on one " << valid << " cycle, in handshake order.\n";
+        return;
+    }
+    out << "// each handshake " << handshake << " at a rising clock edge) is one symbol, the input of\n"
+        << "// every " << m.ratio << "th call of the core; its " << t.outputsPerInput
+        << " outputs, those of that call and the next " << m.ratio - 1 << ", leave in order on\n"
+        << "// " << t.outputsPerInput << " " << valid << " cycles. The calls in between take zeros, so a symbol's tail leaves\n"
+        << "// as later symbols enter: zero symbols flush it.\n";
+}
+
+void WriteHeader(std::ostream& out, const CoreModel& m, const HardwareTiming& t, const std::string& name,
+                 bool axis) {
+    const int inBits = axis ? vlog::ByteWidth(m.in.word) : m.in.word;
+    const int outBits = axis ? vlog::ByteWidth(m.out.word) : m.out.word;
+    const char* inPort = axis ? "s_axis_tdata" : "in_data";
+    const char* outPort = axis ? "m_axis_tdata" : "out_data";
+    const bool polyphase = IsPolyphase(m);
     out << "// " << name << ": FIR core of " << m.taps << " taps, bit-identical to the MATLAB core " << name
-        << ".m:\n"
-        << "// each handshake (in_valid && in_ready at a rising clock edge) is one call of the core, and\n"
-        << "// each call's output leaves on one out_valid cycle, in handshake order.\n"
-        << "// Structure:  " << StructureText(m) << ",\n"
+        << ".m:\n";
+    WriteContract(out, m, t, axis);
+    out << "// Structure:  " << StructureText(m) << ",\n"
         << "//             " << FoldingText(m) << "\n"
         << "// Channels:   " << m.channels << (m.channels > 1 ? ", interleaved sample by sample" : "") << "\n";
-    if (m.zeroStuffing)
-        out << "// Input:      zero-stuffing: a handshake's sample enters on every " << m.ratio
-            << "th call, zeros on the others\n";
-    out << "// Ports:      in_data  signed [" << m.in.word - 1 << ":0], value in_data * 2^-" << m.in.fraction
-        << " (qin " << FormatText(m.in) << ")\n"
-        << "//             out_data signed [" << m.out.word - 1 << ":0], value out_data * 2^-" << m.out.fraction
-        << " (qout " << FormatText(m.out) << ")\n"
-        << "// Arithmetic: products and partial sums qmult " << FormatText(m.mult) << ", coefficients qcoef "
+    if (polyphase)
+        out << "// Polyphase:  r = " << m.ratio << " outputs per symbol, " << t.clocksPerSample
+            << (t.clocksPerSample == 1 ? " clock" : " clocks") << " apart\n";
+    out << "// Ports:      " << inPort << "  signed [" << inBits - 1 << ":0], value " << inPort << " * 2^-" << m.in.fraction
+        << " (qin " << FormatText(m.in) << ")";
+    if (axis && inBits > m.in.word) out << ", the low " << m.in.word << " bits (upper bits ignored)";
+    out << "\n"
+        << "//             " << outPort << " signed [" << outBits - 1 << ":0], value " << outPort << " * 2^-"
+        << m.out.fraction << " (qout " << FormatText(m.out) << ")";
+    if (axis && outBits > m.out.word) out << ", sign-extended from " << m.out.word << " bits";
+    out << "\n";
+    if (axis)
+        out << "//             AXI4-Stream: aclk, aresetn (synchronous, active low); m_axis_tlast marks the last\n"
+            << "//             output of each " << (polyphase ? "symbol" : m.channels > 1 ? "frame of channels" : "sample")
+            << "; m_axis_tready low holds the outputs in a buffer of " << t.streamBuffer << " words\n";
+    const std::string per = polyphase ? " per output" : " per sample";
+    const std::string readyName = axis ? "s_axis_tready" : "in_ready";
+    out << "// Arithmetic: products and partial sums qmult " << FormatText(m.mult) << ", coefficients qcoef "
         << FormatText(m.coef) << ", floor and wrap"
         << (m.OutputFloorsAndWraps() ? std::string()
                                      : std::string("; qout ") + RoundingName(m.outputRounding) + " and " +
                                            OverflowName(m.outputOverflow))
         << "\n"
-        << "// Throughput: K = " << t.clocksPerSample << (t.clocksPerSample == 1 ? " clock" : " clocks")
-        << " per sample" << (m.Traits().pace == Pace::SamplePerClock ? " (in_ready high outside reset)" : " (in_ready low while busy)")
-        << "\n"
-        << "// Latency:    " << t.latencyClocks << (t.latencyClocks == 1 ? " clock" : " clocks")
-        << " from a handshake's clock edge to the edge that samples its out_valid\n"
-        << "//             (latency_clocks); the response to call n's input begins in the output of call\n"
-        << "//             n + " << m.latencyCalls << " (latency_calls, as in the MATLAB core), which leaves "
-        << t.latencyClocks << (t.latencyClocks == 1 ? " clock" : " clocks") << " after its handshake\n";
+        << "// Throughput: K = " << t.clocksPerSample << (t.clocksPerSample == 1 ? " clock" : " clocks") << per;
+    if (polyphase)
+        out << ", a symbol every " << t.clocksPerSample * m.ratio << " clocks (" << readyName << " low in between)\n";
+    else
+        out << (m.Traits().pace == Pace::SamplePerClock ? " (" + readyName + " high outside reset)"
+                                                        : " (" + readyName + " low while busy)")
+            << "\n";
+    out << "// Latency:    " << t.latencyClocks << (t.latencyClocks == 1 ? " clock" : " clocks")
+        << " from a handshake's clock edge to the edge that samples its " << (polyphase ? "first " : "")
+        << (axis ? "m_axis_tvalid" : "out_valid") << (axis ? " (m_axis_tready high)" : "") << "\n";
+    if (!polyphase)
+        out << "//             (latency_clocks); the response to call n's input begins in the output of call\n"
+            << "//             n + " << m.latencyCalls << " (latency_calls, as in the MATLAB core), which leaves "
+            << t.latencyClocks << (t.latencyClocks == 1 ? " clock" : " clocks") << " after its handshake\n";
     if (t.clearClocks > 0)
-        out << "// Reset:      synchronous; in_ready stays low " << t.clearClocks
+        out << "// Reset:      synchronous; " << readyName << " stays low " << t.clearClocks
             << " clocks after it while the memories clear\n";
     else
-        out << "// Reset:      synchronous, active high\n";
+        out << "// Reset:      synchronous, active " << (axis ? "low" : "high") << "\n";
     out << "// Resources:  " << t.multipliers << (t.multipliers == 1 ? " multiplier" : " multipliers") << ", "
         << m.counts.adders << " adders in the core's statements, " << m.counts.delayRegisters
         << " words of state\n";
@@ -87,37 +125,36 @@ void WritePorts(std::ostream& out, const CoreModel& m, const std::string& name) 
         << ");\n\n";
 }
 
-// The counter block of a zero-stuffing core: it counts calls, and every ratio-th call takes the
-// handshake's sample.
+// The handshake and its sample; a core fed at the symbol rate is a polyphase interpolator and
+// needs no zero-stuffing counter.
 void WriteInputSection(std::ostream& out, const CoreModel& m) {
-    const int ib = m.in.word;
-    out << "    wire take = in_valid && in_ready;  // one call of the core\n";
-    if (!m.zeroStuffing) {
-        out << "    " << vlog::Signed("wire", ib) << " x_in = in_data;\n\n";
-        return;
-    }
-    const int bits = vlog::IndexBits(m.ratio);
-    const std::string lastCall = Unsigned(m.ratio - 1, bits);
-    out << "    // Zero-stuffing: the call counter wraps after " << m.ratio << " calls.\n"
-        << "    reg [" << bits - 1 << ":0] stuff_count;\n"
-        << "    " << vlog::Signed("wire", ib) << " x_in = (stuff_count == " << lastCall << ") ? in_data : "
-        << Literal(0, ib) << ";\n"
-        << "    always @(posedge clk)\n"
-        << "        if (rst) stuff_count <= " << Unsigned(0, bits) << ";\n"
-        << "        else if (take) stuff_count <= (stuff_count == " << lastCall << ") ? " << Unsigned(0, bits)
-        << " : stuff_count + " << Unsigned(1, bits) << ";\n\n";
+    out << "    wire take = in_valid && in_ready;  // " << (IsPolyphase(m) ? "one symbol" : "one call of the core") << "\n"
+        << "    " << vlog::Signed("wire", m.in.word) << " x_in = in_data;\n\n";
 }
 
 }  // namespace
 
 void WriteVerilog(std::ostream& out, const CoreModel& model, const std::string& moduleName,
                   const HardwareChoices& choices) {
-    const HardwareTiming timing = VerilogTiming(model, choices);
-    WriteHeader(out, model, timing, moduleName);
-    WritePorts(out, model, moduleName);
+    HardwareChoices plain = choices;
+    plain.stream = StreamInterface::Plain;
+    const HardwareTiming core = VerilogTiming(model, plain);
+    if (choices.stream == StreamInterface::Axis) {
+        // The frame first, so that the file's first header states the whole module's figures.
+        const HardwareTiming timing = VerilogTiming(model, choices);
+        const std::string coreName = moduleName + "_core";
+        WriteHeader(out, model, timing, moduleName, true);
+        vlog::WriteAxisFrame(out, model, timing, moduleName, coreName);
+        out << "\n/* verilator lint_off DECLFILENAME */\n";
+        WriteHeader(out, model, core, coreName, false);
+        WritePorts(out, model, coreName);
+    } else {
+        WriteHeader(out, model, core, moduleName, false);
+        WritePorts(out, model, moduleName);
+    }
     WriteInputSection(out, model);
     vlog::WriteOutputQuantizer(out, model);
-    vlog::ArchitectureOf(model.structure).write(out, model, timing);
+    vlog::ArchitectureOf(model).write(out, model, core);
     out << "endmodule\n";
 }
 

@@ -134,22 +134,28 @@ TEST_F(ModelCommands, ReportKeysFileAndSummary) {
     EXPECT_EQ(0u, Slurp(dir.Path() / "f_report.txt").find("# Design report of f (KelvoWare Raised-Cosine FIR Filter)\n"));
 }
 
-// With -hdl verilog the report ends with the Verilog's clocks per sample and latency in clocks, the
-// figures the header of F.v states for the same switches.
+// With -hdl verilog the report ends with the Verilog's clocks per sample (per output), latency in
+// clocks and multipliers, the figures the header of F.v states for the same switches: a shared
+// core, and polyphase cores (symbols in), whose multipliers are fewer than the MATLAB core's.
 TEST_F(ModelCommands, ReportWithVerilogGivesTheHeadersClocks) {
     TempDir dir;
-    const std::string switches = "-resource_shared yes -hdl verilog";
-    const auto result = RunShell({"-c", "set d [rcosflt::Report " + switches + "]\n"
-                                        "puts [lrange [dict keys $d] end-2 end]\n"
-                                        "rcosflt " + switches + " -name g\n"
-                                        "set f [open g.v]; set v [read $f]; close $f\n"
-                                        "regexp {K = (\\d+) clocks per sample} $v -> k\n"
-                                        "regexp {Latency: +(\\d+) clocks} $v -> l\n"
-                                        "puts [expr {[dict get $d clocks_per_sample] == $k && "
-                                        "[dict get $d latency_clocks] == $l && $k > 1}]"},
-                                 "", dir.Path().string());
+    const std::string script =
+        "foreach switches {{-resource_shared yes} {-fs 4 -fs_flag no -delay 4} {-fs 8 -fs_flag no -delay 4 -form Transposed}"
+        " {-fs 4 -fs_flag no -resource_shared yes}} {\n"
+        "  set d [rcosflt::Report {*}$switches -hdl verilog]\n"
+        "  rcosflt {*}$switches -hdl verilog -name g\n"
+        "  set f [open g.v]; set v [read $f]; close $f\n"
+        "  regexp {K = (\\d+) clocks? per} $v -> k\n"
+        "  regexp {Latency: +(\\d+) clocks} $v -> l\n"
+        "  regexp {Resources: +(\\d+) multiplier} $v -> m\n"
+        "  puts \"[lrange [dict keys $d] end-3 end] [expr {[dict get $d clocks_per_sample] == $k && "
+        "[dict get $d latency_clocks] == $l && [dict get $d hardware_multipliers] == $m}]"
+        " [expr {$m < [dict get $d multipliers]}]\"\n"
+        "}\n";
+    const auto result = RunShell({"-c", script}, "", dir.Path().string());
     ASSERT_EQ(0, result.status) << result.err;
-    EXPECT_EQ("output_headroom_bits clocks_per_sample latency_clocks\n1\n", result.out);
+    const std::string keys = "output_headroom_bits clocks_per_sample latency_clocks hardware_multipliers 1";
+    EXPECT_EQ(keys + " 0\n" + keys + " 1\n" + keys + " 1\n" + keys + " 0\n", result.out);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 //                          of IN (one per line) and write its output integers to OUT, one per line
 //   --verilog FILE         also write the core's Verilog module (named NAME) to FILE and, beside
 //                          it, its testbench NAME_tb.v and vectors NAME_in.hex and NAME_out.hex
+//   --stream plain|axis    the Verilog module's ports: valid/ready, or AXI4-Stream [plain]
 // The coefficient values are Qi/2^(B-1); N (the number of values) must be odd. The formats are
 // those of the generator: qin [ibits ifbits], qout [obits ofbits], qmult and qcoef derived from
 // them, all signed with floor rounding and wrapping; the quantised values stand in for the
@@ -71,6 +72,7 @@ struct ToolOptions {
     std::string simulateIn;
     std::string simulateOut;
     std::string verilogFile;
+    fir::HardwareChoices hardware;
 };
 
 int ParseInt(const std::string& option, const std::string& text) {
@@ -123,6 +125,8 @@ ToolOptions ParseOptions(int argc, char** argv) {
         else if (option == "--symmetry") { o.symmetry = ParseInt(option, value); o.symmetryGiven = true; }
         else if (option == "--out") o.outFile = value;
         else if (option == "--verilog") o.verilogFile = value;
+        else if (option == "--stream" && (value == "plain" || value == "axis"))
+            o.hardware.stream = value == "axis" ? fir::StreamInterface::Axis : fir::StreamInterface::Plain;
         else if (option == "--simulate" && i + 1 < argc) { o.simulateIn = value; o.simulateOut = argv[++i]; }
         else throw std::invalid_argument("unknown option or value: " + option + " " + value);
     }
@@ -208,13 +212,14 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
 }
 
 // The module, its testbench and the vectors, the testbench's files beside the module's.
-bool WriteVerilogFiles(const fir::CoreModel& model, const std::string& name, const std::string& path) {
+bool WriteVerilogFiles(const fir::CoreModel& model, const std::string& name, const std::string& path,
+                       const fir::HardwareChoices& choices) {
     const std::size_t slash = path.find_last_of('/');
     const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     std::ostringstream module, bench, inputs, expected;
-    fir::WriteVerilog(module, model, name);
+    fir::WriteVerilog(module, model, name, choices);
     const fir::TestVectors vectors = fir::MakeTestVectors(model, fir::kTestbenchRandomSamples, fir::kTestbenchSeed);
-    fir::WriteVerilogTestbench(bench, model, name, static_cast<int>(vectors.inputs.size()));
+    fir::WriteVerilogTestbench(bench, model, name, static_cast<int>(vectors.inputs.size()), choices);
     fir::WriteInputVectors(inputs, model, vectors);
     fir::WriteExpectedVectors(expected, model, vectors);
     return WriteTextFile(path, module.str()) && WriteTextFile(dir + name + "_tb.v", bench.str()) &&
@@ -232,7 +237,7 @@ int main(int argc, char** argv) {
         std::cerr << "kw_write_core: " << e.what() << "\n"
                   << "usage: kw_write_core --name NAME --q Q0,Q1,... --cbits B [--channels CH] [--form direct|transposed]"
                      " [--shared] [--multfree] [--ratio R] [--zero-stuffing] [--ibits W] [--ifbits F]"
-                     " [--obits W|auto] [--ofbits F|auto] [--trunc T] [--symmetry 1|-1|0] [--out FILE] [--simulate IN OUT] [--verilog FILE]\n";
+                     " [--obits W|auto] [--ofbits F|auto] [--trunc T] [--symmetry 1|-1|0] [--out FILE] [--simulate IN OUT] [--verilog FILE] [--stream plain|axis]\n";
         return 2;
     }
     fir::CoreModel model;
@@ -246,7 +251,7 @@ int main(int argc, char** argv) {
     std::ostringstream text;
     WriteCoreFile(text, options, model);
     try {
-        if (!options.verilogFile.empty() && !WriteVerilogFiles(model, options.name, options.verilogFile)) {
+        if (!options.verilogFile.empty() && !WriteVerilogFiles(model, options.name, options.verilogFile, options.hardware)) {
             std::cerr << "kw_write_core: cannot write " << options.verilogFile << " and its testbench\n";
             return 1;
         }

@@ -3,10 +3,11 @@
 #   hdl_checks.sh cosim WORKDIR   every testbench under Icarus Verilog prints PASS (its expected
 #                                 vectors are the MATLAB core's outputs)
 #   hdl_checks.sh lint WORKDIR    Verilator --lint-only -Wall is silent on every core
-#   hdl_checks.sh synth WORKDIR   Yosys synth of the smallest core of each structure: the $mul
+#   hdl_checks.sh synth WORKDIR   Yosys synth (flattened) of the smallest core of each structure: the $mul
 #                                 cells it keeps equal the multipliers the header states
 #   hdl_checks.sh fault WORKDIR   a testbench fails (FAIL, non-zero exit) on its core with one
-#                                 coefficient changed, for a fully parallel and a shared core
+#                                 coefficient changed, for a fully parallel, a shared and a
+#                                 polyphase core
 # Exits non-zero when a check fails.
 set -eu
 self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
@@ -58,7 +59,7 @@ synth)
     failed=0
     while read -r name; do
         want=$(header_value "$name" "Resources:")
-        yosys -q -p "read_verilog $name.v; synth -top $name -noalumacc -run begin:fine; tee -q -o $name.coarse stat; synth -top $name -noalumacc -run fine:; tee -q -o $name.stat stat" > "$name.yosys" 2>&1 || { echo "SYNTH $name: yosys failed"; failed=$((failed + 1)); continue; }
+        yosys -q -p "read_verilog $name.v; synth -top $name -flatten -noalumacc -run begin:fine; tee -q -o $name.coarse stat; synth -top $name -flatten -noalumacc -run fine:; tee -q -o $name.stat stat" > "$name.yosys" 2>&1 || { echo "SYNTH $name: yosys failed"; failed=$((failed + 1)); continue; }
         got=$(awk '$1 == "$mul" { n += $2 } END { print n + 0 }' "$name.coarse")
         cells=$(sed -n 's|^ *Number of cells: *||p' "$name.stat" | tail -1)
         structure=$(sed -n 's|^// Structure: *||p' "$name.v")
@@ -73,16 +74,18 @@ synth)
     [ "$failed" -eq 0 ]
     ;;
 fault)
-    # The first coefficient of a fully parallel core with multipliers (a product by a constant)
-    # and of a shared core (its coefficient memory), each made one larger.
+    # The first coefficient of a fully parallel core with multipliers (a product by a constant),
+    # of a shared core (its coefficient memory) and of a polyphase core (a phase's choice), each
+    # made one larger.
     parallel=$(grep -l "Structure:  fully parallel direct form, with multipliers" $(sed 's/$/.v/' cores.txt) | head -1)
     shared=$(grep -l "Structure:  resource-shared transposed form, with multipliers" $(sed 's/$/.v/' cores.txt) | head -1)
+    polyphase=$(grep -l "Structure:  polyphase interpolator, fully parallel direct form, with multipliers" $(sed 's/$/.v/' cores.txt) | head -1)
     failed=0
-    for file in $parallel $shared; do
+    for file in $parallel $shared $polyphase; do
         name=${file%.v}
         rm -rf "fault_$name" && mkdir "fault_$name"
         cp "$name.v" "$name"_tb.v "$name"_in.hex "$name"_out.hex "fault_$name/"
-        awk '!done && (/ \* [0-9]+.sd[0-9]+;/ || /coef_r <= [0-9]+.sd[0-9]+;/) {
+        awk '!done && (/ \* [0-9]+.sd[0-9]+;/ || /coef_r <= [0-9]+.sd[0-9]+;/ || /coef_[0-9]+ = [0-9]+.sd[0-9]+;/) {
                  match($0, /sd[0-9]+;/); v = substr($0, RSTART + 2, RLENGTH - 3) + 1
                  $0 = substr($0, 1, RSTART + 1) v ";" substr($0, RSTART + RLENGTH); done = 1 }
              { print }' "$name.v" > "fault_$name/$name.v"
@@ -95,7 +98,7 @@ fault)
             *) echo "FAULT $name: no FAIL line"; failed=$((failed + 1)) ;;
         esac
     done
-    [ -n "$parallel" ] && [ -n "$shared" ] && [ "$failed" -eq 0 ]
+    [ -n "$parallel" ] && [ -n "$shared" ] && [ -n "$polyphase" ] && [ "$failed" -eq 0 ]
     ;;
 *)
     echo "hdl_checks.sh: unknown check $mode" >&2; exit 2 ;;

@@ -7,8 +7,8 @@
 ## @var{cores}: one struct per designed core, generated with @code{rcosflt}; fields
 ## @code{name}, @code{switches} (the generator's arguments), @code{form}
 ## (@qcode{"Direct"} or @qcode{"Transposed"}), @code{shared}, @code{multfree}, @code{ch},
-## @code{zerostuff}, @code{ratio}, @code{trunc}, @code{type}, @code{ibits}, @code{cbits}
-## and @code{N}.
+## @code{zerostuff}, @code{ratio}, @code{trunc}, @code{type}, @code{ibits}, @code{cbits},
+## @code{N} and @code{axis} (AXI4-Stream ports).
 ##
 ## @var{sets}: given coefficient sets, fields @code{name} and @code{args} (the arguments of
 ## kw_write_core without @code{--out} and @code{--verilog}).
@@ -93,14 +93,19 @@ function c = designed_cores ()
                           delay, e.ibits, ifbits, e.cbits, e.trunc, e.form,
                           ifelse_ (e.shared, "yes", "no"), e.ch, width_text (obits), width_text (ofbits),
                           ifelse_ (e.multfree, "yes", "no"));
+    ## Every ninth core with AXI4-Stream ports, through the shell's option.
+    e.axis = mod (k, 9) == 0;
+    if (e.axis)
+      e.switches = [e.switches " -hdl_stream axis"];
+    endif
     c = [c e];
   endfor
 endfunction
 
 ## Class 0 (no symmetry) and class -1 (pairs exactly opposite: folded with the mirrored half
 ## subtracted; pairs mixing equal and opposite: unfolded) on every structure, with and
-## without multipliers, channels, zero-stuffing and truncation; one 32-bit input set with
-## 20-bit coefficients.
+## without multipliers, channels, zero-stuffing (polyphase) and truncation; 32-bit input
+## sets with 20-bit coefficients; AXI4-Stream cores (--stream axis) of every structure.
 function s = coefficient_sets ()
   rand ("seed", 11);
   q0 = @(n, b) round ((rand (1, n) * 2 - 1) * pow2 (b - 3));
@@ -127,7 +132,16 @@ function s = coefficient_sets ()
              "gm_DSmf",     "direct",        mixed, 10, "--shared --multfree"
              "gm_TS",       "transposed",    mixed, 10, "--shared"
              "gw_TP_32",    "transposed",    wide,  20, "--ibits 32 --ifbits 31"
-             "gw_DS_32",    "direct",        wide,  20, "--shared --ibits 32 --ifbits 31"};
+             "gw_DS_32",    "direct",        wide,  20, "--shared --ibits 32 --ifbits 31"
+             "gw_DPmf_zs",  "direct",        wide,  20, "--multfree --zero-stuffing --ratio 3 --ibits 32 --ifbits 31 --trunc 7"
+             "ga_TPmf_zs",  "transposed",    anti,  10, "--multfree --zero-stuffing --ratio 2"
+             "ga_TS_zs",    "transposed",    anti,  10, "--shared --zero-stuffing --ratio 6"
+             "ga_DS_zs",    "direct",        anti,  10, "--shared --zero-stuffing --ratio 3 --trunc 1"
+             "gm_DP_zs",    "direct",        mixed, 10, "--zero-stuffing --ratio 5"
+             "x_DP_c2",     "direct",        none,  12, "--channels 2 --stream axis"
+             "x_TSmf_zs",   "transposed",    none,  12, "--shared --multfree --zero-stuffing --ratio 4 --stream axis"
+             "x_DS_c3",     "direct",        anti,  10, "--shared --channels 3 --stream axis --ibits 13 --ifbits 10"
+             "x_TP_zs",     "transposed",    mixed, 10, "--zero-stuffing --ratio 3 --stream axis"};
   s = struct ([]);
   for k = 1:rows (rowsdef)
     [name, form, q, cbits, other] = rowsdef{k, :};
@@ -172,3 +186,11 @@ endfunction
 %! assert (isempty (setxor (modes(:, 2), {"wrap", "saturate"})));
 %! assert (numel (strfind ([c.switches], "-coef_scale max")) >= 2);
 %! assert (! any (cellfun (@(a) numel (strfind (a, "--ibits")) > 1, {s.args})));
+## Polyphase cores of every structure with and without multipliers, designed or given.
+%! given = ! cellfun (@isempty, strfind ({s.args}, "--zero-stuffing"));
+%! zs = [regexprep({c([c.zerostuff]).name}, '^h\d+_([A-Za-z]+)_.*', '$1') ...
+%!       regexprep({s(given).name}, '^[a-z0-9]+_([A-Za-z]+)_.*', '$1')];
+%! assert (all (ismember ({"DP", "DPmf", "TP", "TPmf", "DS", "DSmf", "TS", "TSmf"}, zs)));
+%! axis = regexp ({s.name}, '(?<=^x_)[DT][PS]', "match", "once");
+%! assert (all (ismember ({"DP", "TP", "DS", "TS"}, axis)));
+%! assert (any ([c.axis] & [c.zerostuff]) && any ([c.axis] & ! [c.zerostuff]));

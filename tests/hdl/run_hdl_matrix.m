@@ -67,7 +67,10 @@ function write_sets (sets, write_core, dir)
 endfunction
 
 ## Runs core NAME on its testbench's samples, compares with the model's outputs and writes
-## the MATLAB core's outputs as the testbench's expected vectors.
+## the MATLAB core's outputs as the testbench's expected vectors. A polyphase core's samples are
+## symbols: the MATLAB core is called r times per symbol, the symbol on the last call and random
+## full-scale values on the others (which it must ignore), and symbol k's outputs are those of
+## its call and the r - 1 calls after it.
 function [ok, n, msg] = matlab_reference (dir, name)
   text = fileread (fullfile (dir, [name ".m"]));
   qin = kw_declared_format (text, "qin");
@@ -75,7 +78,15 @@ function [ok, n, msg] = matlab_reference (dir, name)
   stimulus = read_hex (fullfile (dir, [name "_in.hex"]));
   model = signed_bits (read_hex (fullfile (dir, [name "_out.hex"])), qout(1));
   x = signed_bits (mod (stimulus, pow2 (qin(1))), qin(1)) * pow2 (-qin(2));
-  y = kw_run_core (dir, name, x) * pow2 (qout(2));
+  r = polyphase_ratio (fullfile (dir, [name ".v"]));
+  if (r > 1)
+    calls = (floor (rand (r, numel (x) + 1) * pow2 (qin(1))) - pow2 (qin(1) - 1)) * pow2 (-qin(2));
+    calls(r, 1:numel (x)) = x(:)';
+    y = kw_run_core (dir, name, calls(:)') * pow2 (qout(2));
+    y = y(r:end - 1)(:);
+  else
+    y = kw_run_core (dir, name, x) * pow2 (qout(2));
+  endif
   n = numel (y);
   ok = false;
   if (any (y != round (y)))
@@ -92,6 +103,15 @@ function [ok, n, msg] = matlab_reference (dir, name)
   fid = fopen (fullfile (dir, [name "_out.hex"]), "w");
   fprintf (fid, "%s\n", cellstr (dec2hex (mod (y, pow2 (qout(1))), ceil (qout(1) / 4))){:});
   fclose (fid);
+endfunction
+
+## r of a polyphase core's Verilog (its header's "Polyphase:  r = R" line), else 1.
+function r = polyphase_ratio (file)
+  r = 1;
+  found = regexp (fileread (file), '// Polyphase: +r = (\d+)', "tokens", "once");
+  if (! isempty (found))
+    r = str2double (found{1});
+  endif
 endfunction
 
 function v = read_hex (file)
