@@ -44,7 +44,7 @@ int AdderTreeLevels(int terms) {
 }
 
 HardwareTiming VerilogTiming(const CoreModel& m, const HardwareChoices& /*choices*/) {
-    const vlog::Architecture& architecture = vlog::ArchitectureOf(m.structure);
+    const vlog::Architecture& architecture = vlog::ArchitectureOf(m);
     RequireSupported(m, architecture);
     HardwareTiming t;
     t.multipliers = m.counts.multipliers;

@@ -1,9 +1,10 @@
-// Latency of each structure's Verilog, from its pipeline:
+// Latency of each architecture, from its pipeline:
 //   fully parallel direct:     [pre-adders] products, adder-tree levels; one sample per clock
 //   fully parallel transposed: input register; the call updates the chain one clock later
-//   shared direct:             K = steps; read, [pre-add], product, accumulate after the last step
-//   shared transposed:         read, product, write back; the output leaves with step 0 (unfolded)
-//                              or with the last step (folded, the registered output of the call)
+//   delay line and accumulator (shared direct; shared transposed where its sums equal a direct
+//   form's): K steps; read, [pre-add], product, accumulate after the last step
+//   two chains (folded shared transposed whose products drop bits): read, product, write back;
+//   the registered output of the call leaves with the last step
 #include "verilog/VerilogArchitectures.h"
 
 #include <array>
@@ -22,27 +23,28 @@ int ParallelDirectLatency(const CoreModel& m) {
 
 int None(const CoreModel&) { return 0; }
 int One(const CoreModel&) { return 1; }
-int SharedDirectLatency(const CoreModel& m) { return SharedSteps(m) + 3 + (m.IsFolded() ? 1 : 0); }
-int Four(const CoreModel&) { return 4; }
-int FoldedChainsLatency(const CoreModel& m) { return SharedSteps(m) + 3; }
-int DelayLine(const CoreModel& m) { return m.delayLineLength; }
-int Taps(const CoreModel& m) { return m.taps; }
+int LineLatency(const CoreModel& m) { return SharedClocksPerSample(m) + 3 + (m.IsFolded() ? 1 : 0); }
+int ChainsLatency(const CoreModel& m) { return SharedSteps(m) + 3; }
+bool Any(const CoreModel&) { return true; }
 
 void ParallelTransposed(std::ostream& out, const CoreModel& m, const HardwareTiming&) { WriteParallelTransposed(out, m); }
 
-constexpr std::array<Architecture, 5> kArchitectures{{
-    {Structure::ParallelDirect, 1, ParallelDirectLatency, None, WriteParallelDirect},
-    {Structure::ParallelTransposed, 1, One, None, ParallelTransposed},
-    {Structure::SharedDirect, 3, SharedDirectLatency, DelayLine, WriteSharedDirect},
-    {Structure::SharedTransposed, 5, Four, Taps, WriteSharedTransposed},
-    {Structure::SharedFoldedTransposed, 5, FoldedChainsLatency, SharedSteps, WriteSharedFoldedTransposed},
+constexpr std::array<Architecture, 6> kArchitectures{{
+    {Structure::ParallelDirect, Any, 1, ParallelDirectLatency, None, WriteParallelDirect},
+    {Structure::ParallelTransposed, Any, 1, One, None, ParallelTransposed},
+    {Structure::SharedDirect, Any, 3, LineLatency, SharedLineDepth, WriteSharedDirect},
+    {Structure::SharedTransposed, Any, 5, LineLatency, SharedLineDepth, WriteSharedDirect},
+    {Structure::SharedFoldedTransposed, ProductsExact, 5, LineLatency, SharedLineDepth, WriteSharedDirect},
+    {Structure::SharedFoldedTransposed, Any, 5, ChainsLatency, SharedSteps, WriteSharedFoldedTransposed},
 }};
 
 }  // namespace
 
-const Architecture& ArchitectureOf(Structure structure) {
+bool ProductsExact(const CoreModel& m) { return m.in.fraction + m.coef.fraction - m.mult.fraction <= 0; }
+
+const Architecture& ArchitectureOf(const CoreModel& m) {
     for (const Architecture& row : kArchitectures)
-        if (row.structure == structure) return row;
+        if (row.structure == m.structure && row.takes(m)) return row;
     throw std::invalid_argument("Verilog writer: a structure without a writer");
 }
 

@@ -107,7 +107,7 @@ void WriteVerilog(std::ostream& out, const CoreModel& model, const std::string& 
     WriteHeader(out, model, timing, moduleName);
     WritePorts(out, model, moduleName);
     WriteInputSection(out, model);
-    vlog::ArchitectureOf(model.structure).write(out, model, timing);
+    vlog::ArchitectureOf(model).write(out, model, timing);
     out << "endmodule\n";
 }
 

@@ -71,7 +71,8 @@ endfunction
 ## Class 0 (no symmetry) and class -1 (pairs exactly opposite: folded with the mirrored half
 ## subtracted; pairs mixing equal and opposite: unfolded) on every structure, with and
 ## without multipliers, channels, zero-stuffing and truncation; one 32-bit input set with
-## 20-bit coefficients.
+## 20-bit coefficients; one symmetric set whose shared transposed core, with multipliers and
+## exact products, joins its mirror pairs before the product.
 function s = coefficient_sets ()
   rand ("seed", 11);
   q0 = @(n, b) round ((rand (1, n) * 2 - 1) * pow2 (b - 3));
@@ -80,6 +81,7 @@ function s = coefficient_sets ()
   anti = [half 77 -fliplr(half)];
   mixed = [half 77 fliplr(half) .* [1 -1 1 -1 1 -1]];
   wide = [q0(4, 20) 300001 q0(4, 20)];
+  sym = [half 77 fliplr(half)];
   ##        name            structure        q      cbits  other arguments
   rowsdef = {"g0_DP_c2",    "direct",        none,  12, "--channels 2 --trunc 2"
              "g0_DPmf_zs",  "direct",        none,  12, "--multfree --zero-stuffing --ratio 3"
@@ -98,7 +100,8 @@ function s = coefficient_sets ()
              "gm_DSmf",     "direct",        mixed, 10, "--shared --multfree"
              "gm_TS",       "transposed",    mixed, 10, "--shared"
              "gw_TP_32",    "transposed",    wide,  20, "--ibits 32 --ifbits 31"
-             "gw_DS_32",    "direct",        wide,  20, "--shared --ibits 32 --ifbits 31"};
+             "gw_DS_32",    "direct",        wide,  20, "--shared --ibits 32 --ifbits 31"
+             "gs_TS",       "transposed",    sym,   10, "--shared"};
   s = struct ([]);
   for k = 1:rows (rowsdef)
     [name, form, q, cbits, other] = rowsdef{k, :};
