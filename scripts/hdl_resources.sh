@@ -84,9 +84,10 @@ ice40_columns() {
     # More multipliers than the UP5K's 8 DSP blocks and 16 more in its LUTs (some 300 LUT4 each)
     # cannot fit: those go to the HX8K at once.
     if (($4 <= 24)); then
+        # A failed UP5K synthesis (Yosys 0.23 crashes in synth_ice40 -dsp on some parallel cores)
+        # falls through to the HX8K.
         read -r luts dffs rams dsps <<< "$(ice40_synth "$1" up5k -dsp)"
-        if [ "$luts" = failed ]; then echo "| | | | synthesis failed | |"; return; fi
-        if ((luts <= 5280 && dffs <= 5280 && dsps <= 8 && rams <= 30)); then
+        if [ "$luts" != failed ] && ((luts <= 5280 && dffs <= 5280 && dsps <= 8 && rams <= 30)); then
             echo "| $luts | $dffs | $rams | $(median_fmax "$1" up5k sg48) | |"
             return
         fi
