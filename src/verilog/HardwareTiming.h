@@ -31,8 +31,8 @@ int StreamBufferDepth(const HardwareTiming& core);
 // Products per sample that a resource-shared core computes: N, or (N+1)/2 when folded.
 int SharedSteps(const CoreModel& model);
 
-// Clocks per sample of a shared core: its steps, at least 4 for the transposed forms, whose
-// chain memories are read again 4 clocks after they are written.
+// Clocks per sample of a shared core: its steps, at least the structure's least (4 for the
+// transposed forms, whose chain memories are read again 4 clocks after they are written).
 int SharedClocksPerSample(const CoreModel& model);
 
 // Clocks per output of a resource-shared polyphase core: the products of its busiest phase.

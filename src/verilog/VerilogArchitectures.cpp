@@ -1,9 +1,10 @@
-// Latency of each structure's Verilog, from its pipeline:
+// Latency of each architecture, from its pipeline:
 //   fully parallel direct:     [pre-adders] products, adder-tree levels; one sample per clock
 //   fully parallel transposed: input register; the call updates the chain one clock later
-//   shared direct:             K = steps; read, [pre-add], product, accumulate after the last step
-//   shared transposed:         read, product, write back; the output leaves with step 0 (unfolded)
-//                              or with the last step (folded, the registered output of the call)
+//   delay line and accumulator (shared direct; shared transposed where its sums equal a direct
+//   form's): K steps; read, [pre-add], product, accumulate after the last step
+//   two chains (folded shared transposed whose products drop bits): read, product, write back;
+//   the registered output of the call leaves with the last step
 // and of the polyphase interpolator that stands in for each when the core takes symbols:
 //   fully parallel direct:     phase operands, products, adder-tree levels over the slots
 //   fully parallel transposed: the symbol register, then the chain and the output register
@@ -29,20 +30,19 @@ int ParallelDirectLatency(const CoreModel& m) {
 
 int None(const CoreModel&) { return 0; }
 int One(const CoreModel&) { return 1; }
-int SharedDirectLatency(const CoreModel& m) { return SharedSteps(m) + 3 + (m.IsFolded() ? 1 : 0); }
-int Four(const CoreModel&) { return 4; }
-int FoldedChainsLatency(const CoreModel& m) { return SharedSteps(m) + 3; }
-int DelayLine(const CoreModel& m) { return m.delayLineLength; }
-int Taps(const CoreModel& m) { return m.taps; }
+int LineLatency(const CoreModel& m) { return SharedClocksPerSample(m) + 3 + (m.IsFolded() ? 1 : 0); }
+int ChainsLatency(const CoreModel& m) { return SharedSteps(m) + 3; }
+bool Any(const CoreModel&) { return true; }
 
 void ParallelTransposed(std::ostream& out, const CoreModel& m, const HardwareTiming&) { WriteParallelTransposed(out, m); }
 
-constexpr std::array<Architecture, 5> kArchitectures{{
-    {Structure::ParallelDirect, 1, ParallelDirectLatency, None, WriteParallelDirect},
-    {Structure::ParallelTransposed, 1, One, None, ParallelTransposed},
-    {Structure::SharedDirect, 3, SharedDirectLatency, DelayLine, WriteSharedDirect},
-    {Structure::SharedTransposed, 5, Four, Taps, WriteSharedTransposed},
-    {Structure::SharedFoldedTransposed, 5, FoldedChainsLatency, SharedSteps, WriteSharedFoldedTransposed},
+constexpr std::array<Architecture, 6> kArchitectures{{
+    {Structure::ParallelDirect, Any, 1, ParallelDirectLatency, None, WriteParallelDirect},
+    {Structure::ParallelTransposed, Any, 1, One, None, ParallelTransposed},
+    {Structure::SharedDirect, Any, 3, LineLatency, SharedLineDepth, WriteSharedDirect},
+    {Structure::SharedTransposed, Any, 5, LineLatency, SharedLineDepth, WriteSharedDirect},
+    {Structure::SharedFoldedTransposed, ProductsExact, 5, LineLatency, SharedLineDepth, WriteSharedDirect},
+    {Structure::SharedFoldedTransposed, Any, 5, ChainsLatency, SharedSteps, WriteSharedFoldedTransposed},
 }};
 
 int PolyphaseDirectLatency(const CoreModel& m) {
@@ -64,25 +64,25 @@ void PolyphaseShared(std::ostream& out, const CoreModel& m, const HardwareTiming
 // The polyphase interpolators: the shared ones multiply-accumulate over a symbol memory with the
 // arithmetic of their structure's products, so that every shared structure has the same writer.
 constexpr std::array<Architecture, 5> kPolyphaseArchitectures{{
-    {Structure::ParallelDirect, 1, PolyphaseDirectLatency, None, PolyphaseDirect},
-    {Structure::ParallelTransposed, 1, Two, None, PolyphaseTransposed},
-    {Structure::SharedDirect, 1, PolyphaseSharedLatency, None, PolyphaseShared},
-    {Structure::SharedTransposed, 1, PolyphaseSharedLatency, None, PolyphaseShared},
-    {Structure::SharedFoldedTransposed, 1, PolyphaseSharedLatency, None, PolyphaseShared},
+    {Structure::ParallelDirect, Any, 1, PolyphaseDirectLatency, None, PolyphaseDirect},
+    {Structure::ParallelTransposed, Any, 1, Two, None, PolyphaseTransposed},
+    {Structure::SharedDirect, Any, 1, PolyphaseSharedLatency, None, PolyphaseShared},
+    {Structure::SharedTransposed, Any, 1, PolyphaseSharedLatency, None, PolyphaseShared},
+    {Structure::SharedFoldedTransposed, Any, 1, PolyphaseSharedLatency, None, PolyphaseShared},
 }};
 
 }  // namespace
 
-const Architecture& ArchitectureOf(const CoreModel& model) {
-    if (!IsPolyphase(model)) return ArchitectureOf(model.structure);
-    for (const Architecture& row : kPolyphaseArchitectures)
-        if (row.structure == model.structure) return row;
-    throw std::invalid_argument("Verilog writer: a structure without a polyphase writer");
-}
+bool ProductsExact(const CoreModel& m) { return m.in.fraction + m.coef.fraction - m.mult.fraction <= 0; }
 
-const Architecture& ArchitectureOf(Structure structure) {
+const Architecture& ArchitectureOf(const CoreModel& m) {
+    if (IsPolyphase(m)) {
+        for (const Architecture& row : kPolyphaseArchitectures)
+            if (row.structure == m.structure) return row;
+        throw std::invalid_argument("Verilog writer: a structure without a polyphase writer");
+    }
     for (const Architecture& row : kArchitectures)
-        if (row.structure == structure) return row;
+        if (row.structure == m.structure && row.takes(m)) return row;
     throw std::invalid_argument("Verilog writer: a structure without a writer");
 }
 

@@ -1,5 +1,5 @@
-// The Verilog side of the table of structures: for each structure, its writer and how its clock
-// timing follows from the model. A new architecture is one row here beside its row in
+// The Verilog side of the table of structures: for each structure, the architectures that build
+// it (the first that takes the model), their writers and how their clock timing follows. A new architecture is one row here beside its row in
 // fir/Structure.h, and one writer.
 #pragma once
 
@@ -12,13 +12,15 @@ namespace fir::vlog {
 
 struct Architecture {
     Structure structure;
+    bool (*takes)(const CoreModel& model);        // the first row of the structure that takes it
     int leastTaps;                                // the shared sequencers' smallest filter
     int (*latencyClocks)(const CoreModel& model);
     int (*clearClocks)(const CoreModel& model);   // clocks with in_ready low after reset
     void (*write)(std::ostream& out, const CoreModel& model, const HardwareTiming& timing);
 };
 
-const Architecture& ArchitectureOf(Structure structure);
+// No product of the core drops bits: a mirror pair may be joined before its one product.
+bool ProductsExact(const CoreModel& model);
 
 // The row that writes MODEL: its structure's, or for a core fed at the symbol rate the polyphase
 // interpolator's row of that structure.

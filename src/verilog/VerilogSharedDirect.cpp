@@ -1,8 +1,14 @@
-// The resource-shared direct form in hardware: the delay line in a memory kept as a ring, read
-// one tap (or one mirror pair) per clock by a sequencer, through [a pre-adder,] the one multiplier
-// and an accumulator. A call reads the line as it finds it; its sample enters the line on the
-// clock of its last read, so the next call may start on that clock. Unfolded, the taps are read
-// from the last to the first, so that the last read (place 1) never meets the sample written.
+// The resource-shared cores that keep their input samples in a delay line: the direct form, and
+// the transposed forms wherever their sums equal a direct form's (unfolded always; folded when
+// no product drops bits, so that a mirror pair may be joined before its product). A sequencer
+// reads one tap (or one mirror pair) per clock through [a pre-adder,] the one multiplier and an
+// accumulator.
+//
+// The line is a memory of a power-of-two depth with free-running pointers: the address paths
+// hold a counter and a multiplexer, never a compare-and-add to wrap. A call's sample enters the
+// line on its handshake, at wp; place p of the call (the sample p calls before it) is then
+// line_mem[wp - p], with wp as the handshake found it. The depth exceeds the places a call reads
+// by more than one, so the next handshake's write never meets the last read of a call.
 #include <vector>
 
 #include "verilog/VerilogStructures.h"
@@ -12,94 +18,136 @@ namespace fir::vlog {
 
 namespace {
 
-// Modular address steps on a ring of DEPTH words with BITS-bit addresses.
-std::string Down(const std::string& a, int by, int depth, int bits) {
-    return "(" + a + " < " + Unsigned(by, bits) + ") ? " + a + " + " + Unsigned(depth - by, bits) + " : " + a + " - " +
-           Unsigned(by, bits);
+// What one call reads: places First .. First + L - 1 (First 1 when the call's output precedes its
+// sample, 0 when the sample is one of its products), one or two per step.
+struct LinePlan {
+    int first = 1;
+    int length = 0;  // L
+    int channels = 1;
+    bool folded = false;
+    int depth = 0;  // a power of two above first + L
+    int bits = 0;
+    std::vector<TapProduct> steps;  // the coefficient of each step
+};
+
+int PowerOfTwoAbove(int value) {
+    int depth = 1;
+    while (depth <= value) depth *= 2;
+    return depth;
 }
 
-std::string Up(const std::string& a, int by, int depth, int bits) {
-    return "(" + a + " >= " + Unsigned(depth - by, bits) + ") ? " + a + " - " + Unsigned(depth - by, bits) + " : " +
-           a + " + " + Unsigned(by, bits);
-}
-
-// The coefficient of each step: taps N-1 .. 0 (unfolded), or pairs 0 .. P-1 then the middle.
+// The coefficient of each step: taps 0 .. N-1 (unfolded), or the pairs 0 .. P-1 then the middle
+// tap, whose shared direct form writes a multiplier-free middle product with its literal terms.
 std::vector<TapProduct> StepProducts(const CoreModel& m) {
     const std::vector<TapProduct> products = TapProducts(m);
-    if (!m.IsFolded()) return {products.rbegin(), products.rend()};
+    if (!m.IsFolded()) return products;
     std::vector<TapProduct> steps(products.begin(), products.begin() + m.PairCount());
-    steps.push_back(MiddleProduct(m));
+    steps.push_back(m.structure == Structure::SharedDirect ? MiddleProduct(m)
+                                                           : products[static_cast<std::size_t>(m.PairCount())]);
     return steps;
 }
 
-void WriteLineMemory(std::ostream& out, const CoreModel& m) {
-    const int length = m.delayLineLength;
-    const int bits = IndexBits(length);
-    const int ch = m.channels;
-    const bool folded = m.IsFolded();
-    const std::string zero = Unsigned(0, bits);
-    out << "    // Delay line in a memory: place p is line_mem[(head + p - 1) mod " << length << "].\n"
-        << "    " << Signed("reg", m.in.word) << " line_mem [0:" << length - 1 << "];\n"
-        << "    reg [" << bits - 1 << ":0] head;\n"
-        << "    wire [" << bits - 1 << ":0] head_next = " << Down("head", 1, length, bits) << ";\n"
-        << "    // A call that starts on its predecessor's last clock reads the line after that sample.\n"
-        << "    wire [" << bits - 1 << ":0] head_seen = last ? head_next : head;\n"
-        << "    " << Signed("reg", m.in.word) << " x_hold;\n"
-        << "    reg [" << bits - 1 << ":0] addr_a;\n";
-    if (folded) out << "    reg [" << bits - 1 << ":0] addr_b;\n";
-    out << "    always @(posedge clk) begin\n"
-        << "        if (clearing) line_mem[clear_addr] <= " << Literal(0, m.in.word) << ";\n"
-        << "        else if (last) line_mem[head_next] <= x_hold;\n"
-        << "    end\n"
+LinePlan PlanOf(const CoreModel& m) {
+    LinePlan plan;
+    plan.first = m.latencyCalls;
+    plan.length = m.delayLineLength;
+    plan.channels = m.channels;
+    plan.folded = m.IsFolded();
+    plan.depth = PowerOfTwoAbove(plan.first + plan.length);
+    plan.bits = IndexBits(plan.depth);
+    plan.steps = StepProducts(m);
+    return plan;
+}
+
+std::string Address(std::int64_t place, const LinePlan& p) {
+    const std::int64_t wrapped = ((place % p.depth) + p.depth) % p.depth;
+    return Unsigned(wrapped, p.bits);
+}
+
+void WriteSequencer(std::ostream& out, int clocksPerSample) {
+    const int bits = IndexBits(clocksPerSample);
+    out << "    // Sequencer: " << clocksPerSample << " clocks per sample, steps 0 .. " << clocksPerSample - 1
+        << "; last (the final step) is decided one clock ahead.\n"
+        << "    reg busy, last, clearing;\n"
+        << "    reg [" << bits - 1 << ":0] step;\n"
+        << "    assign in_ready = !rst && !clearing && (!busy || last);\n"
         << "    always @(posedge clk)\n"
-        << "        if (rst) head <= " << zero << ";\n"
-        << "        else if (last) head <= head_next;\n"
+        << "        if (rst) begin\n"
+        << "            busy <= 1'b0;\n"
+        << "            last <= 1'b0;\n"
+        << "        end else begin\n"
+        << "            busy <= take || (busy && !last);\n"
+        << "            last <= busy && !take && step == " << Unsigned(clocksPerSample - 2, bits) << ";\n"
+        << "        end\n"
+        << "    always @(posedge clk) step <= take ? " << Unsigned(0, bits) << " : step + " << Unsigned(1, bits)
+        << ";\n\n";
+}
+
+void WriteLine(std::ostream& out, const CoreModel& m, const LinePlan& p) {
+    const std::string width = "[" + std::to_string(p.bits - 1) + ":0]";
+    const std::string one = Unsigned(1, p.bits);
+    const std::string stride = Unsigned(p.channels, p.bits);
+    const int far = p.first + p.length - 1;
+    out << "    // Delay line: a ring of " << p.depth << " words; the call's sample enters at wp on its handshake,\n"
+        << "    // and step j reads place " << p.first << " + " << p.channels << "j"
+        << (p.folded ? " (a) and place " + std::to_string(far) + " - " + std::to_string(p.channels) + "j (b)" : "")
+        << " at wp - place. After reset the\n"
+        << "    // pointer sweeps the ring once, writing zeros. No read meets the write of the same clock.\n"
+        << "    (* no_rw_check *) " << Signed("reg", m.in.word) << " line_mem [0:" << p.depth - 1 << "];\n"
+        << "    reg " << width << " wp, base_a" << (p.folded ? ", base_b" : "") << ", addr_a"
+        << (p.folded ? ", addr_b" : "") << ";\n"
+        << "    wire write = clearing || take;\n"
         << "    always @(posedge clk)\n"
-        << "        if (take) begin\n"
-        << "            x_hold <= x_in;\n";
-    if (folded) {
-        out << "            addr_a <= head_seen;  // place 1\n"
-            << "            addr_b <= " << Down("head_seen", 1, length, bits) << ";  // place " << length << "\n"
-            << "        end else begin\n"
-            << "            addr_a <= " << Up("addr_a", ch, length, bits) << ";\n"
-            << "            addr_b <= " << Down("addr_b", ch, length, bits) << ";\n";
-    } else {
-        out << "            addr_a <= " << Down("head_seen", 1, length, bits) << ";  // place " << length << "\n"
-            << "        end else begin\n"
-            << "            addr_a <= " << Down("addr_a", ch, length, bits) << ";\n";
-    }
-    out << "        end\n\n";
+        << "        if (write) line_mem[wp] <= clearing ? " << Literal(0, m.in.word) << " : x_in;\n"
+        << "    always @(posedge clk)\n"
+        << "        if (rst) begin\n"
+        << "            clearing <= 1'b1;\n"
+        << "            wp <= " << Unsigned(0, p.bits) << ";\n"
+        << "            base_a <= " << Address(-p.first, p) << ";\n";
+    if (p.folded) out << "            base_b <= " << Address(-far, p) << ";\n";
+    out << "        end else begin\n"
+        << "            if (wp == " << Unsigned(p.depth - 1, p.bits) << ") clearing <= 1'b0;\n"
+        << "            if (write) begin\n"
+        << "                wp <= wp + " << one << ";\n"
+        << "                base_a <= base_a + " << one << ";\n";
+    if (p.folded) out << "                base_b <= base_b + " << one << ";\n";
+    out << "            end\n"
+        << "        end\n"
+        << "    always @(posedge clk) begin\n"
+        << "        addr_a <= take ? base_a : addr_a - " << stride << ";\n";
+    if (p.folded) out << "        addr_b <= take ? base_b : addr_b + " << stride << ";\n";
+    out << "    end\n\n";
 }
 
 }  // namespace
 
+int SharedLineDepth(const CoreModel& m) { return PlanOf(m).depth; }
+
 void WriteSharedDirect(std::ostream& out, const CoreModel& m, const HardwareTiming& t) {
-    const std::vector<TapProduct> steps = StepProducts(m);
+    const LinePlan plan = PlanOf(m);
     const int stepBits = IndexBits(t.clocksPerSample);
     const int ib = m.in.word;
     const int w = m.mult.word;
-    const bool folded = m.IsFolded();
-    WriteSequencer(out, t.clocksPerSample, m.delayLineLength);
-    WriteLineMemory(out, m);
-    WriteCoefficientRom(out, m, steps, "step", stepBits);
+    const bool folded = plan.folded;
+    WriteSequencer(out, t.clocksPerSample);
+    WriteLine(out, m, plan);
+    WriteCoefficientRom(out, m, plan.steps, "step", stepBits);
 
     out << "    // Stage 1: the step's samples and coefficient.\n"
-        << "    " << Signed("reg", ib) << " tap_a;\n";
-    if (folded) out << "    " << Signed("reg", ib) << " tap_b;\n    reg s1_middle;\n";
-    out << "    reg s1_valid, s1_first, s1_last;\n"
+        << "    " << Signed("reg", ib) << (folded ? " tap_a, tap_b;\n" : " tap_a;\n")
+        << "    reg s1_first" << (folded ? ", s1_middle" : "") << ", s1_last;\n"
         << "    always @(posedge clk) begin\n"
         << "        tap_a <= line_mem[addr_a];\n";
     if (folded)
         out << "        tap_b <= line_mem[addr_b];\n"
             << "        s1_middle <= step == " << Unsigned(m.PairCount(), stepBits) << ";\n";
-    out << "        s1_valid <= busy && !rst;\n"
-        << "        s1_first <= step == " << Unsigned(0, stepBits) << ";\n"
-        << "        s1_last <= last;\n"
-        << "    end\n\n";
+    out << "        s1_first <= step == " << Unsigned(0, stepBits) << ";\n"
+        << "    end\n"
+        << "    always @(posedge clk) s1_last <= !rst && last;\n\n";
 
     Operand operand{"tap_a", ib, m.in.fraction};
     std::string coef = "coef_r";
-    std::string valid = "s1_valid", first = "s1_first", lastStep = "s1_last";
+    std::string first = "s1_first", lastStep = "s1_last";
     if (folded) {
         const char* joint = m.folding == CoefSymmetry::MagnitudeSymmetric ? " - " : " + ";
         out << "    // Stage 2: pre-adder, the mirror pair joined (the middle tap alone).\n"
@@ -107,35 +155,31 @@ void WriteSharedDirect(std::ostream& out, const CoreModel& m, const HardwareTimi
             << "    " << (m.multiplierFree ? "reg [" + std::to_string(CoefficientRomWidth(m) - 1) + ":0]"
                                            : Signed("reg", m.coef.word))
             << " coef_r2;\n"
-            << "    reg s2_valid, s2_first, s2_last;\n"
+            << "    reg s2_first, s2_last;\n"
             << "    always @(posedge clk) begin\n"
-            << "        pre <= s1_middle ? " << SignExtend("tap_a", ib, ib + 1) << " : " << SignExtend("tap_a", ib, ib + 1)
-            << joint << SignExtend("tap_b", ib, ib + 1) << ";\n"
+            << "        pre <= " << SignExtend("tap_a", ib, ib + 1) << joint << "(s1_middle ? " << Literal(0, ib + 1)
+            << " : " << SignExtend("tap_b", ib, ib + 1) << ");\n"
             << "        coef_r2 <= coef_r;\n"
-            << "        s2_valid <= s1_valid && !rst;\n"
             << "        s2_first <= s1_first;\n"
-            << "        s2_last <= s1_last;\n"
-            << "    end\n\n";
+            << "    end\n"
+            << "    always @(posedge clk) s2_last <= !rst && s1_last;\n\n";
         operand = {"pre", ib + 1, m.in.fraction};
         coef = "coef_r2";
-        valid = "s2_valid", first = "s2_first", lastStep = "s2_last";
+        first = "s2_first", lastStep = "s2_last";
     }
     WriteSharedProduct(out, m, operand, coef, "exact");
     out << "    " << Signed("reg", w) << " prod;\n"
-        << "    reg p_valid, p_first, p_last;\n"
+        << "    reg p_first, p_last;\n"
         << "    always @(posedge clk) begin\n"
         << "        prod <= " << ProductToMult(m, operand, "exact", SharedProductWidth(m, operand.width)) << ";\n"
-        << "        p_valid <= " << valid << " && !rst;\n"
         << "        p_first <= " << first << ";\n"
-        << "        p_last <= " << lastStep << ";\n"
-        << "    end\n\n"
+        << "    end\n"
+        << "    always @(posedge clk) p_last <= !rst && " << lastStep << ";\n\n"
         << "    // Accumulator: a call's sum stays for the clock of its out_valid.\n"
         << kDroppedBitsOff << "    " << Signed("reg", w) << " acc;\n" << kDroppedBitsOn
         << "    reg out_valid_r;\n"
-        << "    always @(posedge clk) begin\n"
-        << "        if (p_valid) acc <= p_first ? prod : acc + prod;\n"
-        << "        out_valid_r <= p_valid && p_last && !rst;\n"
-        << "    end\n"
+        << "    always @(posedge clk) acc <= (p_first ? " << Literal(0, w) << " : acc) + prod;\n"
+        << "    always @(posedge clk) out_valid_r <= !rst && p_last;\n"
         << "    assign out_valid = out_valid_r;\n"
         << "    assign out_data = " << MultToOutput(m, "acc") << ";\n";
 }

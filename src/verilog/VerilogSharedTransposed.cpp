@@ -1,13 +1,11 @@
-// The resource-shared transposed forms in hardware. Their chains of partial sums live in memories
-// kept as rings and are updated in place: each call moves every place on by one by moving the
-// ring's head, and a sequencer adds one product per clock through read, multiply and write-back
-// stages (write-back 3 clocks after the read).
-//   unfolded: place ii+1 takes place ii plus tap N-1-ii's product; the steps run over taps
-//             0 .. N-1, so the call's output (new place N, tap 0) leaves after the first step.
-//   folded:   the main chain n[0..M-1] moves down and the mirrored chain s[1..M-1] moves up;
-//             s[M-1] is a register and the rest of s a memory. The steps run k = M .. 1 so that
-//             every place is read before the step that overwrites it; the call's output is the
-//             one the core registered on the call before, and leaves with the last step.
+// The resource-shared folded transposed form where its products drop bits, so that a mirror pair
+// cannot be joined before its product: its two chains of partial sums live in memories kept as
+// rings and are updated in place. Each call moves every place on by one by moving the rings'
+// heads, and a sequencer adds one product per clock through read, multiply and write-back stages
+// (write-back 3 clocks after the read). The main chain n[0..M-1] moves down and the mirrored chain
+// s[1..M-1] moves up; s[M-1] is a register and the rest of s a memory. The steps run k = M .. 1
+// so that every place is read before the step that overwrites it; the call's output is the one
+// the core registered on the call before, and leaves with the last step.
 #include <algorithm>
 #include <vector>
 
@@ -47,66 +45,6 @@ void WriteProductStage(std::ostream& out, const CoreModel& m, const std::string&
 }
 
 }  // namespace
-
-void WriteSharedTransposed(std::ostream& out, const CoreModel& m, const HardwareTiming& t) {
-    const int n = m.taps;
-    const int bits = IndexBits(n);
-    const int stepBits = IndexBits(t.clocksPerSample);
-    const int w = m.mult.word;
-    const std::vector<TapProduct> products = TapProducts(m);
-    WriteSequencer(out, t.clocksPerSample, n);
-    out << "    // Chain of partial sums: place p is chain_mem[(head + p - 1) mod " << n << "]; a call moves the head\n"
-        << "    // back by one, so place ii's word becomes place ii+1 and takes tap N-1-ii's product where it is.\n"
-        << "    " << Signed("reg", w) << " chain_mem [0:" << n - 1 << "];\n"
-        << "    reg [" << bits - 1 << ":0] head, addr;\n"
-        << "    " << Signed("reg", m.in.word) << " x_hold;\n"
-        << "    always @(posedge clk)\n"
-        << "        if (rst) head <= " << Unsigned(0, bits) << ";\n"
-        << "        else if (take) head <= " << Down("head", 1, n, bits) << ";\n"
-        << "    // Step j adds tap j's product to old place N-1-j (the word at head - 2 - j); the last step\n"
-        << "    // starts the new place 1 from its product alone.\n"
-        << "    always @(posedge clk)\n"
-        << "        if (take) begin\n"
-        << "            x_hold <= x_in;\n"
-        << "            addr <= " << Down("head", 2, n, bits) << ";\n"
-        << "        end else begin\n"
-        << "            addr <= " << Down("addr", 1, n, bits) << ";\n"
-        << "        end\n\n";
-    WriteCoefficientRom(out, m, products, "step", stepBits);
-    out << "    // Stage 1: the place's word, the sample and the coefficient.\n"
-        << "    " << Signed("reg", w) << " rd;\n"
-        << "    " << Signed("reg", m.in.word) << " x_r;\n"
-        << "    reg [" << bits - 1 << ":0] addr1;\n"
-        << "    reg s1_valid, s1_first, s1_drop;\n"
-        << "    always @(posedge clk) begin\n"
-        << "        rd <= chain_mem[addr];\n"
-        << "        x_r <= x_hold;\n"
-        << "        addr1 <= addr;\n"
-        << "        s1_valid <= " << Working(n, t.clocksPerSample, stepBits) << " && !rst;\n"
-        << "        s1_first <= step == " << Unsigned(0, stepBits) << ";\n"
-        << "        s1_drop <= step == " << Unsigned(n - 1, stepBits) << ";\n"
-        << "    end\n\n";
-    WriteProductStage(out, m,
-                      "    " + Signed("reg", w) + " rd2;\n    reg [" + std::to_string(bits - 1) +
-                          ":0] addr2;\n    reg s2_valid, s2_first, s2_drop;\n",
-                      "        rd2 <= rd;\n        addr2 <= addr1;\n        s2_valid <= s1_valid && !rst;\n"
-                      "        s2_first <= s1_first;\n        s2_drop <= s1_drop;\n");
-    out << "    // Stage 3: write-back; the first step's sum is the call's output.\n"
-        << kDroppedBitsOff << "    " << Signed("wire", w) << " sum = (s2_drop ? " << Literal(0, w)
-        << " : rd2) + prod;\n"
-        << kDroppedBitsOn << "    " << Signed("reg", m.out.word) << " out_data_r;\n"
-        << "    reg out_valid_r;\n"
-        << "    always @(posedge clk) begin\n"
-        << "        if (clearing) chain_mem[clear_addr] <= " << Literal(0, w) << ";\n"
-        << "        else if (s2_valid) chain_mem[addr2] <= sum;\n"
-        << "    end\n"
-        << "    always @(posedge clk) begin\n"
-        << "        if (s2_valid && s2_first) out_data_r <= " << MultToOutput(m, "sum") << ";\n"
-        << "        out_valid_r <= s2_valid && s2_first && !rst;\n"
-        << "    end\n"
-        << "    assign out_valid = out_valid_r;\n"
-        << "    assign out_data = out_data_r;\n";
-}
 
 void WriteSharedFoldedTransposed(std::ostream& out, const CoreModel& m, const HardwareTiming& t) {
     const int middle = m.DistinctTapCount();  // M

@@ -18,7 +18,8 @@ namespace fir::vlog {
 void WriteParallelDirect(std::ostream& out, const CoreModel& model, const HardwareTiming& timing);
 void WriteParallelTransposed(std::ostream& out, const CoreModel& model);
 void WriteSharedDirect(std::ostream& out, const CoreModel& model, const HardwareTiming& timing);
-void WriteSharedTransposed(std::ostream& out, const CoreModel& model, const HardwareTiming& timing);
+// Words of the delay line memory of a shared core that keeps its input samples (a power of two).
+int SharedLineDepth(const CoreModel& model);
 void WriteSharedFoldedTransposed(std::ostream& out, const CoreModel& model, const HardwareTiming& timing);
 
 // A signal with its width and the fraction of its format.

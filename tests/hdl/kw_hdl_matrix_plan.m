@@ -105,7 +105,9 @@ endfunction
 ## Class 0 (no symmetry) and class -1 (pairs exactly opposite: folded with the mirrored half
 ## subtracted; pairs mixing equal and opposite: unfolded) on every structure, with and
 ## without multipliers, channels, zero-stuffing (polyphase) and truncation; 32-bit input
-## sets with 20-bit coefficients; AXI4-Stream cores (--stream axis) of every structure.
+## sets with 20-bit coefficients; AXI4-Stream cores (--stream axis) of every structure; one
+## symmetric set whose shared transposed core, with multipliers and exact products, joins its
+## mirror pairs before the product.
 function s = coefficient_sets ()
   rand ("seed", 11);
   q0 = @(n, b) round ((rand (1, n) * 2 - 1) * pow2 (b - 3));
@@ -114,6 +116,7 @@ function s = coefficient_sets ()
   anti = [half 77 -fliplr(half)];
   mixed = [half 77 fliplr(half) .* [1 -1 1 -1 1 -1]];
   wide = [q0(4, 20) 300001 q0(4, 20)];
+  sym = [half 77 fliplr(half)];
   ##        name            structure        q      cbits  other arguments
   rowsdef = {"g0_DP_c2",    "direct",        none,  12, "--channels 2 --trunc 2"
              "g0_DPmf_zs",  "direct",        none,  12, "--multfree --zero-stuffing --ratio 3"
@@ -141,7 +144,8 @@ function s = coefficient_sets ()
              "x_DP_c2",     "direct",        none,  12, "--channels 2 --stream axis"
              "x_TSmf_zs",   "transposed",    none,  12, "--shared --multfree --zero-stuffing --ratio 4 --stream axis"
              "x_DS_c3",     "direct",        anti,  10, "--shared --channels 3 --stream axis --ibits 13 --ifbits 10"
-             "x_TP_zs",     "transposed",    mixed, 10, "--zero-stuffing --ratio 3 --stream axis"};
+             "x_TP_zs",     "transposed",    mixed, 10, "--zero-stuffing --ratio 3 --stream axis"
+             "gs_TS",       "transposed",    sym,   10, "--shared"};
   s = struct ([]);
   for k = 1:rows (rowsdef)
     [name, form, q, cbits, other] = rowsdef{k, :};
