@@ -1,6 +1,8 @@
 // Clocks per sample and latency of each structure's Verilog, from its pipeline:
 //   fully parallel direct:     [pre-adders] products, adder-tree levels; one sample per clock
-//   fully parallel transposed: input register; the call updates the chain one clock later
+//   fully parallel transposed: input register; the call updates the chain one clock later;
+//                              with shift-add products the adder graph's stages come between,
+//                              and the chain's high half updates one clock after its low half
 //   shared direct:             K = steps; read, [pre-add], product, accumulate after the last step
 //   shared transposed:         read, product, write back; the output leaves with step 0 (unfolded)
 //                              or with the last step (folded, the registered output of the call)
@@ -10,13 +12,16 @@
 #include <stdexcept>
 
 #include "fir/TapProducts.h"
+#include "verilog/VerilogStructures.h"
 
 namespace fir {
 
 namespace {
 
-void RequireSupported(const CoreModel& m) {
+void RequireSupported(const CoreModel& m, const HardwareChoices& choices) {
     if (m.IsFullyParallel()) return;
+    if (choices.products == ProductStyle::ShiftAdd)
+        throw std::invalid_argument("Verilog writer: shift-add products need constant coefficients, a fully parallel core");
     if (m.IsTransposed() && m.channels > 1)
         throw std::invalid_argument("Verilog writer: several channels with the shared transposed form");
     const int least = m.IsTransposed() ? 5 : 3;
@@ -54,13 +59,16 @@ int AdderTreeLevels(int terms) {
     return levels;
 }
 
-HardwareTiming VerilogTiming(const CoreModel& m, const HardwareChoices& /*choices*/) {
-    RequireSupported(m);
+HardwareTiming VerilogTiming(const CoreModel& m, const HardwareChoices& choices) {
+    RequireSupported(m, choices);
     HardwareTiming t;
-    t.multipliers = m.counts.multipliers;
+    const bool shiftAdd = choices.products == ProductStyle::ShiftAdd;
+    t.multipliers = shiftAdd ? 0 : m.counts.multipliers;
     if (m.IsFullyParallel()) {
         t.clocksPerSample = 1;
-        t.latencyClocks = m.IsTransposed() ? 1 : ParallelDirectLatency(m);
+        if (!m.IsTransposed()) t.latencyClocks = ParallelDirectLatency(m);
+        else if (shiftAdd) t.latencyClocks = vlog::TransposedGraph(m).Depth() + 2;  // graph, low half, high half
+        else t.latencyClocks = 1;
         return t;
     }
     t.clocksPerSample = SharedClocksPerSample(m);

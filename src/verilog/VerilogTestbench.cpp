@@ -110,8 +110,9 @@ void WriteDriverAndChecker(std::ostream& out, const CoreModel& m) {
 std::string InputVectorFile(const std::string& moduleName) { return moduleName + "_in.hex"; }
 std::string ExpectedVectorFile(const std::string& moduleName) { return moduleName + "_out.hex"; }
 
-void WriteVerilogTestbench(std::ostream& out, const CoreModel& m, const std::string& name, int samples) {
-    const HardwareTiming t = VerilogTiming(m);
+void WriteVerilogTestbench(std::ostream& out, const CoreModel& m, const std::string& name, int samples,
+                           const HardwareChoices& choices) {
+    const HardwareTiming t = VerilogTiming(m, choices);
     out << "// " << name << "_tb: self-checking testbench of " << name << ", with vectors from the bit-true model of\n"
         << "// the same core (" << InputVectorFile(name) << ": idle clocks and sample of each call; "
         << ExpectedVectorFile(name) << ": each call's output).\n"

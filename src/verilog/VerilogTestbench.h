@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fir/CoreModel.h"
+#include "verilog/HardwareChoices.h"
 #include "verilog/TestVectors.h"
 
 namespace fir {
@@ -16,8 +17,10 @@ namespace fir {
 std::string InputVectorFile(const std::string& moduleName);     // MODULENAME_in.hex
 std::string ExpectedVectorFile(const std::string& moduleName);  // MODULENAME_out.hex
 
-// Module MODULENAME_tb for SAMPLES handshakes; throws as WriteVerilog does.
-void WriteVerilogTestbench(std::ostream& out, const CoreModel& model, const std::string& moduleName, int samples);
+// Module MODULENAME_tb for SAMPLES handshakes, for the core written with CHOICES (its latency);
+// throws as WriteVerilog does.
+void WriteVerilogTestbench(std::ostream& out, const CoreModel& model, const std::string& moduleName, int samples,
+                           const HardwareChoices& choices = {});
 
 // One line per call: the idle clocks before it and its sample, {idle[3:0], sample}, in hex.
 void WriteInputVectors(std::ostream& out, const CoreModel& model, const TestVectors& vectors);

@@ -23,23 +23,38 @@ const char* FoldingText(const CoreModel& m) {
     return "unfolded: one product per tap";
 }
 
-std::string StructureText(const CoreModel& m) {
+std::string StructureText(const CoreModel& m, bool shiftAdd) {
     std::string text = m.IsFullyParallel() ? "fully parallel " : "resource-shared ";
     text += m.IsTransposed() ? "transposed form" : "direct form";
-    text += m.multiplierFree ? ", multiplier-free (two shifted terms per coefficient)" : ", with multipliers";
+    text += m.multiplierFree ? ", multiplier-free (two shifted terms per coefficient)"
+                             : (shiftAdd ? ", with shift-add products" : ", with multipliers");
     return text;
+}
+
+// The adders of a shift-add core's products module, against what its constants need at least.
+std::string ProductsText(const CoreModel& m, const std::string& name) {
+    const std::string module = vlog::ProductsModuleName(name);
+    if (!m.IsTransposed())
+        return "shift-add in " + module + ": " + std::to_string(vlog::DirectProductAdders(m)) +
+               " adders, each product its constant's canonical signed digits less one";
+    const vlog::AdderGraph graph = vlog::TransposedGraph(m);
+    const std::vector<std::int64_t> odd = vlog::TransposedOddParts(m);
+    return "shift-add in " + module + ": one adder graph of " + std::to_string(graph.Adders()) +
+           " adders (at least " + std::to_string(vlog::AdderLowerBound({odd.begin(), odd.end()})) +
+           " for these constants), " + std::to_string(graph.Depth()) + " registered stages";
 }
 
 std::string FormatText(const FixedFormat& f) {
     return "[" + std::to_string(f.word) + " " + std::to_string(f.fraction) + "]";
 }
 
-void WriteHeader(std::ostream& out, const CoreModel& m, const HardwareTiming& t, const std::string& name) {
+void WriteHeader(std::ostream& out, const CoreModel& m, const HardwareTiming& t, const std::string& name,
+                 bool shiftAdd) {
     out << "// " << name << ": FIR core of " << m.taps << " taps, bit-identical to the MATLAB core " << name
         << ".m:\n"
         << "// each handshake (in_valid && in_ready at a rising clock edge) is one call of the core, and\n"
         << "// each call's output leaves on one out_valid cycle, in handshake order.\n"
-        << "// Structure:  " << StructureText(m) << ",\n"
+        << "// Structure:  " << StructureText(m, shiftAdd) << ",\n"
         << "//             " << FoldingText(m) << "\n"
         << "// Channels:   " << m.channels << (m.channels > 1 ? ", interleaved sample by sample" : "") << "\n";
     if (m.zeroStuffing)
@@ -64,6 +79,7 @@ void WriteHeader(std::ostream& out, const CoreModel& m, const HardwareTiming& t,
     out << "// Resources:  " << t.multipliers << (t.multipliers == 1 ? " multiplier" : " multipliers") << ", "
         << m.counts.adders << " adders in the core's statements, " << m.counts.delayRegisters
         << " words of state\n";
+    if (shiftAdd) out << "// Products:   " << ProductsText(m, name) << "\n";
 }
 
 void WritePorts(std::ostream& out, const CoreModel& m, const std::string& name) {
@@ -99,10 +115,17 @@ void WriteInputSection(std::ostream& out, const CoreModel& m) {
         << " : stuff_count + " << Unsigned(1, bits) << ";\n\n";
 }
 
-void WriteBody(std::ostream& out, const CoreModel& m, const HardwareTiming& t) {
+void WriteBody(std::ostream& out, const CoreModel& m, const HardwareTiming& t, const std::string& name,
+               bool shiftAdd) {
     if (m.IsFullyParallel()) {
-        if (m.IsTransposed()) vlog::WriteParallelTransposed(out, m);
-        else vlog::WriteParallelDirect(out, m, t);
+        if (m.IsTransposed()) {
+            if (shiftAdd) vlog::WriteParallelTransposedShiftAdd(out, m, t, name);
+            else vlog::WriteParallelTransposed(out, m);
+        } else if (shiftAdd) {
+            vlog::WriteParallelDirectShiftAdd(out, m, t, name);
+        } else {
+            vlog::WriteParallelDirect(out, m, t);
+        }
     } else if (!m.IsTransposed()) {
         vlog::WriteSharedDirect(out, m, t);
     } else if (m.IsFolded()) {
@@ -112,16 +135,23 @@ void WriteBody(std::ostream& out, const CoreModel& m, const HardwareTiming& t) {
     }
 }
 
+void WriteProductsModule(std::ostream& out, const CoreModel& m, const std::string& name) {
+    if (m.IsTransposed()) vlog::WriteParallelTransposedProductsModule(out, m, name);
+    else vlog::WriteParallelDirectProductsModule(out, m, name);
+}
+
 }  // namespace
 
 void WriteVerilog(std::ostream& out, const CoreModel& model, const std::string& moduleName,
                   const HardwareChoices& choices) {
     const HardwareTiming timing = VerilogTiming(model, choices);
-    WriteHeader(out, model, timing, moduleName);
+    const bool shiftAdd = choices.products == ProductStyle::ShiftAdd;
+    WriteHeader(out, model, timing, moduleName, shiftAdd);
     WritePorts(out, model, moduleName);
     WriteInputSection(out, model);
-    WriteBody(out, model, timing);
+    WriteBody(out, model, timing, moduleName, shiftAdd);
     out << "endmodule\n";
+    if (shiftAdd) WriteProductsModule(out, model, moduleName);
 }
 
 }  // namespace fir

@@ -18,6 +18,7 @@
 //   --out FILE             write to FILE instead of standard output
 //   --simulate IN OUT      also run the bit-true simulator of the same core on the input integers
 //                          of IN (one per line) and write its output integers to OUT, one per line
+//   --products multiplier|shiftadd   products by constants in the Verilog [multiplier]
 //   --verilog FILE         also write the core's Verilog module (named NAME) to FILE and, beside
 //                          it, its testbench NAME_tb.v and vectors NAME_in.hex and NAME_out.hex
 // The coefficient values are Qi/2^(B-1); N (the number of values) must be odd. The formats are
@@ -71,6 +72,7 @@ struct ToolOptions {
     std::string simulateIn;
     std::string simulateOut;
     std::string verilogFile;
+    bool shiftAdd = false;
 };
 
 int ParseInt(const std::string& option, const std::string& text) {
@@ -123,6 +125,7 @@ ToolOptions ParseOptions(int argc, char** argv) {
         else if (option == "--symmetry") { o.symmetry = ParseInt(option, value); o.symmetryGiven = true; }
         else if (option == "--out") o.outFile = value;
         else if (option == "--verilog") o.verilogFile = value;
+        else if (option == "--products" && (value == "multiplier" || value == "shiftadd")) o.shiftAdd = value == "shiftadd";
         else if (option == "--simulate" && i + 1 < argc) { o.simulateIn = value; o.simulateOut = argv[++i]; }
         else throw std::invalid_argument("unknown option or value: " + option + " " + value);
     }
@@ -208,13 +211,14 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
 }
 
 // The module, its testbench and the vectors, the testbench's files beside the module's.
-bool WriteVerilogFiles(const fir::CoreModel& model, const std::string& name, const std::string& path) {
+bool WriteVerilogFiles(const fir::CoreModel& model, const std::string& name, const std::string& path,
+                       const fir::HardwareChoices& choices) {
     const std::size_t slash = path.find_last_of('/');
     const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     std::ostringstream module, bench, inputs, expected;
-    fir::WriteVerilog(module, model, name);
+    fir::WriteVerilog(module, model, name, choices);
     const fir::TestVectors vectors = fir::MakeTestVectors(model, fir::kTestbenchRandomSamples, fir::kTestbenchSeed);
-    fir::WriteVerilogTestbench(bench, model, name, static_cast<int>(vectors.inputs.size()));
+    fir::WriteVerilogTestbench(bench, model, name, static_cast<int>(vectors.inputs.size()), choices);
     fir::WriteInputVectors(inputs, model, vectors);
     fir::WriteExpectedVectors(expected, model, vectors);
     return WriteTextFile(path, module.str()) && WriteTextFile(dir + name + "_tb.v", bench.str()) &&
@@ -224,6 +228,12 @@ bool WriteVerilogFiles(const fir::CoreModel& model, const std::string& name, con
 
 }  // namespace
 
+fir::HardwareChoices Choices(const ToolOptions& o) {
+    fir::HardwareChoices choices;
+    if (o.shiftAdd) choices.products = fir::ProductStyle::ShiftAdd;
+    return choices;
+}
+
 int main(int argc, char** argv) {
     ToolOptions options;
     try {
@@ -232,7 +242,8 @@ int main(int argc, char** argv) {
         std::cerr << "kw_write_core: " << e.what() << "\n"
                   << "usage: kw_write_core --name NAME --q Q0,Q1,... --cbits B [--channels CH] [--form direct|transposed]"
                      " [--shared] [--multfree] [--ratio R] [--zero-stuffing] [--ibits W] [--ifbits F]"
-                     " [--obits W|auto] [--ofbits F|auto] [--trunc T] [--symmetry 1|-1|0] [--out FILE] [--simulate IN OUT] [--verilog FILE]\n";
+                     " [--obits W|auto] [--ofbits F|auto] [--trunc T] [--symmetry 1|-1|0] [--out FILE] [--simulate IN OUT] [--verilog FILE]"
+                     " [--products multiplier|shiftadd]\n";
         return 2;
     }
     fir::CoreModel model;
@@ -246,7 +257,7 @@ int main(int argc, char** argv) {
     std::ostringstream text;
     WriteCoreFile(text, options, model);
     try {
-        if (!options.verilogFile.empty() && !WriteVerilogFiles(model, options.name, options.verilogFile)) {
+        if (!options.verilogFile.empty() && !WriteVerilogFiles(model, options.name, options.verilogFile, Choices(options))) {
             std::cerr << "kw_write_core: cannot write " << options.verilogFile << " and its testbench\n";
             return 1;
         }

@@ -1,0 +1,259 @@
+// Multiple constant multiplication after the graph-based heuristics of the literature (Dempster
+// and Macleod's RAG-n, Voronenko and Pueschel's Hcub): the graph grows one odd fundamental at a
+// time, each the result of one adder over two fundamentals already built (shifted, added or
+// subtracted, the sum possibly shifted down):
+//   1. every target one adder away is built, cheapest depth first, until none is;
+//   2. otherwise the one new fundamental is built that, added to the graph, lets step 1 reach the
+//      most targets (each target is then a single adder, the bound's n);
+//   3. if no single fundamental reaches a target, the target of least weight is split into the
+//      high and low halves of its canonical signed digits, each built the same way.
+// Step 2 searches every successor of the current graph, so a target set whose bound is met by
+// one intermediate fundamental per step reaches the bound.
+#include "verilog/AdderGraph.h"
+
+#include <algorithm>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace fir::vlog {
+
+namespace {
+
+std::int64_t Magnitude(std::int64_t v) { return v < 0 ? -v : v; }
+
+std::int64_t Odd(std::int64_t v) {
+    v = Magnitude(v);
+    while (v != 0 && v % 2 == 0) v /= 2;
+    return v;
+}
+
+int BitLength(std::int64_t v) {
+    int bits = 0;
+    while (v > 0) {
+        v >>= 1;
+        ++bits;
+    }
+    return bits;
+}
+
+int CeilLog2(int v) {
+    int k = 0;
+    while ((1 << k) < v) ++k;
+    return k;
+}
+
+std::vector<std::int64_t> OddTargets(const std::vector<std::int64_t>& constants) {
+    std::set<std::int64_t> odd;
+    for (const std::int64_t c : constants)
+        if (c != 0 && Odd(c) > 1) odd.insert(Odd(c));
+    return {odd.begin(), odd.end()};
+}
+
+// The graph under construction and the searches over it.
+class GraphBuilder {
+public:
+    explicit GraphBuilder(std::int64_t largest)
+        : shifts_(BitLength(largest) + 1), limit_(static_cast<std::int64_t>(1) << (BitLength(largest) + 1)) {
+        graph_.nodes.push_back(GraphNode{});
+        index_[1] = 0;
+    }
+
+    bool Has(std::int64_t v) const { return index_.count(v) != 0; }
+    const AdderGraph& Graph() const { return graph_; }
+
+    // The least-depth adder that builds T from two fundamentals of the graph (and EXTRA, when
+    // given, as if it were one).
+    std::optional<GraphNode> OneAdder(std::int64_t t, std::optional<std::int64_t> extra = std::nullopt) const {
+        std::optional<GraphNode> best;
+        auto consider = [&](std::int64_t u, int a, std::int64_t v, bool shiftUp, bool uFirst, bool subtract) {
+            if (v <= 0 || v > limit_) return;
+            if (!Has(v) && !(extra && v == *extra)) return;
+            GraphNode n;
+            n.value = t;
+            const int iu = Index(u, extra);
+            const int iv = Index(v, extra);
+            n.left = uFirst ? iu : iv;
+            n.right = uFirst ? iv : iu;
+            const int us = shiftUp ? a : 0;
+            n.leftShift = uFirst ? us : 0;
+            n.rightShift = uFirst ? 0 : us;
+            n.subtract = subtract;
+            n.downShift = shiftUp ? 0 : a;
+            n.depth = std::max(Depth(iu), Depth(iv)) + 1;
+            if (!best || n.depth < best->depth) best = n;
+        };
+        auto from = [&](std::int64_t u) {
+            for (int a = 1; a <= shifts_; ++a) {
+                const std::int64_t up = u << a;
+                consider(u, a, t - up, true, true, false);   // t = (u << a) + v
+                consider(u, a, up - t, true, true, true);    // t = (u << a) - v
+                consider(u, a, t + up, true, false, true);   // t = v - (u << a)
+                const std::int64_t scaled = t << a;
+                consider(u, a, scaled - u, false, true, false);  // t = (u + v) >> a
+                consider(u, a, u - scaled, false, true, true);   // t = (u - v) >> a
+                consider(u, a, scaled + u, false, false, true);  // t = (v - u) >> a
+            }
+        };
+        for (const GraphNode& n : graph_.nodes) from(n.value);
+        if (extra) from(*extra);
+        return best;
+    }
+
+    void Add(const GraphNode& n) {
+        index_[n.value] = static_cast<int>(graph_.nodes.size());
+        graph_.nodes.push_back(n);
+    }
+
+    // Builds every target one adder away, repeatedly; removes them from TARGETS.
+    void BuildReachable(std::vector<std::int64_t>& targets) {
+        for (bool progress = true; progress;) {
+            progress = false;
+            for (auto t = targets.begin(); t != targets.end();) {
+                if (const std::optional<GraphNode> n = OneAdder(*t)) {
+                    Add(*n);
+                    t = targets.erase(t);
+                    progress = true;
+                } else {
+                    ++t;
+                }
+            }
+        }
+    }
+
+    // Every odd value one adder away that the graph does not hold.
+    std::vector<std::int64_t> Successors() const {
+        std::set<std::int64_t> found;
+        auto keep = [&](std::int64_t v) {
+            v = Odd(v);
+            if (v > 1 && v <= limit_ && !Has(v)) found.insert(v);
+        };
+        for (std::size_t i = 0; i < graph_.nodes.size(); ++i) {
+            for (std::size_t j = i; j < graph_.nodes.size(); ++j) {
+                const std::int64_t u = graph_.nodes[i].value;
+                const std::int64_t v = graph_.nodes[j].value;
+                keep(u + v);
+                keep(u - v);
+                for (int a = 1; a <= shifts_; ++a) {
+                    keep((u << a) + v);
+                    keep((u << a) - v);
+                    keep((v << a) + u);
+                    keep((v << a) - u);
+                }
+            }
+        }
+        return {found.begin(), found.end()};
+    }
+
+    // Targets that a new fundamental C and then single adders would reach.
+    int Reached(std::int64_t c, const std::vector<std::int64_t>& targets) const {
+        int reached = 0;
+        for (const std::int64_t t : targets)
+            if (OneAdder(t, c)) ++reached;
+        return reached;
+    }
+
+    // Builds V, splitting its canonical signed digits into halves until one adder joins them.
+    void BuildBySplitting(std::int64_t v) {
+        if (Has(v)) return;
+        if (const std::optional<GraphNode> n = OneAdder(v)) {
+            Add(*n);
+            return;
+        }
+        const std::vector<SignedDigit> digits = CsdDigits(v);
+        const std::size_t half = digits.size() / 2;
+        std::int64_t low = 0;
+        std::int64_t high = 0;
+        for (std::size_t k = 0; k < digits.size(); ++k)
+            (k < half ? low : high) += digits[k].sign * (static_cast<std::int64_t>(1) << digits[k].shift);
+        BuildBySplitting(Odd(low));
+        BuildBySplitting(Odd(high));
+        const std::optional<GraphNode> n = OneAdder(v);
+        if (!n) throw std::logic_error("adder graph: the halves of " + std::to_string(v) + " do not join");
+        Add(*n);
+    }
+
+private:
+    int Index(std::int64_t v, std::optional<std::int64_t> extra) const {
+        if (extra && v == *extra) return -1;
+        return index_.at(v);
+    }
+    int Depth(int index) const { return index < 0 ? 1 : graph_.nodes[static_cast<std::size_t>(index)].depth; }
+
+    int shifts_;
+    std::int64_t limit_;
+    AdderGraph graph_;
+    std::unordered_map<std::int64_t, int> index_;
+};
+
+}  // namespace
+
+int AdderGraph::Depth() const {
+    int depth = 0;
+    for (const GraphNode& n : nodes) depth = std::max(depth, n.depth);
+    return depth;
+}
+
+int AdderGraph::NodeOf(std::int64_t odd) const {
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        if (nodes[i].value == odd) return static_cast<int>(i);
+    return -1;
+}
+
+AdderGraph BuildAdderGraph(const std::vector<std::int64_t>& constants) {
+    std::vector<std::int64_t> targets = OddTargets(constants);
+    if (targets.empty()) {
+        AdderGraph g;
+        g.nodes.push_back(GraphNode{});
+        return g;
+    }
+    GraphBuilder builder(targets.back());
+    builder.BuildReachable(targets);
+    while (!targets.empty()) {
+        std::int64_t best = 0;
+        int bestReached = 0;
+        for (const std::int64_t c : builder.Successors()) {
+            const int reached = builder.Reached(c, targets);
+            if (reached > bestReached) {
+                bestReached = reached;
+                best = c;
+            }
+        }
+        if (bestReached > 0) {
+            builder.Add(*builder.OneAdder(best));
+        } else {
+            const auto lightest = std::min_element(targets.begin(), targets.end(), [](std::int64_t a, std::int64_t b) {
+                return CsdWeight(a) < CsdWeight(b);
+            });
+            builder.BuildBySplitting(*lightest);
+        }
+        builder.BuildReachable(targets);
+    }
+    return builder.Graph();
+}
+
+int AdderLowerBound(const std::vector<std::int64_t>& constants) {
+    const std::vector<std::int64_t> targets = OddTargets(constants);
+    if (targets.empty()) return 0;
+    int least = CsdWeight(targets.front());
+    for (const std::int64_t t : targets) least = std::min(least, CsdWeight(t));
+    return static_cast<int>(targets.size()) + CeilLog2(least) - 1;
+}
+
+std::vector<SignedDigit> CsdDigits(std::int64_t value) {
+    std::vector<SignedDigit> digits;
+    const int sign = value < 0 ? -1 : 1;
+    std::int64_t v = Magnitude(value);
+    for (int shift = 0; v != 0; ++shift, v >>= 1) {
+        if (v % 2 == 0) continue;
+        const int digit = (v & 3) == 1 ? 1 : -1;
+        digits.push_back({sign * digit, shift});
+        v -= digit;
+    }
+    return digits;
+}
+
+int CsdWeight(std::int64_t value) { return static_cast<int>(CsdDigits(value).size()); }
+
+}  // namespace fir::vlog

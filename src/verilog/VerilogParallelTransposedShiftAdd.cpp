@@ -1,0 +1,182 @@
+// The fully parallel transposed form with shift-add products, pipelined for the clock: the
+// registered sample goes through one adder graph (NAME_products) that delivers x times every odd
+// coefficient magnitude, one registered stage per adder level; a product is then wiring (a shift,
+// the floor and the wrap to qmult), and its sign is the chain adder's add or subtract. The chain
+// adders are split in two halves: the low half updates first and registers its carry (or borrow),
+// the high half takes it one clock later, so no carry runs through more than half a word. Only
+// the chain, the call flags and the output keep a reset; the graph and the delayed high halves of
+// the products run free, as every call's data enters them on the call's own clock.
+#include <map>
+#include <set>
+
+#include "verilog/VerilogStructures.h"
+#include "verilog/VerilogText.h"
+
+namespace fir::vlog {
+
+namespace {
+
+std::string Name(const std::string& stem, std::int64_t index) { return stem + "_" + std::to_string(index); }
+
+std::int64_t Magnitude(std::int64_t v) { return v < 0 ? -v : v; }
+
+int TrailingZeros(std::int64_t v) {
+    int k = 0;
+    for (v = Magnitude(v); v % 2 == 0; v /= 2) ++k;
+    return k;
+}
+
+// The bits the floor to qmult drops below a product of shift K: the input and coefficient
+// fractions beyond qmult's, less the coefficient's own power of two.
+int DroppedBits(const CoreModel& m, std::int64_t c) {
+    return m.in.fraction + m.coef.fraction - m.mult.fraction - TrailingZeros(c);
+}
+
+std::string Zeros(int width) { return std::to_string(width) + "'d0"; }
+
+std::string OneBit(const std::string& bit, int width) {
+    if (width == 1) return bit;
+    return "{{" + std::to_string(width - 1) + "{1'b0}}, " + bit + "}";
+}
+
+// The chain's two halves: the low LOW bits and the high HIGH bits of qmult.
+struct Split {
+    int low = 0;
+    int high = 0;
+};
+
+// Declares the products the chain reads, each magnitude |c| once: prod_M (qmult), its high half
+// one clock later (prodhi_M), and for a negative coefficient whose floor drops bits, nz_M, set
+// when they are not all zero: floor(-P) = -floor(P) - nz.
+void WriteProductWires(std::ostream& out, const CoreModel& m, const std::vector<std::int64_t>& coefficients,
+                       const Split& s) {
+    std::set<std::int64_t> magnitudes;
+    std::set<std::int64_t> floored;
+    for (const std::int64_t c : coefficients) {
+        magnitudes.insert(Magnitude(c));
+        if (c < 0 && DroppedBits(m, c) > 0) floored.insert(-c);
+    }
+    const int w = m.mult.word;
+    std::string delays;
+    out << "    // Each product magnitude floored and wrapped to qmult: wiring from its odd part.\n" << kDroppedBitsOff;
+    for (const std::int64_t mag : magnitudes) {
+        const std::int64_t odd = OddPart(mag);
+        const int oddWidth = OddProductWidth(m.in.word, odd);
+        const int dropped = DroppedBits(m, mag);
+        out << "    " << Signed("wire", w) << " " << Name("prod", mag) << " = "
+            << Requantize(Name("odd", odd), oddWidth, dropped, w) << ";\n";
+        if (floored.count(mag) != 0) {
+            const int bits = std::min(dropped, oddWidth);
+            out << "    wire " << Name("nz", mag) << " = |" << Name("odd", odd) << "[" << bits - 1 << ":0];\n";
+        }
+        out << "    reg [" << s.high - 1 << ":0] " << Name("prodhi", mag) << ";\n";
+        delays += "        " + Name("prodhi", mag) + " <= " + Name("prod", mag) + "[" + std::to_string(w - 1) + ":" +
+                  std::to_string(s.low) + "];\n";
+    }
+    out << kDroppedBitsOn << "    always @(posedge clk) begin\n" << delays << "    end\n\n";
+}
+
+struct ChainText {
+    std::string declarations;
+    std::string lowResets;
+    std::string highResets;
+    std::string low;
+    std::string high;
+};
+
+void AddPlace(ChainText& t, const CoreModel& m, const ChainStep& step, std::int64_t c, const Split& s) {
+    const std::string lo = Name("lo", step.place);
+    const std::string hi = Name("hi", step.place);
+    const std::string loPrevious = step.place > 1 ? Name("lo", step.place - 1) : Zeros(s.low);
+    const std::string hiPrevious = step.place > 1 ? Name("hi", step.place - 1) : Zeros(s.high);
+    t.declarations += "    reg [" + std::to_string(s.low - 1) + ":0] " + lo + ";\n    reg [" +
+                      std::to_string(s.high - 1) + ":0] " + hi + ";\n";
+    t.lowResets += "            " + lo + " <= " + Zeros(s.low) + ";\n";
+    t.highResets += "            " + hi + " <= " + Zeros(s.high) + ";\n";
+    if (c == 0) {
+        t.low += "            " + lo + " <= " + loPrevious + ";\n";
+        t.high += "            " + hi + " <= " + hiPrevious + ";\n";
+        return;
+    }
+    const std::int64_t mag = Magnitude(c);
+    const bool subtract = step.subtract != (c < 0);
+    const bool borrowIn = c < 0 && DroppedBits(m, c) > 0;
+    const char* op = subtract ? " - " : " + ";
+    const std::string carry = Name("cy", step.place);
+    t.declarations += "    reg " + carry + ";\n";
+    t.low += "            {" + carry + ", " + lo + "} <= {1'b0, " + loPrevious + "}" + op + "{1'b0, " + Name("prod", mag) +
+             "[" + std::to_string(s.low - 1) + ":0]}";
+    if (borrowIn) t.low += std::string(step.subtract ? " + " : " - ") + OneBit(Name("nz", mag), s.low + 1);
+    t.low += ";\n";
+    t.high += "            " + hi + " <= " + hiPrevious + op + Name("prodhi", mag) + op + OneBit(carry, s.high) + ";\n";
+}
+
+}  // namespace
+
+void WriteParallelTransposedProductsModule(std::ostream& out, const CoreModel& m, const std::string& name) {
+    WriteGraphProductsModule(out, ProductsModuleName(name), TransposedGraph(m), TransposedOddParts(m), m.in.word);
+}
+
+void WriteParallelTransposedShiftAdd(std::ostream& out, const CoreModel& m, const HardwareTiming& t,
+                                     const std::string& name) {
+    const int stages = t.latencyClocks - 2;  // the graph's; then the low and the high half
+    const int length = m.delayLineLength;
+    const std::vector<TapProduct> products = TapProducts(m);
+    const Split s{m.mult.word / 2, m.mult.word - m.mult.word / 2};
+    out << "    assign in_ready = !rst;\n\n"
+        << "    // A call adds the products of the call before's sample (the core's registered input): at a\n"
+        << "    // handshake x_reg takes that sample, and its products leave the adder graph " << stages
+        << (stages == 1 ? " clock" : " clocks") << " later;\n"
+        << "    // the chain's low half takes them on call_pipe[" << stages << "], its high half one clock later.\n"
+        << "    " << Signed("reg", m.in.word) << " x_last;\n"
+        << "    " << Signed("reg", m.in.word) << " x_reg;\n"
+        << "    reg [" << stages + 1 << ":0] call_pipe;\n"
+        << "    always @(posedge clk)\n"
+        << "        if (rst) x_last <= " << Literal(0, m.in.word) << ";\n"
+        << "        else if (take) x_last <= x_in;\n"
+        << "    always @(posedge clk) if (take) x_reg <= x_last;\n"
+        << "    always @(posedge clk)\n"
+        << "        if (rst) call_pipe <= " << Unsigned(0, stages + 2) << ";\n"
+        << "        else call_pipe <= {call_pipe[" << stages << ":0], take};\n\n";
+    out << "    // The registered sample times each odd coefficient magnitude.\n";
+    const std::vector<std::int64_t> odd = TransposedOddParts(m);
+    out << kDroppedBitsOff;
+    for (const std::int64_t v : odd)
+        out << "    " << Signed("wire", OddProductWidth(m.in.word, v)) << " " << Name("odd", v) << ";\n";
+    out << kDroppedBitsOn;
+    out << "    " << ProductsModuleName(name) << " products (.clk(clk), .x(x_reg)";
+    for (const std::int64_t v : odd) out << ", .p_" << v << "(" << Name("odd", v) << ")";
+    out << ");\n\n";
+    const std::vector<ChainStep> steps = TransposedChainSteps(m);
+    std::vector<std::int64_t> used;
+    for (const ChainStep& step : steps)
+        if (step.tap >= 0 && products[static_cast<std::size_t>(step.tap)].coefficient != 0)
+            used.push_back(products[static_cast<std::size_t>(step.tap)].coefficient);
+    if (!used.empty()) WriteProductWires(out, m, used, s);
+    ChainText chain;
+    for (const ChainStep& step : steps)
+        AddPlace(chain, m, step, step.tap < 0 ? 0 : products[static_cast<std::size_t>(step.tap)].coefficient, s);
+    const std::string last = Name("lo", length);
+    out << "    // Chain of partial sums (place 1 .. " << length << "), low and high halves, and the registered output.\n"
+        << chain.declarations << kDroppedBitsOff << "    reg [" << s.low - 1 << ":0] lo_last;  // place " << length
+        << "'s low half before the call\n"
+        << "    " << Signed("wire", m.mult.word) << " chain_last = {" << Name("hi", length) << ", lo_last};\n"
+        << kDroppedBitsOn
+        << "    " << Signed("reg", m.out.word) << " out_state;\n"
+        << "    always @(posedge clk)\n"
+        << "        if (rst) begin\n"
+        << chain.lowResets << "        end else if (call_pipe[" << stages << "]) begin\n"
+        << "            lo_last <= " << last << ";\n"
+        << chain.low << "        end\n"
+        << "    always @(posedge clk)\n"
+        << "        if (rst) begin\n"
+        << "            out_state <= " << Literal(0, m.out.word) << ";\n"
+        << chain.highResets << "        end else if (call_pipe[" << stages + 1 << "]) begin\n"
+        << "            out_state <= " << MultToOutput(m, "chain_last") << ";\n"
+        << chain.high << "        end\n\n"
+        << "    // The output of a call is the one the core registered on the call before.\n"
+        << "    assign out_valid = call_pipe[" << stages + 1 << "];\n"
+        << "    assign out_data = out_state;\n";
+}
+
+}  // namespace fir::vlog
