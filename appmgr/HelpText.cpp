@@ -12,9 +12,12 @@
 namespace appmgr {
 namespace {
 
-// Where the files of a run go, how they are named, and what else a run writes.
-constexpr const char* kCommonOptions[] = {"-outdir", "-nosubdir", "-project", "-forcenum", "-name",
-                                          "-instancepath", "-report", "-seed", "-hdl"};
+// Where the files of a run go, how they are named, what else a run writes, and how its hardware
+// and output quantizer are built.
+constexpr const char* kCommonOptions[] = {"-outdir",          "-nosubdir",     "-project",        "-forcenum",
+                                          "-name",            "-instancepath", "-report",         "-seed",
+                                          "-stopband_from",   "-hdl",          "-hdl_products",   "-hdl_multipliers",
+                                          "-hdl_stream",      "-output_round", "-output_overflow", "-coef_scale"};
 
 bool IsCommonOption(const CCmdParameter& parameter) {
     return std::find(std::begin(kCommonOptions), std::end(kCommonOptions), parameter.GetSwitchName()) !=

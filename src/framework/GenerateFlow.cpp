@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "framework/CKWDesignBase.h"
-#include "framework/HardwareOption.h"
+#include "framework/CommonOptionReading.h"
 #include "framework/HostCalls.h"
 #include "framework/OutputFiles.h"
 #include "host/AppMgr.h"
@@ -202,6 +202,9 @@ CommonOptions ReadCommonOptions(const CCmdArguments* arguments) {
     options.outputDirectory = TextArgument(arguments, "-outdir");
     options.project = FindArgument(arguments, "-project") != nullptr;
     options.subdirectory = FlagArgument(arguments, "-project") && !FlagArgument(arguments, "-nosubdir");
+    options.hardware = ReadHardwareOptions(arguments);
+    options.arithmetic = ReadArithmeticOptions(arguments);
+    options.report = ReadReportOptions(arguments);
     return options;
 }
 
@@ -237,7 +240,6 @@ void CKWDesignBase::ParseArguments(CCmdArguments* arguments) {
         // written whenever -project is given.
         CheckFunctionName(NameBase(m_options.name), m_options.project && !m_options.subdirectory);
     }
-    RequireKnownHardwareLanguage(arguments);
     ValidateFunctionalParameters();
     // A project subdirectory names its files after itself; say so rather than drop -name quietly.
     if (m_options.NameGiven() && m_options.subdirectory) {
@@ -283,10 +285,10 @@ void CKWDesignBase::RunGenerate() {
     }
     CommitCoreFiles(corePath);
     ReportWritten("MAPFCTS-0002", m_fullName, corePath.Text());
-    if (HardwareRequested(m_arguments)) {
-        WriteHardware(corePath.Text(), FindArgument(m_arguments, "-project") != nullptr);
+    if (m_options.hardware.verilog) {
+        WriteHardware(corePath.Text(), m_options.project);
     }
-    if (FlagArgument(m_arguments, "-report")) {
+    if (m_options.report.write) {
         WriteReportFile(corePath.Text());
     }
 

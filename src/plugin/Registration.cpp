@@ -34,6 +34,38 @@ void AddHiddenString(CAppCommand* command, const char* switchName, const char* v
     AddHidden(command, CAppCommand::NewStringParameter(switchName, valueName, description, false, false, ""));
 }
 
+// A string option, hidden among the generate command's common options, shown on the model commands.
+void AddStringOption(CAppCommand* command, bool hidden, const char* switchName, const char* valueName,
+                     const char* description) {
+    CCmdParameter* option = CAppCommand::NewStringParameter(switchName, valueName, description, false, false, "");
+    option->SetIsHidden(hidden);
+    command->AddParameter(option);
+}
+
+// How the hardware core is built; each needs -hdl verilog.
+void AddHardwareOptions(CAppCommand* command, bool hidden) {
+    AddStringOption(command, hidden, "-hdl_products", "style",
+                    "Products by constant coefficients in the hardware core: multiplier or shiftadd (shifts, adds "
+                    "and subtracts from one shared adder graph; fully parallel cores). Default multiplier.");
+    AddStringOption(command, hidden, "-hdl_multipliers", "M",
+                    "Multipliers a resource-shared hardware core works with side by side. Default 1.");
+    AddStringOption(command, hidden, "-hdl_stream", "interface",
+                    "Ports of the hardware core: plain (valid/ready) or axis (AXI4-Stream). Default plain.");
+}
+
+// The output quantizer's modes and the coefficients' scaling: they change the core's arithmetic.
+void AddArithmeticOptions(CAppCommand* command, bool hidden) {
+    AddStringOption(command, hidden, "-output_round", "mode",
+                    "Rounding of the output quantizer: floor, round, nearest, convergent, ceil or fix. Default: "
+                    "the project's default rounding mode (floor).");
+    AddStringOption(command, hidden, "-output_overflow", "mode",
+                    "Overflow of the output quantizer: wrap or saturate. Default: the project's default overflow "
+                    "mode (wrap).");
+    AddStringOption(command, hidden, "-coef_scale", "scale",
+                    "Coefficient scaling: unity (unity gain) or max (the largest tap uses the full coefficient "
+                    "range). Default unity.");
+}
+
 // The options every generate command accepts; none of them is a generator parameter.
 void AddCommonOptions(CAppCommand* command) {
     AddHidden(command,
@@ -55,6 +87,11 @@ void AddCommonOptions(CAppCommand* command) {
     AddHiddenString(command, "-outputnames", "outputnames", "Names of the outputs");
     AddHiddenString(command, "-instancepath", "instancepath", "Instance path of the auto-infered function");
     AddHiddenString(command, "-hdl", "language", "Also write the core in this hardware description language (verilog)");
+    AddHardwareOptions(command, true);
+    AddArithmeticOptions(command, true);
+    AddHiddenString(command, "-stopband_from", "F",
+                    "The design report measures the stop-band from F (unit of -fs, at most Fs/2; default "
+                    "(1+R)*Fd/2).");
 }
 
 TCommandHandler Handler(int (CKWDesignCallBack::*handler)(CCmdArguments*, CTclResultObj*)) {
@@ -120,6 +157,11 @@ void CKWDesignCallBack::AddModelCommands(CKelvoApp* app) {
     report->AddParameter(CAppCommand::NewStringParameter(
         "-hdl", "language", "Also give the clocks per sample and the latency in clocks of the core in this "
         "hardware description language (verilog).", false, false, ""));
+    AddHardwareOptions(report, false);
+    report->AddParameter(CAppCommand::NewStringParameter(
+        "-stopband_from", "F", "Measure the stop-band figures from F (unit of -fs, at most Fs/2; default (1+R)*Fd/2).",
+        false, false, ""));
+    for (CAppCommand* command : {simulate, report}) AddArithmeticOptions(command, false);
     m_modelCommands = {simulate, report};
     for (CAppCommand* command : m_modelCommands) {
         command->SetNotGlobalCommand();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "fir/CoreModel.h"
+#include "verilog/HardwareChoices.h"
 #include "framework/CKWDesignBase.h"
 #include "raised_cosine/CoreDesign.h"
 #include "raised_cosine/DesignReport.h"
@@ -42,6 +43,8 @@ public:
     // The design report of the checked request; the error measurement's input comes from -seed
     // (default 1), the hardware's timing is added with -hdl verilog.
     rcos::DesignReport MakeReport() const;
+    // How the run's hardware is built (-hdl_products, -hdl_multipliers, -hdl_stream).
+    fir::HardwareChoices HardwareChoices() const;
 
 private:
     const rcos::GenerateRequest& CheckedRequest() const;

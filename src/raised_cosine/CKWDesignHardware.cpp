@@ -31,13 +31,23 @@ std::string Beside(const std::string& path, const std::string& name) {
 
 }  // namespace
 
+fir::HardwareChoices CKWDesign::HardwareChoices() const {
+    const HardwareOptions& options = Options().hardware;
+    fir::HardwareChoices choices;
+    choices.products =
+        options.products == HdlProducts::ShiftAdd ? fir::ProductStyle::ShiftAdd : fir::ProductStyle::Multiplier;
+    choices.multipliers = options.multipliers.value_or(1);
+    choices.stream = options.stream == HdlStream::Axis ? fir::StreamInterface::Axis : fir::StreamInterface::Plain;
+    return choices;
+}
+
 void CKWDesign::WriteHardware(const std::string& corePath, bool withTestbench) {
     std::ostringstream module;
     std::ostringstream bench;
     std::ostringstream inputs;
     std::ostringstream expected;
     try {
-        fir::WriteVerilog(module, DesignCoreModel(), m_functionName);
+        fir::WriteVerilog(module, DesignCoreModel(), m_functionName, HardwareChoices());
         if (withTestbench) {
             const fir::TestVectors vectors =
                 fir::MakeTestVectors(DesignCoreModel(), fir::kTestbenchRandomSamples, fir::kTestbenchSeed);

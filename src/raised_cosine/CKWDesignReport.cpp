@@ -3,8 +3,6 @@
 #include <cstdint>
 
 #include "verilog/HardwareTiming.h"
-#include "framework/HardwareOption.h"
-#include "host/CommandArguments.h"
 #include "raised_cosine/CKWDesign.h"
 
 namespace kw {
@@ -14,9 +12,8 @@ namespace {
 constexpr int kDefaultSeed = 1;
 
 // -seed as the generator's seed: a negative value stands for its two's complement.
-std::uint64_t SeedArgument(const CCmdArguments* arguments) {
-    const int seed = FindArgument(arguments, "-seed") != nullptr ? IntArgument(arguments, "-seed") : kDefaultSeed;
-    return static_cast<std::uint64_t>(static_cast<std::int64_t>(seed));
+std::uint64_t ReportSeed(const ReportOptions& options) {
+    return static_cast<std::uint64_t>(static_cast<std::int64_t>(options.seed.value_or(kDefaultSeed)));
 }
 
 }  // namespace
@@ -29,8 +26,8 @@ rcos::DesignReport CKWDesign::MakeReport() const {
     design.rollOff = static_cast<double>(request.rollOff);
     design.ratio = request.ratio;
     design.designed = core.normalized;
-    rcos::DesignReport report = rcos::MakeDesignReport(core.model, design, SeedArgument(Arguments()));
-    if (HardwareRequested(Arguments())) report.hardware = fir::VerilogTiming(core.model);
+    rcos::DesignReport report = rcos::MakeDesignReport(core.model, design, ReportSeed(Options().report));
+    if (Options().hardware.verilog) report.hardware = fir::VerilogTiming(core.model, HardwareChoices());
     return report;
 }
 

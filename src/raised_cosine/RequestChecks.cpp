@@ -51,6 +51,18 @@ constexpr std::int64_t kMaxDelayLine = std::numeric_limits<std::int32_t>::max();
 // Single-precision inputs carry a relative error of 2^-24 each; this allows a few of those.
 constexpr double kRatioTolerance = 1e-6;
 
+constexpr const char* kShiftAddShared =
+    "Invalid Parameter: -hdl_products shiftadd needs a fully parallel core (a resource-shared core's coefficient "
+    "changes from clock to clock, so it keeps real multipliers).";
+constexpr const char* kMultipliersParallel =
+    "Invalid Parameter: -hdl_multipliers applies to resource-shared cores (a fully parallel core has a product "
+    "for every tap).";
+constexpr const char* kCoefScaleMultiplierFree =
+    "Invalid Parameter: -coef_scale max cannot be used with -no_mults yes (the two-term coefficients are not "
+    "scaled).";
+constexpr const char* kStopbandBeyondNyquist =
+    "Invalid Parameter: -stopband_from must lie above 0 and at most at Fs/2.";
+
 void Refuse(bool refused, const char* message) {
     if (refused) throw kw::ParameterError(message);
 }
@@ -112,11 +124,24 @@ RequestSizes CheckFilter(const GenerateRequest& r) {
     return {ratio, static_cast<int>(taps)};
 }
 
+// This run's hardware and arithmetic options against the structure they would act on.
+void CheckOptionsAgainstStructure(const GenerateRequest& r) {
+    const kw::HardwareOptions& hardware = r.common.hardware;
+    const bool shared = r.sharing == fir::Sharing::ResourceShared;
+    Refuse(hardware.products == kw::HdlProducts::ShiftAdd && shared, kShiftAddShared);
+    Refuse(hardware.multipliers.has_value() && !shared, kMultipliersParallel);
+    Refuse(r.common.arithmetic.coefScale == kw::CoefScale::Max && r.multiplierFree, kCoefScaleMultiplierFree);
+    const std::optional<double> stopband = r.common.report.stopbandFrom;
+    Refuse(stopband && !(*stopband <= static_cast<double>(r.fs) / 2), kStopbandBeyondNyquist);
+}
+
 }  // namespace
 
 RequestSizes CheckGenerateRequest(const GenerateRequest& request) {
     CheckImplementation(request);
-    return CheckFilter(request);
+    const RequestSizes sizes = CheckFilter(request);
+    CheckOptionsAgainstStructure(request);
+    return sizes;
 }
 
 }  // namespace rcos

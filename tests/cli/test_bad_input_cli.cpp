@@ -273,6 +273,58 @@ std::vector<InputCase> CommonOptionCases() {
     return cases;
 }
 
+// The hardware, output-quantizer and report options: values outside their choices, and options
+// that would do nothing in the run they are given to.
+std::vector<InputCase> HardwareAndArithmeticOptionCases() {
+    const std::string needsVerilog = " needs -hdl verilog (without a hardware core it would do nothing).\n";
+    const std::vector<std::string> verilog = {"-hdl", "verilog"};
+    auto with = [](std::vector<std::string> base, std::initializer_list<std::string> more) {
+        base.insert(base.end(), more);
+        return base;
+    };
+    return {
+        {"hdl_products_without_hdl", {"-hdl_products", "shiftadd"}, Refused("Invalid Parameter: -hdl_products" + needsVerilog)},
+        {"hdl_stream_without_hdl", {"-hdl_stream", "plain"}, Refused("Invalid Parameter: -hdl_stream" + needsVerilog)},
+        {"hdl_multipliers_without_hdl", {"-hdl_multipliers", "1", "-resource_shared", "yes"},
+         Refused("Invalid Parameter: -hdl_multipliers" + needsVerilog)},
+        {"hdl_products_unknown", with(verilog, {"-hdl_products", "lut"}),
+         Refused("Invalid Parameter: -hdl_products \"lut\" is not a way of building constant products (multiplier "
+                 "or shiftadd).\n")},
+        {"hdl_stream_unknown", with(verilog, {"-hdl_stream", "AXIS"}),
+         Refused("Invalid Parameter: -hdl_stream \"AXIS\" is not a stream interface (plain or axis).\n")},
+        {"hdl_multipliers_zero", with(verilog, {"-hdl_multipliers", "0", "-resource_shared", "yes"}),
+         Refused("Invalid Parameter: -hdl_multipliers \"0\" is not a number of multipliers (a decimal integer, 1 "
+                 "or more).\n")},
+        {"hdl_multipliers_hexadecimal", with(verilog, {"-hdl_multipliers", "0x2", "-resource_shared", "yes"}),
+         Refused("Invalid Parameter: -hdl_multipliers \"0x2\" is not a number of multipliers (a decimal integer, "
+                 "1 or more).\n")},
+        {"hdl_multipliers_on_a_parallel_core", with(verilog, {"-hdl_multipliers", "2"}),
+         Refused("Invalid Parameter: -hdl_multipliers applies to resource-shared cores (a fully parallel core has "
+                 "a product for every tap).")},
+        {"shiftadd_on_a_shared_core", with(verilog, {"-hdl_products", "shiftadd", "-resource_shared", "yes"}),
+         Refused("Invalid Parameter: -hdl_products shiftadd needs a fully parallel core (a resource-shared core's "
+                 "coefficient changes from clock to clock, so it keeps real multipliers).")},
+        {"output_round_unknown", {"-output_round", "up"},
+         Refused("Invalid Parameter: -output_round \"up\" is not an output rounding mode (floor, round, nearest, "
+                 "convergent, ceil or fix).\n")},
+        {"output_overflow_unknown", {"-output_overflow", "clip"},
+         Refused("Invalid Parameter: -output_overflow \"clip\" is not an output overflow mode (wrap or "
+                 "saturate).\n")},
+        {"coef_scale_unknown", {"-coef_scale", "2"},
+         Refused("Invalid Parameter: -coef_scale \"2\" is not a coefficient scaling (unity or max).\n")},
+        {"coef_scale_max_multiplier_free", {"-coef_scale", "max", "-no_mults", "yes"},
+         Refused("Invalid Parameter: -coef_scale max cannot be used with -no_mults yes (the two-term coefficients "
+                 "are not scaled).")},
+        {"stopband_from_hexadecimal", {"-report", "-stopband_from", "0x1"},
+         Refused("Invalid Parameter: -stopband_from \"0x1\" is not a positive decimal number.\n")},
+        {"stopband_from_negative", {"-report", "-stopband_from", "-1"},
+         Refused("Invalid Parameter: -stopband_from \"-1\" is not a positive decimal number.\n")},
+        {"stopband_from_beyond_half_fs", {"-report", "-stopband_from", "2.5"},
+         Refused("Invalid Parameter: -stopband_from must lie above 0 and at most at Fs/2.")},
+        {"stopband_from_at_half_fs", {"-report", "-stopband_from", "2"}, "", "rcosflt_001_report.txt"},
+    };
+}
+
 std::vector<InputCase> SwitchCases() {
     return {
         {"unknown_switch", {"-colour", "red"}, Unknown("-colour")},
@@ -296,7 +348,7 @@ std::vector<InputCase> SwitchCases() {
 std::vector<InputCase> AllCases() {
     std::vector<InputCase> all;
     for (auto part : {FloatCases(), IntegerCases(), SelectionCases(), OutputBitsCases(), HardeningCases(),
-                      CommonOptionCases(), SwitchCases()}) {
+                      CommonOptionCases(), HardwareAndArithmeticOptionCases(), SwitchCases()}) {
         all.insert(all.end(), part.begin(), part.end());
     }
     return all;

@@ -50,7 +50,14 @@ TEST_F(PluginStart, GenerateCommandHasTheCommonOptionsHiddenInOrder) {
         {"-inputnames", "string", "inputnames", "", "Names of the inputs"},
         {"-outputnames", "string", "outputnames", "", "Names of the outputs"},
         {"-instancepath", "string", "instancepath", "", "Instance path of the auto-infered function"},
-        {"-hdl", "string", "language", "", "Also write the core in this hardware description language (verilog)"}};
+        {"-hdl", "string", "language", "", "Also write the core in this hardware description language (verilog)"},
+        {"-hdl_products", "string", "style", "", "Products by constant coefficients in the hardware core: multiplier or shiftadd (shifts, adds and subtracts from one shared adder graph; fully parallel cores). Default multiplier."},
+        {"-hdl_multipliers", "string", "M", "", "Multipliers a resource-shared hardware core works with side by side. Default 1."},
+        {"-hdl_stream", "string", "interface", "", "Ports of the hardware core: plain (valid/ready) or axis (AXI4-Stream). Default plain."},
+        {"-output_round", "string", "mode", "", "Rounding of the output quantizer: floor, round, nearest, convergent, ceil or fix. Default: the project's default rounding mode (floor)."},
+        {"-output_overflow", "string", "mode", "", "Overflow of the output quantizer: wrap or saturate. Default: the project's default overflow mode (wrap)."},
+        {"-coef_scale", "string", "scale", "", "Coefficient scaling: unity (unity gain) or max (the largest tap uses the full coefficient range). Default unity."},
+        {"-stopband_from", "string", "F", "", "The design report measures the stop-band from F (unit of -fs, at most Fs/2; default (1+R)*Fd/2)."}};
     const std::vector<CCmdParameter*> parameters = command->GetAllParameters();
     ASSERT_EQ(parameters.size(), expected.size() + 16);
     for (std::size_t i = 0; i < expected.size(); ++i) {
