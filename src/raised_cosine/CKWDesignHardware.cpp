@@ -51,7 +51,8 @@ void CKWDesign::WriteHardware(const std::string& corePath, bool withTestbench) {
         if (withTestbench) {
             const fir::TestVectors vectors =
                 fir::MakeTestVectors(DesignCoreModel(), fir::kTestbenchRandomSamples, fir::kTestbenchSeed);
-            fir::WriteVerilogTestbench(bench, DesignCoreModel(), m_functionName, static_cast<int>(vectors.inputs.size()));
+            fir::WriteVerilogTestbench(bench, DesignCoreModel(), m_functionName, static_cast<int>(vectors.inputs.size()),
+                                       HardwareChoices());
             fir::WriteInputVectors(inputs, DesignCoreModel(), vectors);
             fir::WriteExpectedVectors(expected, DesignCoreModel(), vectors);
         }

@@ -7,8 +7,8 @@
 //      most targets (each target is then a single adder, the bound's n);
 //   3. if no single fundamental reaches a target, the target of least weight is split into the
 //      high and low halves of its canonical signed digits, each built the same way.
-// Step 2 searches every successor of the current graph, so a target set whose bound is met by
-// one intermediate fundamental per step reaches the bound.
+// Step 2 weighs every successor of the current graph, so a target set whose bound is met by one
+// intermediate fundamental per step reaches the bound.
 #include "verilog/AdderGraph.h"
 
 #include <algorithm>
@@ -16,6 +16,7 @@
 #include <set>
 #include <stdexcept>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace fir::vlog {
 
@@ -123,35 +124,45 @@ public:
     }
 
     // Every odd value one adder away that the graph does not hold.
-    std::vector<std::int64_t> Successors() const {
-        std::set<std::int64_t> found;
-        auto keep = [&](std::int64_t v) {
-            v = Odd(v);
-            if (v > 1 && v <= limit_ && !Has(v)) found.insert(v);
-        };
-        for (std::size_t i = 0; i < graph_.nodes.size(); ++i) {
-            for (std::size_t j = i; j < graph_.nodes.size(); ++j) {
-                const std::int64_t u = graph_.nodes[i].value;
-                const std::int64_t v = graph_.nodes[j].value;
-                keep(u + v);
-                keep(u - v);
-                for (int a = 1; a <= shifts_; ++a) {
-                    keep((u << a) + v);
-                    keep((u << a) - v);
-                    keep((v << a) + u);
-                    keep((v << a) - u);
-                }
-            }
-        }
-        return {found.begin(), found.end()};
+    std::unordered_set<std::int64_t> Successors() const {
+        std::unordered_set<std::int64_t> found;
+        for (std::size_t i = 0; i < graph_.nodes.size(); ++i)
+            for (std::size_t j = i; j < graph_.nodes.size(); ++j)
+                ForEachJoin(graph_.nodes[i].value, graph_.nodes[j].value, [&](std::int64_t v) {
+                    if (!Has(v)) found.insert(v);
+                });
+        return found;
     }
 
-    // Targets that a new fundamental C and then single adders would reach.
-    int Reached(std::int64_t c, const std::vector<std::int64_t>& targets) const {
-        int reached = 0;
-        for (const std::int64_t t : targets)
-            if (OneAdder(t, c)) ++reached;
-        return reached;
+    // The successor that makes the most remaining targets one adder away, 0 when none does. A
+    // target t is one adder from c and r exactly when c is one adder from t and r, so the
+    // candidates are the joins of each target with each fundamental (and t's own divisors
+    // 2^a +/- 1, for t built from c alone).
+    std::int64_t BestSuccessor(const std::vector<std::int64_t>& targets) const {
+        const std::unordered_set<std::int64_t> successors = Successors();
+        std::unordered_map<std::int64_t, int> helped;
+        for (const std::int64_t t : targets) {
+            std::unordered_set<std::int64_t> candidates;
+            auto keep = [&](std::int64_t c) {
+                if (successors.count(c) != 0) candidates.insert(c);
+            };
+            for (const GraphNode& r : graph_.nodes) ForEachJoin(t, r.value, keep);
+            for (int a = 1; a <= shifts_; ++a) {
+                const std::int64_t plus = (static_cast<std::int64_t>(1) << a) + 1;
+                const std::int64_t minus = plus - 2;
+                if (t % plus == 0) keep(t / plus);
+                if (minus > 1 && t % minus == 0) keep(t / minus);
+            }
+            for (const std::int64_t c : candidates) ++helped[c];
+        }
+        std::int64_t best = 0;
+        int most = 0;
+        for (const auto& [c, count] : helped)
+            if (count > most || (count == most && c < best)) {
+                most = count;
+                best = c;
+            }
+        return best;
     }
 
     // Builds V, splitting its canonical signed digits into halves until one adder joins them.
@@ -175,6 +186,23 @@ public:
     }
 
 private:
+    // Calls F with every odd value one adder makes of U and V, up to the limit.
+    template <class F>
+    void ForEachJoin(std::int64_t u, std::int64_t v, F f) const {
+        auto keep = [&](std::int64_t w) {
+            w = Odd(w);
+            if (w > 1 && w <= limit_) f(w);
+        };
+        keep(u + v);
+        keep(u - v);
+        for (int a = 1; a <= shifts_; ++a) {
+            keep((u << a) + v);
+            keep((u << a) - v);
+            keep((v << a) + u);
+            keep((v << a) - u);
+        }
+    }
+
     int Index(std::int64_t v, std::optional<std::int64_t> extra) const {
         if (extra && v == *extra) return -1;
         return index_.at(v);
@@ -211,16 +239,8 @@ AdderGraph BuildAdderGraph(const std::vector<std::int64_t>& constants) {
     GraphBuilder builder(targets.back());
     builder.BuildReachable(targets);
     while (!targets.empty()) {
-        std::int64_t best = 0;
-        int bestReached = 0;
-        for (const std::int64_t c : builder.Successors()) {
-            const int reached = builder.Reached(c, targets);
-            if (reached > bestReached) {
-                bestReached = reached;
-                best = c;
-            }
-        }
-        if (bestReached > 0) {
+        const std::int64_t best = builder.BestSuccessor(targets);
+        if (best > 0) {
             builder.Add(*builder.OneAdder(best));
         } else {
             const auto lightest = std::min_element(targets.begin(), targets.end(), [](std::int64_t a, std::int64_t b) {

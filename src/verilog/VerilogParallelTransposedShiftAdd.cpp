@@ -3,9 +3,11 @@
 // coefficient magnitude, one registered stage per adder level; a product is then wiring (a shift,
 // the floor and the wrap to qmult), and its sign is the chain adder's add or subtract. The chain
 // adders are split in two halves: the low half updates first and registers its carry (or borrow),
-// the high half takes it one clock later, so no carry runs through more than half a word. Only
-// the chain, the call flags and the output keep a reset; the graph and the delayed high halves of
-// the products run free, as every call's data enters them on the call's own clock.
+// the high half takes it one clock later, so no carry runs through more than half a word; a high
+// half is only as wide as the partial sums of its place can reach (below that, qmult's wrap never
+// acts). The graph and the delayed high halves of the products run free, as each call's data
+// enters them on its own clock; the chain clears and steps on registered enables, which the
+// flip-flops take without logic.
 #include <map>
 #include <set>
 
@@ -39,15 +41,42 @@ std::string OneBit(const std::string& bit, int width) {
     return "{{" + std::to_string(width - 1) + "{1'b0}}, " + bit + "}";
 }
 
-// The chain's two halves: the low LOW bits and the high HIGH bits of qmult.
+// The chain's two halves: the low LOW bits and, above them, the high half of each place, as wide
+// as the partial sums of that place can reach (at most qmult's word, which wraps).
 struct Split {
     int low = 0;
-    int high = 0;
+    int word = 0;
 };
 
+// Closed interval of integers.
+struct Range {
+    std::int64_t least = 0;
+    std::int64_t most = 0;
+};
+
+std::int64_t FloorShift(std::int64_t v, int shift) { return shift >= 0 ? v >> shift : v * (std::int64_t{1} << -shift); }
+
+// The floored product of coefficient C over every input sample.
+Range ProductRange(const CoreModel& m, std::int64_t c) {
+    const std::int64_t least = -(std::int64_t{1} << (m.in.word - 1));
+    const std::int64_t most = (std::int64_t{1} << (m.in.word - 1)) - 1;
+    const int shift = m.in.fraction + m.coef.fraction - m.mult.fraction;
+    const std::int64_t a = FloorShift(c * least, shift);
+    const std::int64_t b = FloorShift(c * most, shift);
+    return {std::min(a, b), std::max(a, b)};
+}
+
+int SignedBits(const Range& r) {
+    int bits = 1;
+    while (r.least < -(std::int64_t{1} << (bits - 1)) || r.most > (std::int64_t{1} << (bits - 1)) - 1) ++bits;
+    return bits;
+}
+
+int HighWidth(int bits, const Split& s) { return std::max(1, std::min(bits, s.word) - s.low); }
+
 // Declares the products the chain reads, each magnitude |c| once: prod_M (qmult), its high half
-// one clock later (prodhi_M), and for a negative coefficient whose floor drops bits, nz_M, set
-// when they are not all zero: floor(-P) = -floor(P) - nz.
+// one clock later (prodhi_M, as wide as the product needs), and for a negative coefficient whose
+// floor drops bits, nz_M, set when they are not all zero: floor(-P) = -floor(P) - nz.
 void WriteProductWires(std::ostream& out, const CoreModel& m, const std::vector<std::int64_t>& coefficients,
                        const Split& s) {
     std::set<std::int64_t> magnitudes;
@@ -69,33 +98,46 @@ void WriteProductWires(std::ostream& out, const CoreModel& m, const std::vector<
             const int bits = std::min(dropped, oddWidth);
             out << "    wire " << Name("nz", mag) << " = |" << Name("odd", odd) << "[" << bits - 1 << ":0];\n";
         }
-        out << "    reg [" << s.high - 1 << ":0] " << Name("prodhi", mag) << ";\n";
-        delays += "        " + Name("prodhi", mag) + " <= " + Name("prod", mag) + "[" + std::to_string(w - 1) + ":" +
-                  std::to_string(s.low) + "];\n";
+        const int high = HighWidth(SignedBits(ProductRange(m, mag)), s);
+        out << "    " << Signed("reg", high) << " " << Name("prodhi", mag) << ";\n";
+        delays += "        " + Name("prodhi", mag) + " <= " + Name("prod", mag) + "[" +
+                  std::to_string(s.low + high - 1) + ":" + std::to_string(s.low) + "];\n";
     }
     out << kDroppedBitsOn << "    always @(posedge clk) begin\n" << delays << "    end\n\n";
 }
 
 struct ChainText {
     std::string declarations;
-    std::string lowResets;
-    std::string highResets;
+    std::string lowClears;
+    std::string highClears;
     std::string low;
     std::string high;
+    Range reach;  // of the place last added
+    int highWidth = 1;
 };
 
 void AddPlace(ChainText& t, const CoreModel& m, const ChainStep& step, std::int64_t c, const Split& s) {
     const std::string lo = Name("lo", step.place);
     const std::string hi = Name("hi", step.place);
     const std::string loPrevious = step.place > 1 ? Name("lo", step.place - 1) : Zeros(s.low);
-    const std::string hiPrevious = step.place > 1 ? Name("hi", step.place - 1) : Zeros(s.high);
-    t.declarations += "    reg [" + std::to_string(s.low - 1) + ":0] " + lo + ";\n    reg [" +
-                      std::to_string(s.high - 1) + ":0] " + hi + ";\n";
-    t.lowResets += "            " + lo + " <= " + Zeros(s.low) + ";\n";
-    t.highResets += "            " + hi + " <= " + Zeros(s.high) + ";\n";
+    const int previousWidth = t.highWidth;
+    if (c != 0) {
+        const Range p = ProductRange(m, c);
+        const bool minus = step.subtract;
+        t.reach.least += minus ? -p.most : p.least;
+        t.reach.most += minus ? -p.least : p.most;
+    }
+    const int width = HighWidth(SignedBits(t.reach), s);
+    t.highWidth = width;
+    const std::string hiPrevious =
+        step.place > 1 ? SignExtend(Name("hi", step.place - 1), previousWidth, width) : Literal(0, width);
+    t.declarations += "    reg [" + std::to_string(s.low - 1) + ":0] " + lo + ";\n    " + Signed("reg", width) + " " +
+                      hi + ";\n";
+    t.lowClears += "                " + lo + " <= " + Zeros(s.low) + ";\n";
+    t.highClears += "                " + hi + " <= " + Literal(0, width) + ";\n";
     if (c == 0) {
-        t.low += "            " + lo + " <= " + loPrevious + ";\n";
-        t.high += "            " + hi + " <= " + hiPrevious + ";\n";
+        t.low += "                " + lo + " <= " + loPrevious + ";\n";
+        t.high += "                " + hi + " <= " + hiPrevious + ";\n";
         return;
     }
     const std::int64_t mag = Magnitude(c);
@@ -103,12 +145,14 @@ void AddPlace(ChainText& t, const CoreModel& m, const ChainStep& step, std::int6
     const bool borrowIn = c < 0 && DroppedBits(m, c) > 0;
     const char* op = subtract ? " - " : " + ";
     const std::string carry = Name("cy", step.place);
+    const int productHigh = HighWidth(SignedBits(ProductRange(m, mag)), s);
     t.declarations += "    reg " + carry + ";\n";
-    t.low += "            {" + carry + ", " + lo + "} <= {1'b0, " + loPrevious + "}" + op + "{1'b0, " + Name("prod", mag) +
-             "[" + std::to_string(s.low - 1) + ":0]}";
+    t.low += "                {" + carry + ", " + lo + "} <= {1'b0, " + loPrevious + "}" + op + "{1'b0, " +
+             Name("prod", mag) + "[" + std::to_string(s.low - 1) + ":0]}";
     if (borrowIn) t.low += std::string(step.subtract ? " + " : " - ") + OneBit(Name("nz", mag), s.low + 1);
     t.low += ";\n";
-    t.high += "            " + hi + " <= " + hiPrevious + op + Name("prodhi", mag) + op + OneBit(carry, s.high) + ";\n";
+    t.high += "                " + hi + " <= " + hiPrevious + op + SignExtend(Name("prodhi", mag), productHigh, width) +
+              op + OneBit(carry, width) + ";\n";
 }
 
 }  // namespace
@@ -122,7 +166,7 @@ void WriteParallelTransposedShiftAdd(std::ostream& out, const CoreModel& m, cons
     const int stages = t.latencyClocks - 2;  // the graph's; then the low and the high half
     const int length = m.delayLineLength;
     const std::vector<TapProduct> products = TapProducts(m);
-    const Split s{m.mult.word / 2, m.mult.word - m.mult.word / 2};
+    const Split s{m.mult.word / 2, m.mult.word};
     out << "    assign in_ready = !rst;\n\n"
         << "    // A call adds the products of the call before's sample (the core's registered input): at a\n"
         << "    // handshake x_reg takes that sample, and its products leave the adder graph " << stages
@@ -154,26 +198,46 @@ void WriteParallelTransposedShiftAdd(std::ostream& out, const CoreModel& m, cons
             used.push_back(products[static_cast<std::size_t>(step.tap)].coefficient);
     if (!used.empty()) WriteProductWires(out, m, used, s);
     ChainText chain;
-    for (const ChainStep& step : steps)
-        AddPlace(chain, m, step, step.tap < 0 ? 0 : products[static_cast<std::size_t>(step.tap)].coefficient, s);
+    for (auto step = steps.rbegin(); step != steps.rend(); ++step)  // place 1 first: the sums' reach grows
+        AddPlace(chain, m, *step, step->tap < 0 ? 0 : products[static_cast<std::size_t>(step->tap)].coefficient, s);
     const std::string last = Name("lo", length);
-    out << "    // Chain of partial sums (place 1 .. " << length << "), low and high halves, and the registered output.\n"
+    const int lastHigh = chain.highWidth;
+    const std::string hiLast = Name("hi", length);
+    const std::string extension = s.low + lastHigh < s.word
+                                      ? "{" + std::to_string(s.word - s.low - lastHigh) + "{" + hiLast + "[" +
+                                            std::to_string(lastHigh - 1) + "]}}, "
+                                      : "";
+    const std::string previous = stages > 0 ? "call_pipe[" + std::to_string(stages - 1) + "]" : "take";
+    out << "    // Chain of partial sums (place 1 .. " << length << "): low halves of " << s.low
+        << " bits, high halves as wide as their sums reach.\n"
         << chain.declarations << kDroppedBitsOff << "    reg [" << s.low - 1 << ":0] lo_last;  // place " << length
         << "'s low half before the call\n"
-        << "    " << Signed("wire", m.mult.word) << " chain_last = {" << Name("hi", length) << ", lo_last};\n"
-        << kDroppedBitsOn
-        << "    " << Signed("reg", m.out.word) << " out_state;\n"
+        << "    " << Signed("wire", s.word) << " chain_last = {" << extension << hiLast << ", lo_last};\n"
+        << kDroppedBitsOn << "    " << Signed("reg", m.out.word) << " out_state;\n"
+        << "    // Each half steps on a registered enable, a clock after the reset it clears on.\n"
+        << "    reg clear_chain;\n"
+        << "    reg step_low;\n"
+        << "    reg step_high;\n"
+        << "    always @(posedge clk) begin\n"
+        << "        clear_chain <= rst;\n"
+        << "        step_low <= rst || " << previous << ";\n"
+        << "        step_high <= rst || call_pipe[" << stages << "];\n"
+        << "    end\n"
         << "    always @(posedge clk)\n"
-        << "        if (rst) begin\n"
-        << chain.lowResets << "        end else if (call_pipe[" << stages << "]) begin\n"
-        << "            lo_last <= " << last << ";\n"
-        << chain.low << "        end\n"
+        << "        if (step_low) begin\n"
+        << "            if (clear_chain) begin\n"
+        << chain.lowClears << "            end else begin\n"
+        << "                lo_last <= " << last << ";\n"
+        << chain.low << "            end\n"
+        << "        end\n"
         << "    always @(posedge clk)\n"
-        << "        if (rst) begin\n"
-        << "            out_state <= " << Literal(0, m.out.word) << ";\n"
-        << chain.highResets << "        end else if (call_pipe[" << stages + 1 << "]) begin\n"
-        << "            out_state <= " << MultToOutput(m, "chain_last") << ";\n"
-        << chain.high << "        end\n\n"
+        << "        if (step_high) begin\n"
+        << "            if (clear_chain) begin\n"
+        << "                out_state <= " << Literal(0, m.out.word) << ";\n"
+        << chain.highClears << "            end else begin\n"
+        << "                out_state <= " << MultToOutput(m, "chain_last") << ";\n"
+        << chain.high << "            end\n"
+        << "        end\n\n"
         << "    // The output of a call is the one the core registered on the call before.\n"
         << "    assign out_valid = call_pipe[" << stages + 1 << "];\n"
         << "    assign out_data = out_state;\n";

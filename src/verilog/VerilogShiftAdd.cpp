@@ -82,7 +82,8 @@ void WriteGraphProductsModule(std::ostream& out, const std::string& name, const 
         out << "// product p_" << t << " = x * " << t << " after " << depth << " clocks\n";
     out << "/* verilator lint_off DECLFILENAME */\n"
         << "module " << name << " (\n"
-        << "    input  wire clk,\n"
+        << (depth == 0 ? "    /* verilator lint_off UNUSEDSIGNAL */\n" : "") << "    input  wire clk,\n"
+        << (depth == 0 ? "    /* verilator lint_on UNUSEDSIGNAL */\n" : "")
         << "    input  wire signed [" << width - 1 << ":0] x";
     for (const std::int64_t t : targets)
         out << ",\n    output wire signed [" << NodeWidth(width, t) - 1 << ":0] p_" << t;

@@ -15,8 +15,44 @@
 ## @end deftypefn
 
 function [cores, sets] = kw_hdl_matrix_plan ()
-  cores = designed_cores ();
+  cores = [designed_cores() shiftadd_cores()];
   sets = coefficient_sets ();
+endfunction
+
+## Shift-add products (-hdl_products shiftadd) on every fully parallel structure: the 33-tap RRC
+## reference core, channels, zero-stuffing, truncation (floored negative products), a narrow and
+## a 32-bit input with 20-bit coefficients.
+function c = shiftadd_cores ()
+  ##      form          multfree ch zerostuff ratio delay trunc type     R     ibits ifbits cbits
+  rows = {"Transposed", false,   1, false,    4,    4,    0,    "sqrt",  0.35, 12,   11,    14
+          "Transposed", true,    2, false,    3,    2,    2,    "normal", 0.22, 16,  15,    16
+          "Transposed", false,   3, false,    2,    2,    1,    "normal", 0.5,  10,  6,     8
+          "Transposed", false,   1, true,     8,    1,    1,    "sqrt",  0.35, 32,   28,    20
+          "Direct",     false,   1, false,    2,    3,    3,    "normal", 1,    10,  6,     8
+          "Direct",     true,    1, true,     5,    1,    0,    "sqrt",  0.1,  12,   11,    12};
+  c = struct ([]);
+  for k = 1:rows (rows)
+    [form, multfree, ch, zerostuff, ratio, delay, trunc, type, R, ibits, ifbits, cbits] = rows{k, :};
+    e.form = form;
+    e.shared = false;
+    e.multfree = multfree;
+    e.ch = ch;
+    e.zerostuff = zerostuff;
+    e.ratio = ratio;
+    e.trunc = trunc;
+    e.type = type;
+    e.ibits = ibits;
+    e.cbits = cbits;
+    e.N = 1 + 2 * delay * ratio;
+    e.name = sprintf ("s%02d_%sP%s_c%d_r%d%s_sa", k, form(1), ifelse_ (multfree, "mf", ""), ch, ratio,
+                      ifelse_ (zerostuff, "_zs", ""));
+    e.switches = sprintf (["-fs %d -fd 1 -r_val %g -type %s -fs_flag %s -delay %d -ibits %d -ifbits %d " ...
+                           "-cbits %d -trunc %d -form %s -resource_shared no -number_of_channels %d " ...
+                           "-no_mults %s -hdl_products shiftadd"],
+                          ratio, R, type, ifelse_ (zerostuff, "no", "yes"), delay, ibits, ifbits, cbits, trunc,
+                          form, ch, ifelse_ (multfree, "yes", "no"));
+    c = [c e];
+  endfor
 endfunction
 
 ## ibits ifbits cbits obits ofbits (NaN = auto): the defaults, a narrow output that wraps,
@@ -98,7 +134,10 @@ function s = coefficient_sets ()
              "gm_DSmf",     "direct",        mixed, 10, "--shared --multfree"
              "gm_TS",       "transposed",    mixed, 10, "--shared"
              "gw_TP_32",    "transposed",    wide,  20, "--ibits 32 --ifbits 31"
-             "gw_DS_32",    "direct",        wide,  20, "--shared --ibits 32 --ifbits 31"};
+             "gw_DS_32",    "direct",        wide,  20, "--shared --ibits 32 --ifbits 31"
+             "ga_TP_sa",    "transposed",    anti,  10, "--products shiftadd --trunc 2"
+             "g0_DP_sa_c2", "direct",        none,  12, "--products shiftadd --trunc 1 --channels 2"
+             "gm_TPmf_sa",  "transposed",    mixed, 10, "--products shiftadd --multfree --trunc 1"};
   s = struct ([]);
   for k = 1:rows (rowsdef)
     [name, form, q, cbits, other] = rowsdef{k, :};
@@ -125,7 +164,8 @@ function v = ifelse_ (c, a, b)
 endfunction
 
 ## Every structure with and without multipliers, every channel count it takes, every ratio,
-## 32-bit input and 20-bit coefficients are in the designed cores; sets reach class 0 and -1.
+## 32-bit input and 20-bit coefficients are in the designed cores; sets reach class 0 and -1;
+## shift-add products reach every fully parallel structure, with and without multipliers.
 %!test
 %! [c, s] = kw_hdl_matrix_plan ();
 %! key = strcat ({c.form}, {"P", "S"}([c.shared] + 1));
@@ -137,4 +177,9 @@ endfunction
 %! assert (any ([c.ibits] == 32) && any ([c.cbits] == 20));
 %! assert (any ([c.trunc] > 0) && any ([c.trunc] == 0) && all ([c.N] <= 49));
 %! assert (numel (unique ([{c.name} {s.name}])), numel (c) + numel (s));
+%! sa = ! cellfun (@isempty, strfind ({c.switches}, "-hdl_products shiftadd"));
+%! for v = {"DirectP", "TransposedP"}
+%!   assert (any (sa & strcmp (key, v{1}) & [c.multfree]) && any (sa & strcmp (key, v{1}) & ! [c.multfree]));
+%! endfor
+%! assert (! any (sa & [c.shared]));
 %! assert (! any (cellfun (@(a) numel (strfind (a, "--ibits")) > 1, {s.args})));
