@@ -5,10 +5,14 @@
 //   1. every target one adder away is built, cheapest depth first, until none is;
 //   2. otherwise the one new fundamental is built that, added to the graph, lets step 1 reach the
 //      most targets (each target is then a single adder, the bound's n);
-//   3. if no single fundamental reaches a target, the target of least weight is split into the
-//      high and low halves of its canonical signed digits, each built the same way.
-// Step 2 weighs every successor of the current graph, so a target set whose bound is met by one
-// intermediate fundamental per step reaches the bound.
+//   3. if no single fundamental reaches a target, the one is built from which the most values
+//      that would reach the target of least weight are one adder away (a distance-2 estimate
+//      in the manner of Hcub);
+//   4. failing that, the target of least weight is split into the high and low halves of its
+//      canonical signed digits, each built the same way.
+// When that greedy graph stays above the lower bound, a depth-first search over the successors
+// (most helpful first, within a fixed budget) looks for a graph of fewer adders, one more at a
+// time from the bound up.
 #include "verilog/AdderGraph.h"
 
 #include <algorithm>
@@ -112,6 +116,10 @@ public:
         for (bool progress = true; progress;) {
             progress = false;
             for (auto t = targets.begin(); t != targets.end();) {
+                if (Has(*t)) {
+                    t = targets.erase(t);  // built on the way to another
+                    continue;
+                }
                 if (const std::optional<GraphNode> n = OneAdder(*t)) {
                     Add(*n);
                     t = targets.erase(t);
@@ -141,28 +149,41 @@ public:
     std::int64_t BestSuccessor(const std::vector<std::int64_t>& targets) const {
         const std::unordered_set<std::int64_t> successors = Successors();
         std::unordered_map<std::int64_t, int> helped;
-        for (const std::int64_t t : targets) {
-            std::unordered_set<std::int64_t> candidates;
-            auto keep = [&](std::int64_t c) {
-                if (successors.count(c) != 0) candidates.insert(c);
-            };
-            for (const GraphNode& r : graph_.nodes) ForEachJoin(t, r.value, keep);
-            for (int a = 1; a <= shifts_; ++a) {
-                const std::int64_t plus = (static_cast<std::int64_t>(1) << a) + 1;
-                const std::int64_t minus = plus - 2;
-                if (t % plus == 0) keep(t / plus);
-                if (minus > 1 && t % minus == 0) keep(t / minus);
-            }
-            for (const std::int64_t c : candidates) ++helped[c];
+        for (const std::int64_t t : targets)
+            for (const std::int64_t c : Helpers(t))
+                if (successors.count(c) != 0) ++helped[c];
+        return MostHelpful(helped);
+    }
+
+    // Successors worth trying next in a search: those that make a remaining target one adder
+    // away, most such targets first, and with SPARE adders beyond one per target also the rest.
+    std::vector<std::int64_t> RankedSuccessors(const std::vector<std::int64_t>& targets, int spare) const {
+        const std::unordered_set<std::int64_t> successors = Successors();
+        std::unordered_map<std::int64_t, int> helped;
+        for (const std::int64_t t : targets)
+            for (const std::int64_t c : Helpers(t))
+                if (successors.count(c) != 0) ++helped[c];
+        std::vector<std::pair<int, std::int64_t>> ranked;
+        for (const std::int64_t c : successors) {
+            const auto h = helped.find(c);
+            const int count = h == helped.end() ? 0 : h->second;
+            if (count > 0 || spare >= 2) ranked.emplace_back(-count, c);
         }
-        std::int64_t best = 0;
-        int most = 0;
-        for (const auto& [c, count] : helped)
-            if (count > most || (count == most && c < best)) {
-                most = count;
-                best = c;
-            }
-        return best;
+        std::sort(ranked.begin(), ranked.end());
+        std::vector<std::int64_t> order;
+        for (const auto& [count, c] : ranked) order.push_back(c);
+        return order;
+    }
+
+    // For a target two fundamentals away at least: the successor from which the most values
+    // that make TARGET one adder away are themselves one adder away; 0 when there is none.
+    std::int64_t TowardsFarTarget(std::int64_t target) const {
+        const std::unordered_set<std::int64_t> successors = Successors();
+        std::unordered_map<std::int64_t, int> helped;
+        for (const std::int64_t c : Helpers(target))
+            for (const std::int64_t first : Helpers(c))
+                if (successors.count(first) != 0) ++helped[first];
+        return MostHelpful(helped);
     }
 
     // Builds V, splitting its canonical signed digits into halves until one adder joins them.
@@ -186,6 +207,34 @@ public:
     }
 
 private:
+    // The odd values C not in the graph such that T is one adder from C and a fundamental (or C
+    // alone): T is one adder from C and R exactly when C is one adder from T and R.
+    std::unordered_set<std::int64_t> Helpers(std::int64_t t) const {
+        std::unordered_set<std::int64_t> helpers;
+        auto keep = [&](std::int64_t c) {
+            if (!Has(c)) helpers.insert(c);
+        };
+        for (const GraphNode& r : graph_.nodes) ForEachJoin(t, r.value, keep);
+        for (int a = 1; a <= shifts_; ++a) {
+            const std::int64_t plus = (static_cast<std::int64_t>(1) << a) + 1;
+            const std::int64_t minus = plus - 2;
+            if (t % plus == 0) keep(t / plus);
+            if (minus > 1 && t % minus == 0) keep(t / minus);
+        }
+        return helpers;
+    }
+
+    static std::int64_t MostHelpful(const std::unordered_map<std::int64_t, int>& helped) {
+        std::int64_t best = 0;
+        int most = 0;
+        for (const auto& [c, count] : helped)
+            if (count > most || (count == most && c < best)) {
+                most = count;
+                best = c;
+            }
+        return best;
+    }
+
     // Calls F with every odd value one adder makes of U and V, up to the limit.
     template <class F>
     void ForEachJoin(std::int64_t u, std::int64_t v, F f) const {
@@ -215,6 +264,47 @@ private:
     std::unordered_map<std::int64_t, int> index_;
 };
 
+// Depth-first search for a graph of at most LIMIT adders, successors most helpful first, until
+// BUDGET searches are spent.
+std::optional<AdderGraph> Search(GraphBuilder builder, std::vector<std::int64_t> targets, int limit, int& budget) {
+    builder.BuildReachable(targets);
+    const int built = builder.Graph().Adders();
+    if (targets.empty()) return built <= limit ? std::optional<AdderGraph>(builder.Graph()) : std::nullopt;
+    const int spare = limit - built - static_cast<int>(targets.size());
+    if (spare < 1 || --budget < 0) return std::nullopt;
+    for (const std::int64_t c : builder.RankedSuccessors(targets, spare)) {
+        GraphBuilder next = builder;
+        next.Add(*next.OneAdder(c));
+        if (std::optional<AdderGraph> found = Search(next, targets, limit, budget)) return found;
+        if (budget < 0) break;
+    }
+    return std::nullopt;
+}
+
+// The greedy graph, each step the most helpful fundamental.
+AdderGraph Greedy(std::vector<std::int64_t> targets) {
+    GraphBuilder builder(targets.back());
+    builder.BuildReachable(targets);
+    while (!targets.empty()) {
+        const std::int64_t best = builder.BestSuccessor(targets);
+        if (best > 0) {
+            builder.Add(*builder.OneAdder(best));
+        } else {
+            const std::int64_t lightest = *std::min_element(
+                targets.begin(), targets.end(), [](std::int64_t a, std::int64_t b) { return CsdWeight(a) < CsdWeight(b); });
+            const std::int64_t towards = builder.TowardsFarTarget(lightest);
+            if (towards > 0) builder.Add(*builder.OneAdder(towards));
+            else builder.BuildBySplitting(lightest);
+        }
+        builder.BuildReachable(targets);
+    }
+    return builder.Graph();
+}
+
+// Searches spent on closing the gap between the greedy graph and the bound: enough for the few
+// targets of a short core, a small share of the time a long core's graph takes anyway.
+constexpr int kSearchBudget = 4000;
+
 }  // namespace
 
 int AdderGraph::Depth() const {
@@ -230,27 +320,17 @@ int AdderGraph::NodeOf(std::int64_t odd) const {
 }
 
 AdderGraph BuildAdderGraph(const std::vector<std::int64_t>& constants) {
-    std::vector<std::int64_t> targets = OddTargets(constants);
+    const std::vector<std::int64_t> targets = OddTargets(constants);
     if (targets.empty()) {
         AdderGraph g;
         g.nodes.push_back(GraphNode{});
         return g;
     }
-    GraphBuilder builder(targets.back());
-    builder.BuildReachable(targets);
-    while (!targets.empty()) {
-        const std::int64_t best = builder.BestSuccessor(targets);
-        if (best > 0) {
-            builder.Add(*builder.OneAdder(best));
-        } else {
-            const auto lightest = std::min_element(targets.begin(), targets.end(), [](std::int64_t a, std::int64_t b) {
-                return CsdWeight(a) < CsdWeight(b);
-            });
-            builder.BuildBySplitting(*lightest);
-        }
-        builder.BuildReachable(targets);
-    }
-    return builder.Graph();
+    AdderGraph best = Greedy(targets);
+    int budget = kSearchBudget;
+    for (int limit = AdderLowerBound(constants); limit < best.Adders() && budget > 0; ++limit)
+        if (std::optional<AdderGraph> found = Search(GraphBuilder(targets.back()), targets, limit, budget)) return *found;
+    return best;
 }
 
 int AdderLowerBound(const std::vector<std::int64_t>& constants) {

@@ -1,7 +1,7 @@
 // The fully parallel transposed form with shift-add products, pipelined for the clock: the
 // registered sample goes through one adder graph (NAME_products) that delivers x times every odd
 // coefficient magnitude, one registered stage per adder level; a product is then wiring (a shift,
-// the floor and the wrap to qmult), and its sign is the chain adder's add or subtract. The chain
+// the floor and the wrap to qmult), and its sign is folded into the chain (see HeldSigns). The chain
 // adders are split in two halves: the low half updates first and registers its carry (or borrow),
 // the high half takes it one clock later, so no carry runs through more than half a word; a high
 // half is only as wide as the partial sums of its place can reach (below that, qmult's wrap never
@@ -116,43 +116,68 @@ struct ChainText {
     int highWidth = 1;
 };
 
-void AddPlace(ChainText& t, const CoreModel& m, const ChainStep& step, std::int64_t c, const Split& s) {
+// The sign a place adds its product with: -1 when it subtracts it in effect.
+int AddedSign(const ChainStep& step, std::int64_t c) { return (step.subtract != (c < 0)) ? -1 : 1; }
+
+// How each place holds its partial sum S: as S (+1) or as ~S = -S - 1 (-1). A place holds it in
+// the sign its successor adds with, so that every chain adder adds its product: S + P, and for a
+// subtraction ~S + P = ~(S - P); the complement of a sum is free in the adder's own lookup table,
+// that of an operand would not be (the carry logic takes the operands as they are). INDEX: place.
+std::vector<int> HeldSigns(const CoreModel& m, const std::vector<ChainStep>& steps,
+                           const std::vector<TapProduct>& products) {
+    std::vector<int> held(static_cast<std::size_t>(m.delayLineLength) + 1, 1);
+    for (const ChainStep& step : steps) {  // place L first
+        if (step.place == 1) continue;
+        const std::int64_t c = step.tap < 0 ? 0 : products[static_cast<std::size_t>(step.tap)].coefficient;
+        const std::size_t before = static_cast<std::size_t>(step.place - 1);
+        held[before] = c != 0 ? AddedSign(step, c) : held[before + 1];
+    }
+    return held;
+}
+
+std::string Ones(int width) { return Unsigned((std::int64_t{1} << width) - 1, width); }
+
+void AddPlace(ChainText& t, const CoreModel& m, const ChainStep& step, std::int64_t c, const Split& s,
+              const std::vector<int>& held) {
     const std::string lo = Name("lo", step.place);
     const std::string hi = Name("hi", step.place);
-    const std::string loPrevious = step.place > 1 ? Name("lo", step.place - 1) : Zeros(s.low);
-    const int previousWidth = t.highWidth;
+    const int sign = held[static_cast<std::size_t>(step.place)];
+    // Place 1 adds to an empty sum, held as the product is added.
+    const int signBefore = step.place > 1 ? held[static_cast<std::size_t>(step.place - 1)]
+                                          : (c != 0 ? AddedSign(step, c) : sign);
+    const int previousWidth = step.place > 1 ? t.highWidth : 1;
     if (c != 0) {
         const Range p = ProductRange(m, c);
-        const bool minus = step.subtract;
-        t.reach.least += minus ? -p.most : p.least;
-        t.reach.most += minus ? -p.least : p.most;
+        t.reach.least += step.subtract ? -p.most : p.least;
+        t.reach.most += step.subtract ? -p.least : p.most;
     }
     const int width = HighWidth(SignedBits(t.reach), s);
     t.highWidth = width;
-    const std::string hiPrevious =
-        step.place > 1 ? SignExtend(Name("hi", step.place - 1), previousWidth, width) : Literal(0, width);
+    const std::string loPrevious =
+        step.place > 1 ? Name("lo", step.place - 1) : (signBefore > 0 ? Zeros(s.low) : Ones(s.low));
+    const std::string hiPrevious = step.place > 1 ? SignExtend(Name("hi", step.place - 1), previousWidth, width)
+                                                  : Literal(signBefore > 0 ? 0 : -1, width);
     t.declarations += "    reg [" + std::to_string(s.low - 1) + ":0] " + lo + ";\n    " + Signed("reg", width) + " " +
                       hi + ";\n";
-    t.lowClears += "                " + lo + " <= " + Zeros(s.low) + ";\n";
-    t.highClears += "                " + hi + " <= " + Literal(0, width) + ";\n";
+    t.lowClears += "                " + lo + " <= " + (sign > 0 ? Zeros(s.low) : Ones(s.low)) + ";\n";
+    t.highClears += "                " + hi + " <= " + Literal(sign > 0 ? 0 : -1, width) + ";\n";
+    const std::string invert = sign != signBefore ? "~" : "";
     if (c == 0) {
-        t.low += "                " + lo + " <= " + loPrevious + ";\n";
-        t.high += "                " + hi + " <= " + hiPrevious + ";\n";
+        t.low += "                " + lo + " <= " + invert + loPrevious + ";\n";
+        t.high += "                " + hi + " <= " + invert + hiPrevious + ";\n";
         return;
     }
     const std::int64_t mag = Magnitude(c);
-    const bool subtract = step.subtract != (c < 0);
-    const bool borrowIn = c < 0 && DroppedBits(m, c) > 0;
-    const char* op = subtract ? " - " : " + ";
     const std::string carry = Name("cy", step.place);
+    const std::string sum = Name("sum", step.place);
     const int productHigh = HighWidth(SignedBits(ProductRange(m, mag)), s);
-    t.declarations += "    reg " + carry + ";\n";
-    t.low += "                {" + carry + ", " + lo + "} <= {1'b0, " + loPrevious + "}" + op + "{1'b0, " +
-             Name("prod", mag) + "[" + std::to_string(s.low - 1) + ":0]}";
-    if (borrowIn) t.low += std::string(step.subtract ? " + " : " - ") + OneBit(Name("nz", mag), s.low + 1);
-    t.low += ";\n";
-    t.high += "                " + hi + " <= " + hiPrevious + op + SignExtend(Name("prodhi", mag), productHigh, width) +
-              op + OneBit(carry, width) + ";\n";
+    t.declarations += "    reg " + carry + ";\n    wire [" + std::to_string(s.low) + ":0] " + sum + " = {1'b0, " +
+                      loPrevious + "} + {1'b0, " + Name("prod", mag) + "[" + std::to_string(s.low - 1) + ":0]}" +
+                      (c < 0 && DroppedBits(m, c) > 0 ? " + " + OneBit(Name("nz", mag), s.low + 1) : "") + ";\n";
+    t.low += "                " + carry + " <= " + sum + "[" + std::to_string(s.low) + "];\n                " + lo +
+             " <= " + invert + sum + "[" + std::to_string(s.low - 1) + ":0];\n";
+    t.high += "                " + hi + " <= " + invert + "(" + hiPrevious + " + " +
+              SignExtend(Name("prodhi", mag), productHigh, width) + " + " + OneBit(carry, width) + ");\n";
 }
 
 }  // namespace
@@ -198,8 +223,10 @@ void WriteParallelTransposedShiftAdd(std::ostream& out, const CoreModel& m, cons
             used.push_back(products[static_cast<std::size_t>(step.tap)].coefficient);
     if (!used.empty()) WriteProductWires(out, m, used, s);
     ChainText chain;
+    const std::vector<int> held = HeldSigns(m, steps, products);
     for (auto step = steps.rbegin(); step != steps.rend(); ++step)  // place 1 first: the sums' reach grows
-        AddPlace(chain, m, *step, step->tap < 0 ? 0 : products[static_cast<std::size_t>(step->tap)].coefficient, s);
+        AddPlace(chain, m, *step, step->tap < 0 ? 0 : products[static_cast<std::size_t>(step->tap)].coefficient, s,
+                 held);
     const std::string last = Name("lo", length);
     const int lastHigh = chain.highWidth;
     const std::string hiLast = Name("hi", length);

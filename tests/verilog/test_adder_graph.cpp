@@ -46,7 +46,9 @@ void ExpectSound(const AdderGraph& g, const std::vector<std::int64_t>& constants
         for (std::size_t j = 0; j < i; ++j) EXPECT_NE(g.nodes[j].value, n.value) << what << ": built twice";
     }
     for (const std::int64_t c : constants)
-        if (c != 0) EXPECT_GE(g.NodeOf(OddMagnitude(c)), 0) << what << ": " << c << " not reached";
+        if (c != 0) {
+            EXPECT_GE(g.NodeOf(OddMagnitude(c)), 0) << what << ": " << c << " not reached";
+        }
 }
 
 int Allowance(int bound) { return bound + bound / 10 + 2; }
@@ -68,7 +70,7 @@ TEST(AdderGraph, ConstantSetsWithinTheBoundAndSound) {
         {"shared intermediate", {23, 81}, 3, 3},
         {"down-shifted sum", {7, 9, 1}, 2, 2},
         {"one far target", {5, 17, 33, 301}, 4, -1},
-        {"large odd constants", {4093, 4095, 2731, 1365, 819}, 6, -1},
+        {"large odd constants", {4093, 4095, 2731, 1365, 819}, 5, -1},
         {"negative twins", {-27, 27, 54, -108}, 2, 2},
     };
     for (const Case& c : cases) {
@@ -77,7 +79,9 @@ TEST(AdderGraph, ConstantSetsWithinTheBoundAndSound) {
         EXPECT_EQ(AdderLowerBound(c.constants), c.bound) << c.what;
         EXPECT_GE(g.Adders(), c.bound) << c.what;
         EXPECT_LE(g.Adders(), Allowance(c.bound)) << c.what;
-        if (c.best >= 0) EXPECT_EQ(g.Adders(), c.best) << c.what;
+        if (c.best >= 0) {
+            EXPECT_EQ(g.Adders(), c.best) << c.what;
+        }
     }
 }
 
@@ -97,7 +101,9 @@ TEST(AdderGraph, CanonicalSignedDigits) {
         std::int64_t sum = 0;
         for (std::size_t k = 0; k < digits.size(); ++k) {
             sum += digits[k].sign * (static_cast<std::int64_t>(1) << digits[k].shift);
-            if (k > 0) EXPECT_GE(digits[k].shift, digits[k - 1].shift + 2) << c.value << ": adjacent digits";
+            if (k > 0) {
+                EXPECT_GE(digits[k].shift, digits[k - 1].shift + 2) << c.value << ": adjacent digits";
+            }
         }
         EXPECT_EQ(sum, c.value);
         EXPECT_EQ(fir::vlog::DigitProductAdders(c.value), c.adders) << c.value;
@@ -176,7 +182,9 @@ TEST(AdderGraph, DesignedCoresWithinTheAllowance) {
                             const int bound = AdderLowerBound(odd);
                             EXPECT_GE(g.Adders(), bound) << Describe(c);
                             EXPECT_LE(g.Adders(), Allowance(bound)) << Describe(c);
-                            if (multiplierFree) EXPECT_EQ(g.Adders(), bound) << Describe(c);
+                            if (multiplierFree) {
+                                EXPECT_EQ(g.Adders(), bound) << Describe(c);
+                            }
                             ++cores;
                             atBound += g.Adders() == bound ? 1 : 0;
                             worst = std::max(worst, g.Adders() - bound);
