@@ -10,13 +10,15 @@
 //      in the manner of Hcub);
 //   4. failing that, the target of least weight is split into the high and low halves of its
 //      canonical signed digits, each built the same way.
-// When that greedy graph stays above the lower bound, a depth-first search over the successors
-// (most helpful first, within a fixed budget) looks for a graph of fewer adders, one more at a
-// time from the bound up.
+// When that greedy graph of a few targets stays above the lower bound, the greedy graphs from
+// every first fundamental are tried, then a depth-first search over
+// the successors (most helpful first, within a fixed budget) looks for a graph of one adder less,
+// again and again while it finds one.
 #include "verilog/AdderGraph.h"
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 #include <set>
 #include <stdexcept>
 #include <unordered_map>
@@ -72,6 +74,7 @@ public:
     // given, as if it were one).
     std::optional<GraphNode> OneAdder(std::int64_t t, std::optional<std::int64_t> extra = std::nullopt) const {
         std::optional<GraphNode> best;
+        std::tuple<int, int, std::int64_t> bestCost;
         auto consider = [&](std::int64_t u, int a, std::int64_t v, bool shiftUp, bool uFirst, bool subtract) {
             if (v <= 0 || v > limit_) return;
             if (!Has(v) && !(extra && v == *extra)) return;
@@ -87,7 +90,13 @@ public:
             n.subtract = subtract;
             n.downShift = shiftUp ? 0 : a;
             n.depth = std::max(Depth(iu), Depth(iv)) + 1;
-            if (!best || n.depth < best->depth) best = n;
+            // The least depth, then an add (a subtraction costs a row of inverters on some
+            // devices), then the narrowest sum.
+            const auto cost = std::make_tuple(n.depth, n.subtract ? 1 : 0, (u << (shiftUp ? a : 0)) + v);
+            if (!best || cost < bestCost) {
+                best = n;
+                bestCost = cost;
+            }
         };
         auto from = [&](std::int64_t u) {
             for (int a = 1; a <= shifts_; ++a) {
@@ -281,10 +290,17 @@ std::optional<AdderGraph> Search(GraphBuilder builder, std::vector<std::int64_t>
     return std::nullopt;
 }
 
-// The greedy graph, each step the most helpful fundamental.
-AdderGraph Greedy(std::vector<std::int64_t> targets) {
+// The greedy graph, each step the most helpful fundamental; FIRST, when not 0, built first.
+AdderGraph Greedy(std::vector<std::int64_t> targets, const std::vector<std::int64_t>& first = {}) {
     GraphBuilder builder(targets.back());
     builder.BuildReachable(targets);
+    for (const std::int64_t f : first) {
+        if (targets.empty()) break;
+        const std::optional<GraphNode> n = builder.OneAdder(f);
+        if (!n || builder.Has(f)) continue;
+        builder.Add(*n);
+        builder.BuildReachable(targets);
+    }
     while (!targets.empty()) {
         const std::int64_t best = builder.BestSuccessor(targets);
         if (best > 0) {
@@ -301,9 +317,10 @@ AdderGraph Greedy(std::vector<std::int64_t> targets) {
     return builder.Graph();
 }
 
-// Searches spent on closing the gap between the greedy graph and the bound: enough for the few
-// targets of a short core, a small share of the time a long core's graph takes anyway.
-constexpr int kSearchBudget = 4000;
+// The search for a graph one adder smaller than the best so far, for the few targets of a short
+// core (where the greedy choice strays furthest from the bound): searches per attempt.
+constexpr int kSearchBudget = 1500;
+constexpr std::size_t kSearchedTargets = 12;
 
 }  // namespace
 
@@ -327,9 +344,25 @@ AdderGraph BuildAdderGraph(const std::vector<std::int64_t>& constants) {
         return g;
     }
     AdderGraph best = Greedy(targets);
-    int budget = kSearchBudget;
-    for (int limit = AdderLowerBound(constants); limit < best.Adders() && budget > 0; ++limit)
-        if (std::optional<AdderGraph> found = Search(GraphBuilder(targets.back()), targets, limit, budget)) return *found;
+    if (targets.size() > kSearchedTargets) return best;
+    const int bound = AdderLowerBound(constants);
+    // A few targets: the greedy graph from every first fundamental, the smallest kept.
+    GraphBuilder start(targets.back());
+    std::vector<std::int64_t> remaining = targets;
+    start.BuildReachable(remaining);
+    const std::unordered_set<std::int64_t> firsts = remaining.empty() ? std::unordered_set<std::int64_t>{}
+                                                                       : start.Successors();
+    for (const std::int64_t first : firsts) {
+        if (best.Adders() == bound) break;
+        const AdderGraph g = Greedy(targets, {first});
+        if (g.Adders() < best.Adders()) best = g;
+    }
+    while (best.Adders() > bound) {
+        int budget = kSearchBudget;
+        std::optional<AdderGraph> found = Search(GraphBuilder(targets.back()), targets, best.Adders() - 1, budget);
+        if (!found) break;
+        best = *found;
+    }
     return best;
 }
 

@@ -203,7 +203,7 @@ void WriteParallelTransposedShiftAdd(std::ostream& out, const CoreModel& m, cons
         << "    always @(posedge clk)\n"
         << "        if (rst) x_last <= " << Literal(0, m.in.word) << ";\n"
         << "        else if (take) x_last <= x_in;\n"
-        << "    always @(posedge clk) if (take) x_reg <= x_last;\n"
+        << "    always @(posedge clk) x_reg <= x_last;  // x_last before the handshake\n"
         << "    always @(posedge clk)\n"
         << "        if (rst) call_pipe <= " << Unsigned(0, stages + 2) << ";\n"
         << "        else call_pipe <= {call_pipe[" << stages << ":0], take};\n\n";

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Proves every product of a shift-add core's products module equal to a plain multiplication
 # for ALL operand values, one Yosys SAT proof per product:
-#   prove_products.sh CORE.v [WORKDIR]
+#   prove_products.sh CORE.v [WORKDIR [PORT]]   (PORT: that product only)
 # The module's comment lines "// product P = X * C after D clocks" name each output, its operand,
 # its constant and its pipeline stages. The proof holds the operand in a register of free
 # initial value, lets the pipeline run D clocks from free initial states and proves P == X * C
@@ -23,6 +23,7 @@ failed=0
 sed -n 's|^// product \([a-z0-9_]*\) = \([a-z0-9_]*\) \* \(-*[0-9]*\) after \([0-9]*\) clocks$|\1 \2 \3 \4|p' "$core" > "$work/products.txt"
 [ -s "$work/products.txt" ] || { echo "prove_products.sh: no product lines in $1" >&2; exit 2; }
 while read -r port operand constant clocks; do
+    if [ -n "${3:-}" ] && [ "$port" != "$3" ]; then continue; fi
     xw=$(( $(width "$operand") + 1 ))
     pw=$(( $(width "$port") + 1 ))
     clock=""
