@@ -1,6 +1,7 @@
 // The core model's derived facts: folding, formats, counter width, latency and resources.
 #include "fir/CoreModel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <set>
@@ -38,19 +39,15 @@ int NonZeroTaps(const CoreModel& m, int count) {
     return n;
 }
 
-// Product terms of a fully parallel core: one per non-zero tap, one per non-zero distinct tap
-// when a mirror pair shares its product.
-int ProductTerms(const CoreModel& m) {
-    return m.IsFolded() ? NonZeroTaps(m, m.DistinctTapCount()) : NonZeroTaps(m, m.taps);
-}
-
-// General multipliers of a fully parallel core: a product by 0 or by a power of two is wiring and
-// a shift, and the transposed forms, whose products all take the same input, need one multiplier
-// per distinct odd part of the coefficients' magnitudes (x*12 is x*3 shifted; the negative of a
-// product is a subtraction).
-int FullyParallelMultipliers(const CoreModel& m) {
+// General multipliers: a product by 0 or by a power of two is wiring and a shift, and products
+// that all take the same input need one multiplier per distinct odd part of the coefficients'
+// magnitudes (x*12 is x*3 shifted; the negative of a product is a subtraction).
+int GeneralMultipliers(const CoreModel& m) {
+    if (m.multiplierFree) return 0;
+    const MultiplierRule rule = m.Traits().multipliers;
+    if (rule == MultiplierRule::Shared) return 1;
     const std::vector<TapProduct> products = TapProducts(m);
-    const std::size_t count = static_cast<std::size_t>(m.IsFolded() ? m.DistinctTapCount() : m.taps);
+    const std::size_t count = static_cast<std::size_t>(m.ProductCount());
     std::set<std::int64_t> oddParts;
     int general = 0;
     for (std::size_t i = 0; i < count; ++i) {
@@ -59,36 +56,37 @@ int FullyParallelMultipliers(const CoreModel& m) {
         ++general;
         oddParts.insert(OddPart(c));
     }
-    return m.IsTransposed() ? static_cast<int>(oddParts.size()) : general;
+    return rule == MultiplierRule::PerOddPart ? static_cast<int>(oddParts.size()) : general;
 }
 
-int FullyParallelAdders(const CoreModel& m) {
-    const int terms = ProductTerms(m);
-    const int distinct = m.IsFolded() ? m.DistinctTapCount() : m.taps;
+int Adders(const CoreModel& m) {
+    const int distinct = m.ProductCount();
     const int shiftAdds = m.multiplierFree ? TwoTermTaps(m, distinct) : 0;
-    if (m.IsTransposed()) {
-        // Every non-zero tap, mirrored ones included, adds its product into the chain.
-        return std::max(NonZeroTaps(m, m.taps) - 1, 0) + shiftAdds;
-    }
     const int preAdds = m.IsFolded() ? NonZeroTaps(m, m.PairCount()) : 0;
-    return preAdds + std::max(terms - 1, 0) + shiftAdds;
-}
-
-int SharedAdders(const CoreModel& m) {
-    int adders = 1;  // the accumulator, or the chain step
-    if (!m.IsTransposed() && m.IsFolded()) ++adders;  // pre-adder of a mirror pair
-    if (m.IsTransposed() && m.IsFolded()) ++adders;   // the second (mirrored) chain
-    if (m.multiplierFree) ++adders;                   // the second shifted term
-    return adders;
+    switch (m.structure) {
+        case Structure::ParallelDirect: return preAdds + std::max(NonZeroTaps(m, distinct) - 1, 0) + shiftAdds;
+        // Every non-zero tap, mirrored ones included, adds its product into the chain.
+        case Structure::ParallelTransposed: return std::max(NonZeroTaps(m, m.taps) - 1, 0) + shiftAdds;
+        // The accumulator or the chain step, the pre-adder of a mirror pair or the mirrored chain,
+        // the second shifted term.
+        case Structure::SharedDirect: return 1 + (m.IsFolded() ? 1 : 0) + (m.multiplierFree ? 1 : 0);
+        case Structure::SharedTransposed: return 1 + (m.multiplierFree ? 1 : 0);
+        case Structure::SharedFoldedTransposed: return 2 + (m.multiplierFree ? 1 : 0);
+    }
+    return 0;
 }
 
 // Words of state carried from one call to the next (the zero-stuffing counter aside).
 int DelayRegisters(const CoreModel& m) {
-    if (!m.IsTransposed()) return m.delayLineLength;
-    if (m.IsFullyParallel()) return m.delayLineLength + 2;  // the registered input and output
-    if (!m.IsFolded()) return m.delayLineLength;
-    // Folded shared transposed: M places of the main chain, M-1 of the mirrored one, the output.
-    return m.DistinctTapCount() + (m.DistinctTapCount() - 1) + 1;
+    switch (m.structure) {
+        case Structure::ParallelDirect:
+        case Structure::SharedDirect:
+        case Structure::SharedTransposed: return m.delayLineLength;
+        case Structure::ParallelTransposed: return m.delayLineLength + 2;  // the registered input and output
+        // M places of the main chain, M-1 of the mirrored one, the output.
+        case Structure::SharedFoldedTransposed: return m.DistinctTapCount() + (m.DistinctTapCount() - 1) + 1;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -143,21 +141,10 @@ int CounterBits(int ratio) {
     return static_cast<int>(bits);
 }
 
-int LatencyCalls(Form form, Sharing sharing, CoefSymmetry folding) {
-    if (form == Form::Direct) return 1;
-    if (sharing == Sharing::FullyParallel) return 3;
-    return folding == CoefSymmetry::None ? 0 : 1;
-}
-
 ResourceCounts CountResources(const CoreModel& m) {
     ResourceCounts counts;
-    if (m.IsFullyParallel()) {
-        counts.multipliers = m.multiplierFree ? 0 : FullyParallelMultipliers(m);
-        counts.adders = FullyParallelAdders(m);
-    } else {
-        counts.multipliers = m.multiplierFree ? 0 : 1;
-        counts.adders = SharedAdders(m);
-    }
+    counts.multipliers = GeneralMultipliers(m);
+    counts.adders = Adders(m);
     counts.delayRegisters = DelayRegisters(m);
     return counts;
 }
@@ -167,13 +154,12 @@ CoreModel MakeCoreModel(const CoreDescription& s) {
     CoreModel m;
     m.taps = static_cast<int>(s.q.size());
     m.channels = s.channels;
-    m.form = s.form;
-    m.sharing = s.sharing;
     m.multiplierFree = s.multiplierFree;
     m.q = s.q;
     if (s.multiplierFree) m.powerOfTwo = s.powerOfTwo;
     m.symmetry = s.symmetry;
     m.folding = StructureFolding(s.q, s.symmetry);
+    m.structure = SelectStructure(s.form, s.sharing, m.IsFolded());
     m.cbits = s.lengths.cbits;
     m.trunc = s.lengths.trunc;
     m.scaleExp = s.lengths.scaleExp;
@@ -186,7 +172,7 @@ CoreModel MakeCoreModel(const CoreDescription& s) {
     m.mult = LimitToDouble(formats.mult);
     m.coef = LimitToDouble(formats.coef);
     m.delayLineLength = m.channels * (m.taps - 1) + 1;
-    m.latencyCalls = LatencyCalls(m.form, m.sharing, m.folding);
+    m.latencyCalls = m.Traits().latencyCalls;
     m.counts = CountResources(m);
     return m;
 }

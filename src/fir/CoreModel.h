@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "fir/Structure.h"
+
 namespace fir {
 
 // 1: q[i] == q[N-1-i] for every pair; -1: equal magnitudes but not all equal; 0: otherwise.
@@ -26,9 +28,6 @@ struct FixedFormat {
     int fraction = 0;
     bool operator==(const FixedFormat&) const = default;
 };
-
-enum class Form { Direct, Transposed };
-enum class Sharing { FullyParallel, ResourceShared };
 
 // What one output sample costs in hardware (see CountResources for the rules): multipliers are
 // general ones, never a product by 0 or by a power of two.
@@ -76,8 +75,7 @@ struct CoreDescription {
 struct CoreModel {
     int taps = 0;  // N, odd
     int channels = 1;
-    Form form = Form::Direct;
-    Sharing sharing = Sharing::FullyParallel;
+    Structure structure = Structure::ParallelDirect;  // from the request's form and sharing and the folding
     bool multiplierFree = false;
 
     std::vector<int> q;                      // value q/2^(coef.fraction)
@@ -101,9 +99,12 @@ struct CoreModel {
     int latencyCalls = 0;     // calls from an input to the first output it reaches
     ResourceCounts counts;
 
+    const StructureTraits& Traits() const { return fir::Traits(structure); }
     bool IsFolded() const { return folding != CoefSymmetry::None; }
-    bool IsTransposed() const { return form == Form::Transposed; }
-    bool IsFullyParallel() const { return sharing == Sharing::FullyParallel; }
+    bool IsTransposed() const { return Traits().form == Form::Transposed; }
+    bool IsFullyParallel() const { return Traits().sharing == Sharing::FullyParallel; }
+    // Products one output takes: a folded mirror pair shares one.
+    int ProductCount() const { return IsFolded() ? DistinctTapCount() : taps; }
     int PairCount() const { return (taps - 1) / 2; }
     int DistinctTapCount() const { return (taps + 1) / 2; }
 };
@@ -127,12 +128,6 @@ FixedFormat LimitToDouble(FixedFormat format);
 // Width of the zero-stuffing counter that counts ratio calls: ceil(log10(ratio)/log10(2)),
 // computed in single precision as the counter block always was (1 for 2, 2 for 3..4, 3 for 5..8).
 int CounterBits(int ratio);
-
-// Calls from an input sample to the first output it reaches, per structure: the direct forms
-// read the delay line before it takes the input (1), the fully parallel transposed form registers
-// the input and the output around its chain (3), the shared transposed chain is read after its
-// update (0), the folded shared transposed form registers its output (1).
-int LatencyCalls(Form form, Sharing sharing, CoefSymmetry folding);
 
 ResourceCounts CountResources(const CoreModel& model);
 

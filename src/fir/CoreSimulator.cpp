@@ -45,12 +45,10 @@ std::size_t Place(std::size_t head, std::size_t k, std::size_t length) {
     return i >= length ? i - length : i;
 }
 
-bool IsFoldedSharedTransposed(const CoreModel& m) { return !m.IsFullyParallel() && m.IsTransposed() && m.IsFolded(); }
-
 }  // namespace
 
 CoreSimulator::CoreSimulator(const CoreModel& model) : m_model(model) {
-    if (m_model.sharing == Sharing::ResourceShared && m_model.form == Form::Transposed && m_model.channels > 1)
+    if (m_model.Traits().oneChannel && m_model.channels > 1)
         throw std::invalid_argument("core simulator: several channels with the shared transposed form");
     m_productShift = m_model.in.fraction + m_model.coef.fraction - m_model.mult.fraction;
     for (const TapProduct& product : TapProducts(m_model)) m_coef.push_back(product.coefficient);
@@ -66,7 +64,7 @@ bool CoreSimulator::SumsFitInt64() const {
     long double coefficient = std::fabs(static_cast<long double>(m_middleCoef));
     for (const std::int64_t c : m_coef) coefficient = std::max(coefficient, std::fabs(static_cast<long double>(c)));
     const long double input = std::ldexp(1.0L, m_model.in.word - 1);
-    const bool pairs = m_model.IsFolded() && !m_model.IsTransposed();
+    const bool pairs = m_model.IsFolded() && m_model.Traits().preAddsPairs;
     long double factor = pairs ? 2 * input : input;
     int shift = m_productShift;
     if (pairs && m_pairPreQuantized) {
@@ -86,7 +84,7 @@ bool CoreSimulator::SumsFitInt64() const {
 void CoreSimulator::BuildChain() {
     m_chainCoef.clear();
     m_chainNegate.clear();
-    if (!m_model.IsTransposed() || !m_model.IsFullyParallel()) return;
+    if (m_model.structure != Structure::ParallelTransposed) return;
     const std::size_t length = static_cast<std::size_t>(m_model.delayLineLength);
     const std::size_t ch = static_cast<std::size_t>(m_model.channels);
     const bool folded = m_model.IsFolded();
@@ -111,10 +109,11 @@ void CoreSimulator::BuildChain() {
 void CoreSimulator::Reset() {
     const std::size_t places = static_cast<std::size_t>(m_model.DistinctTapCount()) + 1;
     const std::size_t length = static_cast<std::size_t>(m_model.delayLineLength);
-    if (IsFoldedSharedTransposed(m_model)) m_line.assign(places, 0);
+    const bool twoChains = m_model.structure == Structure::SharedFoldedTransposed;
+    if (twoChains) m_line.assign(places, 0);
     else if (!m_model.IsTransposed()) m_line.assign(2 * length, 0);  // every input twice: one window
     else m_line.assign(length, 0);
-    m_mirror.assign(IsFoldedSharedTransposed(m_model) ? places : 0, 0);
+    m_mirror.assign(twoChains ? places : 0, 0);
     m_head = 0;
     m_input = 0;
     m_output = 0;
@@ -148,9 +147,14 @@ std::int64_t CoreSimulator::Call(std::int64_t x) {
 
 template <typename T>
 std::int64_t CoreSimulator::Dispatch(std::int64_t x) {
-    if (!m_model.IsTransposed()) return DirectCall<T>(x);
-    if (m_model.IsFullyParallel()) return TransposedCall<T>(x);
-    return m_model.IsFolded() ? FoldedSharedTransposedCall<T>(x) : SharedTransposedCall<T>(x);
+    switch (m_model.structure) {
+        case Structure::ParallelDirect:
+        case Structure::SharedDirect: return DirectCall<T>(x);
+        case Structure::ParallelTransposed: return TransposedCall<T>(x);
+        case Structure::SharedTransposed: return SharedTransposedCall<T>(x);
+        case Structure::SharedFoldedTransposed: return FoldedSharedTransposedCall<T>(x);
+    }
+    return 0;
 }
 
 // A product or partial sum as stored: unwrapped on the 64-bit path, wrapped to qmult on the wide one.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <ostream>
 #include <stdexcept>
+#include <string>
 
 namespace fir {
 
@@ -63,6 +64,9 @@ void CheckModel(const CoreModel& c) {
         throw std::invalid_argument("core model: one power-of-two pair per tap is needed");
     if (c.delayLineLength != c.channels * (c.taps - 1) + 1)
         throw std::invalid_argument("core model: the delay line must hold channels*(taps-1)+1 places");
+    if (c.Traits().foldedOnly && !c.IsFolded())
+        throw std::invalid_argument(std::string("core model: the two-chain ") + c.Traits().name +
+                                    " needs folded coefficients");
 }
 
 
@@ -474,17 +478,12 @@ void WriteFormatDeclaration(std::ostream& out, const char* name, const FixedForm
 
 void WriteStructure(std::ostream& out, const CoreModel& c) {
     CheckModel(c);
-    if (c.IsFullyParallel()) {
-        if (c.IsTransposed())
-            WriteFullyParallelTransposed(out, c);
-        else
-            WriteFullyParallelDirect(out, c);
-    } else if (!c.IsTransposed()) {
-        WriteSharedDirect(out, c);
-    } else if (c.IsFolded()) {
-        WriteSharedTransposedFolded(out, c);
-    } else {
-        WriteSharedTransposed(out, c);
+    switch (c.structure) {
+        case Structure::ParallelDirect: WriteFullyParallelDirect(out, c); return;
+        case Structure::ParallelTransposed: WriteFullyParallelTransposed(out, c); return;
+        case Structure::SharedDirect: WriteSharedDirect(out, c); return;
+        case Structure::SharedTransposed: WriteSharedTransposed(out, c); return;
+        case Structure::SharedFoldedTransposed: WriteSharedTransposedFolded(out, c); return;
     }
 }
 

@@ -16,7 +16,7 @@ namespace {
 int FlooredProducts(const CoreModel& m) {
     const int dropped = m.in.fraction + m.coef.fraction - m.mult.fraction;
     if (dropped <= 0) return 0;
-    const bool pairsShareProducts = m.IsFolded() && !m.IsTransposed();
+    const bool pairsShareProducts = m.IsFolded() && m.Traits().preAddsPairs;
     const int count = pairsShareProducts ? m.DistinctTapCount() : m.taps;
     int products = 0;
     for (int i = 0; i < count; ++i) {

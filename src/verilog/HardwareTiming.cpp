@@ -1,47 +1,34 @@
-// Clocks per sample and latency of each structure's Verilog, from its pipeline:
-//   fully parallel direct:     [pre-adders] products, adder-tree levels; one sample per clock
-//   fully parallel transposed: input register; the call updates the chain one clock later;
-//                              with shift-add products the adder graph's stages come between,
-//                              and the chain's high half updates one clock after its low half
-//   shared direct:             K = steps; read, [pre-add], product, accumulate after the last step
-//   shared transposed:         read, product, write back; the output leaves with step 0 (unfolded)
-//                              or with the last step (folded, the registered output of the call)
+// Clocks per sample and latency of each structure's Verilog: K from the structure's pace, the
+// latency and the clearing clocks from its row of the Verilog architectures. Shift-add products
+// lengthen the fully parallel transposed form's pipeline: the adder graph's stages, then the
+// chain's low half and, a clock later, its high half.
 #include "verilog/HardwareTiming.h"
 
 #include <algorithm>
 #include <stdexcept>
+#include <string>
 
 #include "fir/TapProducts.h"
+#include "verilog/VerilogArchitectures.h"
 #include "verilog/VerilogStructures.h"
 
 namespace fir {
 
 namespace {
 
-void RequireSupported(const CoreModel& m, const HardwareChoices& choices) {
-    if (m.IsFullyParallel()) return;
-    if (choices.products == ProductStyle::ShiftAdd)
-        throw std::invalid_argument("Verilog writer: shift-add products need constant coefficients, a fully parallel core");
-    if (m.IsTransposed() && m.channels > 1)
+void RequireSupported(const CoreModel& m, const vlog::Architecture& architecture) {
+    if (m.Traits().oneChannel && m.channels > 1)
         throw std::invalid_argument("Verilog writer: several channels with the shared transposed form");
-    const int least = m.IsTransposed() ? 5 : 3;
-    if (m.taps < least)
+    if (m.taps < architecture.leastTaps)
         throw std::invalid_argument("Verilog writer: a shared " + std::string(m.IsTransposed() ? "transposed" : "direct") +
-                                    " core needs at least " + std::to_string(least) + " taps");
-}
-
-int ParallelDirectLatency(const CoreModel& m) {
-    const int preAdders = m.IsFolded() ? 1 : 0;
-    return preAdders + 1 + AdderTreeLevels(ParallelDirectTerms(m));
+                                    " core needs at least " + std::to_string(architecture.leastTaps) + " taps");
 }
 
 }  // namespace
 
-int SharedSteps(const CoreModel& m) { return m.IsFolded() ? m.DistinctTapCount() : m.taps; }
+int SharedSteps(const CoreModel& m) { return m.ProductCount(); }
 
-int SharedClocksPerSample(const CoreModel& m) {
-    return m.IsTransposed() ? std::max(SharedSteps(m), 4) : SharedSteps(m);
-}
+int SharedClocksPerSample(const CoreModel& m) { return std::max(SharedSteps(m), m.Traits().leastClocksPerSample); }
 
 int ParallelDirectTerms(const CoreModel& m) {
     const std::vector<TapProduct> products = TapProducts(m);
@@ -60,29 +47,17 @@ int AdderTreeLevels(int terms) {
 }
 
 HardwareTiming VerilogTiming(const CoreModel& m, const HardwareChoices& choices) {
-    RequireSupported(m, choices);
-    HardwareTiming t;
+    const vlog::Architecture& architecture = vlog::ArchitectureOf(m.structure);
+    RequireSupported(m, architecture);
     const bool shiftAdd = choices.products == ProductStyle::ShiftAdd;
+    if (shiftAdd && !m.IsFullyParallel())
+        throw std::invalid_argument("Verilog writer: shift-add products need constant coefficients, a fully parallel core");
+    HardwareTiming t;
     t.multipliers = shiftAdd ? 0 : m.counts.multipliers;
-    if (m.IsFullyParallel()) {
-        t.clocksPerSample = 1;
-        if (!m.IsTransposed()) t.latencyClocks = ParallelDirectLatency(m);
-        else if (shiftAdd) t.latencyClocks = vlog::TransposedGraph(m).Depth() + 2;  // graph, low half, high half
-        else t.latencyClocks = 1;
-        return t;
-    }
-    t.clocksPerSample = SharedClocksPerSample(m);
-    const int steps = SharedSteps(m);
-    if (!m.IsTransposed()) {
-        t.latencyClocks = steps + 3 + (m.IsFolded() ? 1 : 0);
-        t.clearClocks = m.delayLineLength;
-    } else if (!m.IsFolded()) {
-        t.latencyClocks = 4;
-        t.clearClocks = m.taps;
-    } else {
-        t.latencyClocks = steps + 3;
-        t.clearClocks = steps;
-    }
+    t.clocksPerSample = m.Traits().pace == Pace::SamplePerClock ? 1 : SharedClocksPerSample(m);
+    t.latencyClocks = architecture.latencyClocks(m);
+    if (shiftAdd && m.IsTransposed()) t.latencyClocks = vlog::TransposedGraph(m).Depth() + 2;
+    t.clearClocks = architecture.clearClocks(m);
     return t;
 }
 

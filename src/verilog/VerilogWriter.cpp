@@ -4,6 +4,7 @@
 #include "verilog/VerilogWriter.h"
 
 #include "verilog/HardwareTiming.h"
+#include "verilog/VerilogArchitectures.h"
 #include "verilog/VerilogStructures.h"
 #include "verilog/VerilogText.h"
 
@@ -24,8 +25,7 @@ const char* FoldingText(const CoreModel& m) {
 }
 
 std::string StructureText(const CoreModel& m, bool shiftAdd) {
-    std::string text = m.IsFullyParallel() ? "fully parallel " : "resource-shared ";
-    text += m.IsTransposed() ? "transposed form" : "direct form";
+    std::string text = m.Traits().name;
     text += m.multiplierFree ? ", multiplier-free (two shifted terms per coefficient)"
                              : (shiftAdd ? ", with shift-add products" : ", with multipliers");
     return text;
@@ -67,7 +67,7 @@ void WriteHeader(std::ostream& out, const CoreModel& m, const HardwareTiming& t,
         << "// Arithmetic: products and partial sums qmult " << FormatText(m.mult) << ", coefficients qcoef "
         << FormatText(m.coef) << ", floor and wrap\n"
         << "// Throughput: K = " << t.clocksPerSample << (t.clocksPerSample == 1 ? " clock" : " clocks")
-        << " per sample" << (m.IsFullyParallel() ? " (in_ready high outside reset)" : " (in_ready low while busy)")
+        << " per sample" << (m.Traits().pace == Pace::SamplePerClock ? " (in_ready high outside reset)" : " (in_ready low while busy)")
         << "\n"
         << "// Latency:    " << t.latencyClocks << (t.latencyClocks == 1 ? " clock" : " clocks")
         << " from a handshake's clock edge to the edge that samples its out_valid\n";
@@ -115,24 +115,13 @@ void WriteInputSection(std::ostream& out, const CoreModel& m) {
         << " : stuff_count + " << Unsigned(1, bits) << ";\n\n";
 }
 
+// Shift-add products take the fully parallel structures' own writers; every other core is
+// written by its structure's row.
 void WriteBody(std::ostream& out, const CoreModel& m, const HardwareTiming& t, const std::string& name,
                bool shiftAdd) {
-    if (m.IsFullyParallel()) {
-        if (m.IsTransposed()) {
-            if (shiftAdd) vlog::WriteParallelTransposedShiftAdd(out, m, t, name);
-            else vlog::WriteParallelTransposed(out, m);
-        } else if (shiftAdd) {
-            vlog::WriteParallelDirectShiftAdd(out, m, t, name);
-        } else {
-            vlog::WriteParallelDirect(out, m, t);
-        }
-    } else if (!m.IsTransposed()) {
-        vlog::WriteSharedDirect(out, m, t);
-    } else if (m.IsFolded()) {
-        vlog::WriteSharedFoldedTransposed(out, m, t);
-    } else {
-        vlog::WriteSharedTransposed(out, m, t);
-    }
+    if (!shiftAdd) vlog::ArchitectureOf(m.structure).write(out, m, t);
+    else if (m.IsTransposed()) vlog::WriteParallelTransposedShiftAdd(out, m, t, name);
+    else vlog::WriteParallelDirectShiftAdd(out, m, t, name);
 }
 
 void WriteProductsModule(std::ostream& out, const CoreModel& m, const std::string& name) {

@@ -46,13 +46,14 @@ CoreModel MakeModel(const std::vector<int>& q, int cbits, CoefSymmetry symmetry,
     CoreModel c;
     c.taps = static_cast<int>(q.size());
     c.channels = options.channels;
-    c.form = options.transposed ? fir::Form::Transposed : fir::Form::Direct;
-    c.sharing = options.fullyParallel ? fir::Sharing::FullyParallel : fir::Sharing::ResourceShared;
     c.multiplierFree = options.multiplierFree;
     c.q = q;
     c.cbits = cbits;
     c.symmetry = symmetry;
     c.folding = fir::StructureFolding(q, symmetry);
+    c.structure = fir::SelectStructure(options.transposed ? fir::Form::Transposed : fir::Form::Direct,
+                                       options.fullyParallel ? fir::Sharing::FullyParallel : fir::Sharing::ResourceShared,
+                                       c.IsFolded());
     c.powerOfTwo = pairs.empty() && options.multiplierFree ? fir::DecomposePowerOfTwo(q, cbits) : pairs;
     c.delayLineLength = c.channels * (c.taps - 1) + 1;
     return c;
@@ -720,10 +721,45 @@ TEST(CoreStructures, InconsistentModelsAreRefused) {
     noPairs.multiplierFree = true;
     CoreModel noChannels = MakeModel(kUnrelated9, 8, CoefSymmetry::None);
     noChannels.channels = 0;
-    for (const CoreModel* c : {&even, &shortQ, &noPairs, &noChannels}) {
+    CoreModel unfoldedChains = MakeModel(kUnrelated9, 8, CoefSymmetry::None);
+    unfoldedChains.structure = fir::Structure::SharedFoldedTransposed;
+    for (const CoreModel* c : {&even, &shortQ, &noPairs, &noChannels, &unfoldedChains}) {
         std::ostringstream out;
         EXPECT_THROW(fir::WriteStructure(out, *c), std::invalid_argument);
         EXPECT_TRUE(out.str().empty());
+    }
+}
+
+// The request's form and sharing with the coefficients' folding pick one row of the table, and
+// every structure has exactly one row, found by its own value.
+TEST(StructureTable, SelectionAndRows) {
+    using fir::Form;
+    using fir::Sharing;
+    using fir::Structure;
+    struct Case {
+        Form form;
+        Sharing sharing;
+        bool folded;
+        Structure want;
+    };
+    const Case cases[] = {
+        {Form::Direct, Sharing::FullyParallel, false, Structure::ParallelDirect},
+        {Form::Direct, Sharing::FullyParallel, true, Structure::ParallelDirect},
+        {Form::Transposed, Sharing::FullyParallel, true, Structure::ParallelTransposed},
+        {Form::Direct, Sharing::ResourceShared, true, Structure::SharedDirect},
+        {Form::Transposed, Sharing::ResourceShared, false, Structure::SharedTransposed},
+        {Form::Transposed, Sharing::ResourceShared, true, Structure::SharedFoldedTransposed},
+    };
+    for (const Case& c : cases) {
+        const Structure got = fir::SelectStructure(c.form, c.sharing, c.folded);
+        EXPECT_EQ(c.want, got) << fir::Traits(c.want).name << (c.folded ? ", folded" : ", unfolded");
+        EXPECT_EQ(c.form, fir::Traits(got).form);
+        EXPECT_EQ(c.sharing, fir::Traits(got).sharing);
+    }
+    for (std::size_t i = 0; i < fir::kStructures.size(); ++i) {
+        const Structure s = fir::kStructures[i].structure;
+        EXPECT_EQ(&fir::kStructures[i], &fir::Traits(s)) << fir::kStructures[i].name;
+        for (std::size_t j = i + 1; j < fir::kStructures.size(); ++j) EXPECT_NE(s, fir::kStructures[j].structure);
     }
 }
 

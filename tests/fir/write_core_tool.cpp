@@ -175,7 +175,7 @@ fir::CoreModel ModelFor(const ToolOptions& o) {
 
 // Throws std::invalid_argument for the models whose text would not compute the given filter.
 void RefuseUncomputable(const fir::CoreModel& model) {
-    if (model.IsFullyParallel() || !model.IsTransposed() || model.channels == 1) return;
+    if (!model.Traits().oneChannel || model.channels == 1) return;
     throw std::invalid_argument(
         std::string("the resource-shared transposed form takes one channel only: with ") +
         std::to_string(model.channels) + " channels its " +
