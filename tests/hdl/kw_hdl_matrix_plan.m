@@ -24,15 +24,15 @@ endfunction
 ## a 32-bit input with 20-bit coefficients.
 function c = shiftadd_cores ()
   ##      form          multfree ch zerostuff ratio delay trunc type     R     ibits ifbits cbits
-  rows = {"Transposed", false,   1, false,    4,    4,    0,    "sqrt",  0.35, 12,   11,    14
+  plan = {"Transposed", false,   1, false,    4,    4,    0,    "sqrt",  0.35, 12,   11,    14
           "Transposed", true,    2, false,    3,    2,    2,    "normal", 0.22, 16,  15,    16
           "Transposed", false,   3, false,    2,    2,    1,    "normal", 0.5,  10,  6,     8
           "Transposed", false,   1, true,     8,    1,    1,    "sqrt",  0.35, 32,   28,    20
           "Direct",     false,   1, false,    2,    3,    3,    "normal", 1,    10,  6,     8
           "Direct",     true,    1, true,     5,    1,    0,    "sqrt",  0.1,  12,   11,    12};
   c = struct ([]);
-  for k = 1:rows (rows)
-    [form, multfree, ch, zerostuff, ratio, delay, trunc, type, R, ibits, ifbits, cbits] = rows{k, :};
+  for k = 1:rows (plan)
+    [form, multfree, ch, zerostuff, ratio, delay, trunc, type, R, ibits, ifbits, cbits] = plan{k, :};
     e.form = form;
     e.shared = false;
     e.multfree = multfree;
