@@ -55,7 +55,7 @@ synth)
     # One core per structure: the header's structure and folding lines name it; the narrowest
     # input, then the fewest taps, stand for it.
     while read -r name; do
-        key="$(sed -n '/^\/\/ Structure:/{N;p}' "$name.v" | tr -s '\n/ ' ' ') $(grep -c '^// Products:' "$name.v")"
+        key="$(sed -n '/^\/\/ Structure:/{N;p}' "$name.v" | tr -s '\n/ ' ' ') $(sed -n 's|^// Products: *\([a-z-]*\).*|\1|p' "$name.v")"
         echo "$(header_value "$name" "$name: FIR core of") $(sed -n 's|^// Ports: *in_data *signed \[\([0-9]*\).*|\1|p' "$name.v") $name|$key"
     done < cores.txt | sort -n -k2,2 -k1,1 | awk -F'|' '!seen[$2]++ { split($1, f, " "); print f[3] }' > synth_cores.txt
     failed=0
@@ -86,7 +86,7 @@ synth)
         fi
     done < synth_cores.txt
     echo "$(wc -l < synth_cores.txt) structures synthesized, $failed differ"
-    [ "$failed" -eq 0 ]
+    [ -s synth_cores.txt ] && [ "$failed" -eq 0 ]
     ;;
 fault)
     # The first coefficient of a fully parallel core with multipliers (a product by a constant)
