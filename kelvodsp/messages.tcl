@@ -11,6 +11,7 @@ namespace eval ::Messaging {
         MAPFCTS-0002 {KelvoWare %1: core function written to %2}
         MAPFCTS-0003 {KelvoWare %1: testbench script written to %2}
         MAPFCTS-0005 {KelvoWare %1: design report written to %2: %3}
+        MAPFCTS-0006 {KelvoWare %1: %2 written to %3}
         MAPFCTS-0004 {KelvoWare %1 has no XML parameter description (.kpd): its implementation parameters are not available.}
         QTZ-0040 {Quantizer rounding mode "round" is taken as "nearest".}
         DIR-0035 {Invalid quantizer specification: every element of "%1" must be an integer.}

@@ -84,6 +84,9 @@ public:
     // Chooses (and, for a numbered name, claims) where this run writes; creates the output
     // directory when missing. Throws kw::IoError when a directory cannot be made.
     OutputPlan ChooseOutputPath();
+    // Throws kw::ParameterError when a file the run would write at PLAN is a file generated for
+    // another core (see GeneratedFiles.h); files of its own core and other files are replaced.
+    void RefuseReplacingOtherCoresFiles(const OutputPlan& plan) const;
     // The next numbered core name after CORE (same directory) that nothing exists at.
     std::string NextFreeNumberedCore(const std::string& core);
     void RunGenerate();
@@ -107,6 +110,9 @@ protected:
     void DeclareHiddenOutputPort(const std::string& switchName);
 
     CCmdArguments* Arguments() const { return m_arguments; }
+
+    // The Info line of one more file of the run (WHAT: "Verilog core", ...), once it is in place.
+    void AnnounceFile(const std::string& what, const std::string& path) const;
 
     // With -report: F_report.txt beside the core (atomically, as every file of a run) and the
     // report's summary line to the host.

@@ -250,6 +250,7 @@ void CKWDesignBase::ParseArguments(CCmdArguments* arguments) {
 
 void CKWDesignBase::RunGenerate() {
     const OutputPlan plan = ChooseOutputPath();
+    RefuseReplacingOtherCoresFiles(plan);
     m_outputDirectory = plan.directory;
     m_functionName = plan.functionName;
     FilePath corePath(plan.corePath);

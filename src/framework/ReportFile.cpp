@@ -10,6 +10,11 @@
 
 namespace kw {
 
+void CKWDesignBase::AnnounceFile(const std::string& what, const std::string& path) const {
+    const std::string params = HostListText({m_fullName, what, path});
+    SimpleInfo("MAPFCTS-0006", &params);
+}
+
 bool CKWDesignBase::WriteReport(std::ostream&, std::string&) { return false; }
 
 void CKWDesignBase::WriteReportFile(const std::string& corePath) {

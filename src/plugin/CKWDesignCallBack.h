@@ -15,6 +15,10 @@ class CKWDesign;
 
 class CKWDesignCallBack : public CKelvoAppCallBack {
 public:
+    // The raised-cosine generator: it designs a core model, so Simulate and Report are
+    // registered beside the generate command.
+    explicit CKWDesignCallBack(std::unique_ptr<CKWDesign> design);
+    // Any other generator: the name queries, GetParameters and the generate command only.
     explicit CKWDesignCallBack(std::unique_ptr<CKWDesignBase> design);
     ~CKWDesignCallBack() override;
 
@@ -50,6 +54,9 @@ private:
     CKWDesign& CheckedRequest(CCmdArguments* arguments);
 
     std::unique_ptr<CKWDesignBase> m_design;
+    // The same object as m_design when the callback was made with the raised-cosine generator,
+    // otherwise nullptr; the model commands exist only then.
+    CKWDesign* m_coreDesign = nullptr;
     CAppCommand* m_generateCommand = nullptr;  // owned by the host
     std::vector<CAppCommand*> m_modelCommands;  // Simulate and Report, owned by the host
 };
@@ -58,7 +65,9 @@ private:
 // object (with the raised-cosine generator) when none exists, creates the host application and
 // registers its commands; ExitPlugin destroys the callback object and the generator.
 int InitPlugin();
-// As InitPlugin, with the generator made by the given factory (for other generators and tests).
+// As InitPlugin, with the callback object made by the given factory.
+int InitPluginWith(std::unique_ptr<CKWDesignCallBack> (*makeCallBack)());
+// As InitPlugin, with a generator that designs no core model (for other generators and tests).
 int InitPluginWith(std::unique_ptr<CKWDesignBase> (*makeDesign)());
 int ExitPlugin();
 CKWDesignCallBack* PluginCallBack();

@@ -9,10 +9,10 @@
 namespace kw {
 
 CKWDesign& CKWDesignCallBack::CheckedRequest(CCmdArguments* arguments) {
-    auto* design = dynamic_cast<CKWDesign*>(m_design.get());
-    if (design == nullptr) throw std::runtime_error("Internal Error: this generator designs no core model.");
-    design->ParseArguments(arguments);
-    return *design;
+    // Only registered for the raised-cosine generator (AddModelCommands).
+    if (m_coreDesign == nullptr) throw std::logic_error("Internal Error: this generator designs no core model.");
+    m_coreDesign->ParseArguments(arguments);
+    return *m_coreDesign;
 }
 
 }  // namespace kw

@@ -10,7 +10,24 @@ constexpr const char* kNoText = "";
 
 std::unique_ptr<CKWDesignCallBack> g_callBack;
 
+int RegisterApplication() {
+    CKWDesignBase* design = g_callBack->Design();
+    CKelvoApp* app =
+        CAppMgr::NewApp(g_callBack.get(), design->GetShortName(), design->GetDescription(), false, kNoText, true);
+    return g_callBack->RegisterCommands(app);
+}
+
 }  // namespace
+
+int InitPluginWith(std::unique_ptr<CKWDesignCallBack> (*makeCallBack)()) {
+    if (!g_callBack) {
+        g_callBack = makeCallBack();
+        if (!g_callBack) {
+            return kAppInitFailed;
+        }
+    }
+    return RegisterApplication();
+}
 
 int InitPluginWith(std::unique_ptr<CKWDesignBase> (*makeDesign)()) {
     if (!g_callBack) {
@@ -20,10 +37,7 @@ int InitPluginWith(std::unique_ptr<CKWDesignBase> (*makeDesign)()) {
         }
         g_callBack = std::make_unique<CKWDesignCallBack>(std::move(design));
     }
-    CKWDesignBase* design = g_callBack->Design();
-    CKelvoApp* app =
-        CAppMgr::NewApp(g_callBack.get(), design->GetShortName(), design->GetDescription(), false, kNoText, true);
-    return g_callBack->RegisterCommands(app);
+    return RegisterApplication();
 }
 
 int ExitPlugin() {

@@ -6,7 +6,9 @@ namespace kw {
 
 namespace {
 
-std::unique_ptr<CKWDesignBase> MakeRaisedCosine() { return std::make_unique<CKWDesign>(); }
+std::unique_ptr<CKWDesignCallBack> MakeRaisedCosine() {
+    return std::make_unique<CKWDesignCallBack>(std::make_unique<CKWDesign>());
+}
 
 }  // namespace
 

@@ -133,7 +133,7 @@ void CKWDesignCallBack::AddGenerateCommand(CKelvoApp* app) {
 // (the XML description, attached below) and their own.
 void CKWDesignCallBack::AddModelCommands(CKelvoApp* app) {
     m_modelCommands.clear();
-    if (dynamic_cast<CKWDesign*>(m_design.get()) == nullptr) {
+    if (m_coreDesign == nullptr) {
         return;
     }
     CAppCommand* simulate = app->AddCommand(

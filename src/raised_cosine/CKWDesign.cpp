@@ -7,6 +7,7 @@
 
 #include "fir/CoreStructures.h"
 #include "framework/HostCalls.h"
+#include "host/FilePath.h"
 #include "host/Messaging.h"
 #include "raised_cosine/TestbenchScript.h"
 
@@ -27,6 +28,10 @@ void CKWDesign::ValidateFunctionalParameters() {
         SimpleWarn("COMMAND-0033", &params);
     }
     m_design.emplace(rcos::DesignCore(*m_request));
+    // The module takes the given name unless a project subdirectory numbers the files.
+    if (Options().NameGiven() && !Options().subdirectory && Options().hardware.verilog) {
+        CheckVerilogName(FilePath(Options().name).BaseName());
+    }
 }
 
 const rcos::GenerateRequest& CKWDesign::CheckedRequest() const {

@@ -28,6 +28,10 @@ public:
     void WriteDirectives() override;
     void WriteTestbench() override;
     void CheckFunctionName(const std::string& name, bool calledByTestbench) const override;
+    // "-hdl verilog" with a name: refuses (kw::ParameterError) a name that is a Verilog or
+    // SystemVerilog reserved word, a port name of either stream interface, or an identifier that
+    // the core's Verilog or its testbench already uses. Needs the designed core.
+    void CheckVerilogName(const std::string& name) const;
     // "-hdl verilog": F.v beside the core and, for a project run, F_tb.v and its vector files.
     void WriteHardware(const std::string& corePath, bool withTestbench) override;
     // The report of the run's request (seed from -seed, default 1) for the -report file.

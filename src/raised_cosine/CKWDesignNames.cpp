@@ -1,5 +1,5 @@
 // Function names the raised-cosine generator refuses for "-name": a MATLAB keyword, a function
-// its core calls (the core would call itself), and, when a testbench calls the core by that
+// its core calls (the core would call itself), a function of the Octave testbench runner, and, when a testbench calls the core by that
 // name, the testbench's helper file and every function and variable the testbench uses (the
 // core would shadow the function, or the variable would hide the core).
 #include <algorithm>
@@ -36,6 +36,11 @@ constexpr std::string_view kTestbenchVariables[] = {
 
 constexpr std::string_view kHelperFunction = "kw_psd";
 
+// The functions the Octave testbench runner puts on the path besides quantize, quantizer and
+// rcosflt (octave/*.m): a core of that name, beside the testbench it runs, would shadow them.
+constexpr std::string_view kRunnerFunctions[] = {"kw_core_parameters", "kw_exact_check", "kw_pow2_pair",
+                                                 "kw_reference_fir", "kw_run_testbench"};
+
 template <std::size_t N>
 bool Contains(const std::string_view (&names)[N], const std::string& name) {
     return std::find(std::begin(names), std::end(names), name) != std::end(names);
@@ -53,6 +58,9 @@ void CKWDesign::CheckFunctionName(const std::string& name, bool calledByTestbenc
     }
     if (Contains(kCoreFunctions, name)) {
         RefuseName(name, "is a function the generated core calls: the core would call itself.");
+    }
+    if (Contains(kRunnerFunctions, name)) {
+        RefuseName(name, "is a function of the Octave testbench runner, which the core would shadow.");
     }
     if (!calledByTestbench) {
         return;

@@ -64,7 +64,8 @@ std::vector<ReportEntry> ReportEntries(const DesignReport& r) {
         {"taps", std::to_string(r.taps), "taps"},
         {"nonzero_taps", std::to_string(r.nonzeroTaps), "taps"},
         {"symmetry", std::to_string(r.symmetry), "class (1 symmetric, -1 equal magnitudes, 0 none)"},
-        {"latency_calls", std::to_string(r.latencyCalls), "calls"},
+        {"latency_calls", std::to_string(r.latencyCalls),
+         "calls (the response to call n's input begins in the output of call n + latency_calls)"},
         {"multipliers", std::to_string(r.counts.multipliers), "multipliers"},
         {"adders", std::to_string(r.counts.adders), "adders"},
         {"delay_registers", std::to_string(r.counts.delayRegisters), "registers"},
@@ -86,7 +87,8 @@ std::vector<ReportEntry> ReportEntries(const DesignReport& r) {
     };
     if (r.hardware) {
         entries.push_back({"clocks_per_sample", std::to_string(r.hardware->clocksPerSample), "clocks"});
-        entries.push_back({"latency_clocks", std::to_string(r.hardware->latencyClocks), "clocks"});
+        entries.push_back({"latency_clocks", std::to_string(r.hardware->latencyClocks),
+                           "clocks (from a call's handshake to the clock edge that samples its output)"});
     }
     return entries;
 }

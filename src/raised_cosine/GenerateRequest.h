@@ -18,6 +18,9 @@ enum class Family { RaisedCosine, RootRaisedCosine };
 // ratio-1 zeros after each sample itself).
 enum class InputRate { SampleRate, SymbolRate };
 
+// The most interleaved channels one core takes; more are refused before anything is sized by them.
+inline constexpr int kMaxChannels = 1024;
+
 struct GenerateRequest {
     kw::CommonOptions common;
 
@@ -36,7 +39,7 @@ struct GenerateRequest {
     int trunc = 0;       // bits dropped after each multiply
     fir::Form form = fir::Form::Direct;
     fir::Sharing sharing = fir::Sharing::FullyParallel;
-    int channels = 1;
+    int channels = 1;  // 1 to kMaxChannels
     std::optional<int> obits;   // none: derived ("auto", or a negative width)
     std::optional<int> ofbits;  // none: derived (always so when obits is)
     std::optional<int> ignoredOfbits;  // an -ofbits given with a derived word length: not used

@@ -3,18 +3,18 @@
 // structures cannot take. Each refusal is a kw::ParameterError with its fixed text.
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <string>
 
 #include "host/Failure.h"
 #include "raised_cosine/GenerateRequest.h"
-#include "raised_cosine/TestbenchScript.h"
 
 namespace rcos {
 
 namespace {
 
 constexpr const char* kChannelsBelowOne = "Invalid Parameter: Number of channels must be greater than zero.";
+constexpr const char* kTooManyChannels =
+    "Invalid Parameter: Number of channels is limited to at most 1024 (interleaved channels of one core).";
 constexpr const char* kObitsRange =
     "Invalid Parameter: Number of Output bits (OBITS) is limited to values between 4 and 32 bits.";
 constexpr const char* kOfbitsNotBelowObits =
@@ -35,9 +35,6 @@ constexpr const char* kRollOffRange =
 constexpr const char* kDelayBelowOne = "Invalid Parameter: The Delay parameter must be greater than 0.";
 constexpr const char* kTooManyTaps =
     "Invalid Parameter: Number of taps in the filter (1+2*Delay*Fs/Fd) must be less than or equal to 511.";
-constexpr const char* kDelayLineTooLong =
-    "Invalid Parameter: Number of channels is too large: the delay line (channels*(taps-1)+1) must hold at most "
-    "2147483647 samples.";
 constexpr const char* kChannelsWithSymbolRateInput =
     "Invalid Parameter: Multiple channels are not currently supported with FsFlag equal to no.";
 // Several channels cannot share one multiplier in the transposed form.
@@ -47,7 +44,6 @@ constexpr const char* kMultiChannelSharedTransposed =
 constexpr int kMinRatio = 2;
 constexpr int kMaxRatio = 8;
 constexpr std::int64_t kMaxTaps = 511;
-constexpr std::int64_t kMaxDelayLine = std::numeric_limits<std::int32_t>::max();
 // Single-precision inputs carry a relative error of 2^-24 each; this allows a few of those.
 constexpr double kRatioTolerance = 1e-6;
 
@@ -88,22 +84,15 @@ int OversamplingRatioOf(float fs, float fd) {
 
 void CheckImplementation(const GenerateRequest& r) {
     Refuse(r.channels < 1, kChannelsBelowOne);
+    // Checked before anything is sized by the channel count: the delay line, the simulator's
+    // state, the testbench's sample count and the Verilog all grow with it.
+    Refuse(r.channels > kMaxChannels, kTooManyChannels);
     Refuse(r.obits && (*r.obits > 32 || *r.obits < 4), kObitsRange);
     Refuse(r.obits && r.ofbits && *r.ofbits >= *r.obits, kOfbitsNotBelowObits);
     Refuse(r.ibits > 32 || r.ibits < 3, kIbitsRange);
     Refuse(r.ifbits >= r.ibits || r.ifbits < 0, kIfbitsNotBelowIbits);
     Refuse(r.cbits > 20 || r.cbits < 6, kCbitsRange);
     Refuse(r.trunc > r.cbits - 1 || r.trunc < 0, kTruncRange);
-}
-
-// A project run writes a testbench, whose sample count must stay a length MATLAB can index.
-void RefuseTestbenchTooLong(const GenerateRequest& r, int ratio) {
-    const std::int64_t samples = TestbenchSampleCount(r.channels, ratio);
-    if (!r.common.project || samples <= kMaxTestbenchSamples) return;
-    throw kw::ParameterError(
-        "Invalid Parameter: Number of channels is too large for the testbench: it would simulate " +
-        std::to_string(samples) + " samples (256*channels*Fs/Fd), more than " +
-        std::to_string(kMaxTestbenchSamples) + ".");
 }
 
 RequestSizes CheckFilter(const GenerateRequest& r) {
@@ -115,12 +104,9 @@ RequestSizes CheckFilter(const GenerateRequest& r) {
     // 64-bit: a huge delay must be refused, not wrap around.
     const std::int64_t taps = 1 + 2 * static_cast<std::int64_t>(r.delay) * ratio;
     Refuse(taps > kMaxTaps, kTooManyTaps);
-    const std::int64_t delayLine = static_cast<std::int64_t>(r.channels) * (taps - 1) + 1;
-    Refuse(delayLine > kMaxDelayLine, kDelayLineTooLong);
     Refuse(r.channels > 1 && r.inputRate == InputRate::SymbolRate, kChannelsWithSymbolRateInput);
     Refuse(r.channels > 1 && r.form == fir::Form::Transposed && r.sharing == fir::Sharing::ResourceShared,
            kMultiChannelSharedTransposed);
-    RefuseTestbenchTooLong(r, ratio);
     return {ratio, static_cast<int>(taps)};
 }
 

@@ -31,9 +31,9 @@ bool InputAtSymbolRate(const GenerateRequest& r) { return r.inputRate == InputRa
 // The single-precision Fs/Fd; kept where it only scales a frequency axis.
 double RateRatio(const GenerateRequest& r) { return Widened(r.fs / r.fd); }
 
-// Items 1-3: the double-precision coefficients at 32 significant digits (std::to_chars writes
-// what the stream's general format would, without its locale machinery per number); the stream
-// keeps precision 32 for the reals that follow.
+// The script's opening (figures closed, warnings off) and the double-precision coefficients at 32
+// significant digits (std::to_chars writes what the stream's general format would, without its
+// locale machinery per number); the stream keeps precision 32 for the reals that follow.
 void WriteCoefficients(std::ostream& out, const std::vector<double>& normalized) {
     constexpr int kDigits = 32;
     out << "close all\n\n" << "warning off\n" << "doubleCoefs=[";
@@ -50,8 +50,9 @@ void WriteCoefficients(std::ostream& out, const std::vector<double>& normalized)
     out << "];\n\n";
 }
 
-// Items 4-8: the quantized random input; NUM_SAMPLES is channels*ratio*256 exactly, because a
-// fractional single-precision count (for rates such as 3000/1000) is refused by MATLAB as a size.
+// The stimulus: the sample count, a random input quantized to the core's input format; NUM_SAMPLES
+// is channels*ratio*256 exactly, because a fractional single-precision count (for rates such as
+// 3000/1000) is refused by MATLAB as a size.
 void WriteStimulus(std::ostream& out, const Testbench& tb) {
     const GenerateRequest& in = tb.request;
     fir::WriteFormatDeclaration(out, "qin", tb.design.model.in);
@@ -66,7 +67,7 @@ void WriteStimulus(std::ostream& out, const Testbench& tb) {
     out << "SigInput = quantize(qin, SigInput);\n";
 }
 
-// Items 9-12: one core call per sample, then (symbol-rate input) zeros between the symbols so the
+// The run of the core: one call per sample, then (symbol-rate input) zeros between the symbols so the
 // reference sees the same input.
 void WriteDesignRun(std::ostream& out, const Testbench& tb) {
     const GenerateRequest& in = tb.request;
@@ -80,7 +81,7 @@ void WriteDesignRun(std::ostream& out, const Testbench& tb) {
     }
 }
 
-// Items 13-14: input, output and coefficient spectra per channel in figure 1.
+// Figure 1: input, output and coefficient spectra per channel.
 void WriteChannelSpectra(std::ostream& out, const GenerateRequest& in) {
     out << "\nfigure(1)\n" << "hold off\n" << "temp=10*log10(mean(kw_psd(SigInput)));\n";
     out << "for chans = 1:" << in.channels << ";\n";
@@ -96,7 +97,7 @@ void WriteChannelSpectra(std::ostream& out, const GenerateRequest& in) {
     out << "end\n";
 }
 
-// Items 15-19: title of figure 1 and the ideal (root-)raised-cosine spectrum over it.
+// Figure 1's title and the ideal (root-)raised-cosine spectrum over it.
 void WriteReferenceSpectrum(std::ostream& out, const GenerateRequest& in) {
     const double r = Widened(in.rollOff);
     out << (IsRootRaisedCosine(in) ? "temptext = sprintf('%s','RRC filter; ', num2str("
@@ -122,7 +123,7 @@ void WriteReferenceSpectrum(std::ostream& out, const GenerateRequest& in) {
         << "ylabel('Power Spectral Density (dB)')\n";
 }
 
-// Item 21: MATLAB's rcosflt on the same input; at the symbol rate it reads every ratio-th sample
+// The reference: MATLAB's rcosflt on the same input; at the symbol rate it reads every ratio-th sample
 // (the stride is the exact whole ratio, as it is an index step).
 void WriteReferenceCall(std::ostream& out, const GenerateRequest& in) {
     if (InputAtSymbolRate(in)) {
@@ -141,7 +142,7 @@ void WriteReferenceCall(std::ostream& out, const GenerateRequest& in) {
     out << "'," << Widened(in.rollOff) << "," << in.delay << ");\n";
 }
 
-// Items 20-23: reference output per channel, alignment by cross-correlation, equal-power scaling
+// The comparison: reference output per channel, alignment by cross-correlation, equal-power scaling
 // and the normalised error in figure 2.
 void WriteReferenceComparison(std::ostream& out, const GenerateRequest& in) {
     out << "if (exist('rcosflt')==2)\n" << "matoutref =zeros(1,length(data_out));\n";
@@ -171,7 +172,7 @@ void WriteReferenceComparison(std::ostream& out, const GenerateRequest& in) {
         << "grid on\n";
 }
 
-// Item 24: only a full-precision output can be held to the error bound; the gain bound is known
+// The pass/fail checks: only a full-precision output can be held to the error bound; the gain bound is known
 // only for a rate ratio of 2.
 void WriteFullPrecisionChecks(std::ostream& out, const GenerateRequest& in) {
     if (in.obits) {

@@ -13,8 +13,6 @@ namespace rcos {
 
 // Samples the testbench simulates: 256 symbols of every channel, counted in 64 bits.
 std::int64_t TestbenchSampleCount(int channels, int ratio);
-// Vectors of more samples cannot be indexed by MATLAB and Octave builds with 32-bit indices.
-inline constexpr std::int64_t kMaxTestbenchSamples = 2147483647;
 
 // The 62 lines of kw_psd.m, each followed by "\n".
 std::string KwPsdText();

@@ -70,7 +70,10 @@ void WriteHeader(std::ostream& out, const CoreModel& m, const HardwareTiming& t,
         << " per sample" << (m.Traits().pace == Pace::SamplePerClock ? " (in_ready high outside reset)" : " (in_ready low while busy)")
         << "\n"
         << "// Latency:    " << t.latencyClocks << (t.latencyClocks == 1 ? " clock" : " clocks")
-        << " from a handshake's clock edge to the edge that samples its out_valid\n";
+        << " from a handshake's clock edge to the edge that samples its out_valid\n"
+        << "//             (latency_clocks); the response to call n's input begins in the output of call\n"
+        << "//             n + " << m.latencyCalls << " (latency_calls, as in the MATLAB core), which leaves "
+        << t.latencyClocks << (t.latencyClocks == 1 ? " clock" : " clocks") << " after its handshake\n";
     if (t.clearClocks > 0)
         out << "// Reset:      synchronous; in_ready stays low " << t.clearClocks
             << " clocks after it while the memories clear\n";

@@ -84,8 +84,7 @@ const std::string kTrunc =
     "(CBITS-1) bits.";
 const std::string kChannels = "Invalid Parameter: Number of channels must be greater than zero.";
 const std::string kChannelsTooMany =
-    "Invalid Parameter: Number of channels is too large: the delay line (channels*(taps-1)+1) must hold at most "
-    "2147483647 samples.";
+    "Invalid Parameter: Number of channels is limited to at most 1024 (interleaved channels of one core).";
 const std::string kObitsRange =
     "Invalid Parameter: Number of Output bits (OBITS) is limited to values between 4 and 32 bits.";
 const std::string kObitsInteger = "Invalid Parameter: Number of Output bits (OBITS) must be a positive integer.";
@@ -236,9 +235,8 @@ std::vector<InputCase> HardeningCases() {
          name("rcosflt", "would shadow the function rcosflt that the generated testbench calls.")},
         {"name_quantize", {"-name", "quantize"},
          name("quantize", "is a function the generated core calls: the core would call itself.")},
-        {"channels_beyond_the_testbench", {"-project", "-fs", "8", "-number_of_channels", "1048576"},
-         Refused("Invalid Parameter: Number of channels is too large for the testbench: it would simulate "
-                 "2147483648 samples (256*channels*Fs/Fd), more than 2147483647.")},
+        {"channels_beyond_the_bound", {"-project", "-fs", "8", "-number_of_channels", "1048576"},
+         Refused(kChannelsTooMany)},
     };
 }
 

@@ -126,6 +126,20 @@ TEST_F(PluginStart, ExitWithoutInitAndLoadExitLoadAgain) {
     EXPECT_EQ(EvalOk("rcosflt::GetShortName"), "rcosflt");
 }
 
+// Simulate and Report answer from a designed core model: a generator without one has neither,
+// the raised-cosine generator has both and they answer.
+TEST_F(PluginStart, ModelCommandsComeOnlyWithTheRaisedCosineGenerator) {
+    ASSERT_EQ(Start(), kAppSuccess);
+    EXPECT_EQ(EvalOk("info commands rcosflt::*"), EvalOk("info commands rcosflt::Get*"));
+    EXPECT_EQ(kw::ExitPlugin(), kAppSuccess);
+    m_host.reset();
+    m_host = kwtest::StartHost();
+    ASSERT_EQ(kw::InitPlugin(), kAppSuccess);
+    EXPECT_EQ(EvalOk("rcosflt::Simulate -fs 4 -delay 1 -ibits 8 -ifbits 7 -cbits 8 -input {-128 0 0 0}"),
+              "0 0 -896 -2176");
+    EXPECT_EQ(EvalOk("lindex [rcosflt::Report -fs 2 -delay 1] 0"), "taps");
+}
+
 // --- GetParameters ---------------------------------------------------------------------------
 
 class PortedPlugin : public PluginStart {

@@ -38,9 +38,8 @@ const char* const kRollOff =
 const char* const kDelay = "Invalid Parameter: The Delay parameter must be greater than 0.";
 const char* const kTaps =
     "Invalid Parameter: Number of taps in the filter (1+2*Delay*Fs/Fd) must be less than or equal to 511.";
-const char* const kDelayLine =
-    "Invalid Parameter: Number of channels is too large: the delay line (channels*(taps-1)+1) must hold at most "
-    "2147483647 samples.";
+const char* const kTooManyChannels =
+    "Invalid Parameter: Number of channels is limited to at most 1024 (interleaved channels of one core).";
 const char* const kSharedTransposed =
     "Multi-Channel/Resource Shared Transposed form filters are not currently supported.";
 const char* const kFsFlag = "Invalid Parameter: Multiple channels are not currently supported with FsFlag equal to no.";
@@ -309,11 +308,11 @@ TEST_F(ParametersTest, HugeDelaysAndChannelCountsAreRefusedWithoutOverflow) {
         {"delay 2^31-1", {{"-delay", "2147483647"}}, kTaps},
         {"delay 2^30", {{"-delay", "1073741824"}}, kTaps},
         {"delay 2^28 ratio 8", {{"-delay", "268435456"}, {"-fs", "8"}}, kTaps},
-        // 505 taps: the delay line holds channels*504+1 samples.
-        {"largest channel count", {{"-delay", "63"}, {"-number_of_channels", "4260880"}}, ""},
-        {"one channel more", {{"-delay", "63"}, {"-number_of_channels", "4260881"}}, kDelayLine},
-        {"channels 2^31-1", {{"-number_of_channels", "2147483647"}}, kDelayLine},
-        {"before the symbol-rate check", {{"-number_of_channels", "2147483647"}, {"-fs_flag", "no"}}, kDelayLine},
+        {"largest channel count, largest core", {{"-delay", "63"}, {"-number_of_channels", "1024"}}, ""},
+        {"one channel more", {{"-delay", "63"}, {"-number_of_channels", "1025"}}, kTooManyChannels},
+        {"channels 2^31-1", {{"-number_of_channels", "2147483647"}}, kTooManyChannels},
+        {"before the word-length checks", {{"-number_of_channels", "1025"}, {"-ibits", "2"}}, kTooManyChannels},
+        {"before the symbol-rate check", {{"-number_of_channels", "2147483647"}, {"-fs_flag", "no"}}, kTooManyChannels},
     });
 }
 
