@@ -50,6 +50,10 @@ constexpr double kRatioTolerance = 1e-6;
 constexpr const char* kShiftAddShared =
     "Invalid Parameter: -hdl_products shiftadd needs a fully parallel core (a resource-shared core's coefficient "
     "changes from clock to clock, so it keeps real multipliers).";
+constexpr const char* kShiftAddPolyphase =
+    "Invalid Parameter: -hdl_products shiftadd needs input at the sample rate (-fs_flag yes): a core fed at the "
+    "symbol rate is a polyphase interpolator, whose coefficient changes with the phase, so it keeps real "
+    "multipliers.";
 constexpr const char* kMultipliersParallel =
     "Invalid Parameter: -hdl_multipliers applies to resource-shared cores (a fully parallel core has a product "
     "for every tap).";
@@ -115,6 +119,8 @@ void CheckOptionsAgainstStructure(const GenerateRequest& r) {
     const kw::HardwareOptions& hardware = r.common.hardware;
     const bool shared = r.sharing == fir::Sharing::ResourceShared;
     Refuse(hardware.products == kw::HdlProducts::ShiftAdd && shared, kShiftAddShared);
+    Refuse(hardware.products == kw::HdlProducts::ShiftAdd && r.inputRate == InputRate::SymbolRate,
+           kShiftAddPolyphase);
     Refuse(hardware.multipliers.has_value() && !shared, kMultipliersParallel);
     Refuse(r.common.arithmetic.coefScale == kw::CoefScale::Max && r.multiplierFree, kCoefScaleMultiplierFree);
     const std::optional<double> stopband = r.common.report.stopbandFrom;

@@ -1,7 +1,9 @@
 // Clocks per sample and latency of each structure's Verilog: K from the structure's pace, the
 // latency and the clearing clocks from its row of the Verilog architectures (the polyphase row
 // when the core takes symbols: K counts clocks per output, and its slots set K and the
-// multipliers). AXI4-Stream adds one clock through the output buffer.
+// multipliers). AXI4-Stream adds one clock through the output buffer. Shift-add products
+// lengthen the fully parallel transposed form's pipeline: the adder graph's stages, then the
+// chain's low half and, a clock later, its high half.
 #include "verilog/HardwareTiming.h"
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 #include "fir/TapProducts.h"
 #include "verilog/PolyphaseSchedule.h"
 #include "verilog/VerilogArchitectures.h"
+#include "verilog/VerilogStructures.h"
 
 namespace fir {
 
@@ -87,7 +90,15 @@ int AdderTreeLevels(int terms) {
 }
 
 HardwareTiming VerilogTiming(const CoreModel& m, const HardwareChoices& choices) {
+    const bool shiftAdd = choices.products == ProductStyle::ShiftAdd;
+    if (shiftAdd && (!m.IsFullyParallel() || IsPolyphase(m)))
+        throw std::invalid_argument(
+            "Verilog writer: shift-add products need constant coefficients, a fully parallel core fed at the sample rate");
     HardwareTiming t = CoreTiming(m);
+    if (shiftAdd) {
+        t.multipliers = 0;
+        if (m.IsTransposed()) t.latencyClocks = vlog::TransposedGraph(m).Depth() + 2;
+    }
     if (choices.stream == StreamInterface::Axis) {
         t.streamBuffer = StreamBufferDepth(t);
         t.latencyClocks += 1;

@@ -4,6 +4,7 @@
 // qmult in any order, as the core's do, so the tree may pair them freely; every floor stays where
 // the core has it (each product, and the output).
 #include <algorithm>
+#include <sstream>
 #include <vector>
 
 #include "verilog/VerilogStructures.h"
@@ -108,8 +109,9 @@ std::vector<Term> WritePreAdders(std::ostream& out, const CoreModel& m) {
 }
 
 // The product stage: each term's exact product, floored and wrapped to qmult into a register.
+// With a products module (MODULE not empty) the exact products are its outputs.
 std::vector<std::string> WriteProducts(std::ostream& out, const CoreModel& m, const std::vector<Term>& terms,
-                                       int stage) {
+                                       int stage, const std::string& module) {
     const int w = m.mult.word;
     out << "    // Stage " << stage << ": products, floored and wrapped to qmult.\n";
     if (terms.empty()) {
@@ -124,12 +126,22 @@ std::vector<std::string> WriteProducts(std::ostream& out, const CoreModel& m, co
         const Term& t = terms[k];
         const int index = static_cast<int>(k) + 1;
         const int width = ProductWidth(m, t.operand.width);
-        out << "    " << Signed("wire", width) << " " << Name("exact", index) << " = "
-            << ConstantProduct(m, t.operand, t.product) << ";  // " << t.comment << "\n";
+        if (module.empty())
+            out << "    " << Signed("wire", width) << " " << Name("exact", index) << " = "
+                << ConstantProduct(m, t.operand, t.product) << ";  // " << t.comment << "\n";
+        else
+            out << "    " << Signed("wire", width) << " " << Name("exact", index) << ";  // " << t.comment << "\n";
         products.push_back(Name("prod", index));
         statements += "        " + products.back() + " <= " + ProductToMult(m, t.operand, Name("exact", index), width) + ";\n";
     }
     out << kDroppedBitsOn;
+    if (!module.empty()) {
+        out << "    " << module << " products (";
+        for (std::size_t k = 0; k < terms.size(); ++k)
+            out << (k > 0 ? ", " : "") << ".x_" << k + 1 << "(" << terms[k].operand.name << ")";
+        for (std::size_t k = 0; k < terms.size(); ++k) out << ", .p_" << k + 1 << "(" << Name("exact", static_cast<int>(k) + 1) << ")";
+        out << ");\n";
+    }
     for (const std::string& product : products) out << "    " << Signed("reg", w) << " " << product << ";\n";
     out << "    always @(posedge clk) begin\n" << statements << "    end\n\n";
     return products;
@@ -173,7 +185,9 @@ void WriteValidPipe(std::ostream& out, int stages) {
 
 }  // namespace
 
-void WriteParallelDirect(std::ostream& out, const CoreModel& m, const HardwareTiming& t) {
+namespace {
+
+void WriteDirect(std::ostream& out, const CoreModel& m, const HardwareTiming& t, const std::string& module) {
     WriteDelayLine(out, m);
     int stage = 1;
     std::vector<Term> terms;
@@ -183,11 +197,43 @@ void WriteParallelDirect(std::ostream& out, const CoreModel& m, const HardwareTi
     } else {
         terms = UnfoldedTerms(m);
     }
-    const std::vector<std::string> products = WriteProducts(out, m, terms, stage);
+    const std::vector<std::string> products = WriteProducts(out, m, terms, stage, module);
     const std::string sum = WriteAdderTree(out, m, products, stage + 1);
     WriteValidPipe(out, t.latencyClocks);
     out << kDroppedBitsOff << "    " << Signed("wire", m.mult.word) << " result = " << sum << ";\n"
         << kDroppedBitsOn << "    assign out_data = " << MultToOutput(m, "result") << ";\n";
+}
+
+}  // namespace
+
+void WriteParallelDirect(std::ostream& out, const CoreModel& m, const HardwareTiming& t) { WriteDirect(out, m, t, ""); }
+
+void WriteParallelDirectShiftAdd(std::ostream& out, const CoreModel& m, const HardwareTiming& t,
+                                 const std::string& name) {
+    WriteDirect(out, m, t, ProductsModuleName(name));
+}
+
+namespace {
+
+std::vector<Term> DirectTerms(const CoreModel& m) {
+    std::ostringstream preAdders;  // only their terms are wanted here
+    return m.IsFolded() ? WritePreAdders(preAdders, m) : UnfoldedTerms(m);
+}
+
+}  // namespace
+
+int DirectProductAdders(const CoreModel& m) {
+    int adders = 0;
+    for (const Term& t : DirectTerms(m)) adders += DigitProductAdders(t.product.coefficient);
+    return adders;
+}
+
+void WriteParallelDirectProductsModule(std::ostream& out, const CoreModel& m, const std::string& name) {
+    const std::vector<Term> terms = DirectTerms(m);
+    std::vector<DigitProduct> products;
+    for (const Term& t : terms)
+        products.push_back({t.operand.width, t.product.coefficient, ProductWidth(m, t.operand.width)});
+    WriteDigitProductsModule(out, ProductsModuleName(name), products);
 }
 
 }  // namespace fir::vlog

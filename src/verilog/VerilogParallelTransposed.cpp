@@ -95,22 +95,36 @@ std::string PlusProduct(const ProductRegisters& r, std::size_t k, bool subtract,
     return place + (subtract ? " - " : " + ") + reg;
 }
 
+std::vector<std::string> ChainStatements(const CoreModel& m, const ProductRegisters& r) {
+    std::vector<std::string> statements;
+    for (const ChainStep& step : TransposedChainSteps(m)) {
+        const std::string previous = step.place > 1 ? Name("chain", step.place - 1) : "";
+        std::string value = step.tap < 0 ? previous
+                                         : PlusProduct(r, static_cast<std::size_t>(step.tap), step.subtract, previous);
+        if (value.empty()) value = Literal(0, m.mult.word);
+        statements.push_back(Name("chain", step.place) + " <= " + value + ";");
+    }
+    return statements;
+}
+
+}  // namespace
+
 // The chain update of one call, place L first, as the core writes it: every place takes the one
 // before it, every ch-th place from the far end also a product, in tap order 1, 2, ... (unfolded)
 // or 1 .. M and back down M-1 .. 2 (folded, the mirrored half subtracted when q[i] == -q[N-1-i]).
-std::vector<std::string> ChainStatements(const CoreModel& m, const ProductRegisters& r) {
+std::vector<ChainStep> TransposedChainSteps(const CoreModel& m) {
     const int length = m.delayLineLength;
     const bool folded = m.IsFolded();
     const bool subtractMirror = m.folding == CoefSymmetry::MagnitudeSymmetric;
-    const int middle = static_cast<int>(r.taps.size());
-    std::vector<std::string> statements;
+    const int middle = folded ? m.DistinctTapCount() : m.taps;
+    std::vector<ChainStep> steps;
     int k = 1;
     bool turned = false;
     for (int t = 0; t + 2 <= length; ++t) {
-        const std::string previous = Name("chain", length - t - 1);
-        std::string value = previous;
+        ChainStep step{length - t, -1, false};
         if (t % m.channels == 0) {
-            value = PlusProduct(r, static_cast<std::size_t>(k - 1), turned && subtractMirror, previous);
+            step.tap = k - 1;
+            step.subtract = turned && subtractMirror;
             if (folded && !turned && k == middle) {
                 turned = true;
                 k = middle - 1;
@@ -118,16 +132,11 @@ std::vector<std::string> ChainStatements(const CoreModel& m, const ProductRegist
                 k = turned ? k - 1 : k + 1;
             }
         }
-        statements.push_back(Name("chain", length - t) + " <= " + value + ";");
+        steps.push_back(step);
     }
-    const std::size_t lastTap = folded ? 0 : static_cast<std::size_t>(k - 1);
-    std::string first = PlusProduct(r, lastTap, folded && subtractMirror, "");
-    if (first.empty()) first = Literal(0, m.mult.word);
-    statements.push_back("chain_1 <= " + first + ";");
-    return statements;
+    steps.push_back({1, folded ? 0 : k - 1, folded && subtractMirror});
+    return steps;
 }
-
-}  // namespace
 
 void WriteParallelTransposed(std::ostream& out, const CoreModel& m) {
     const int length = m.delayLineLength;

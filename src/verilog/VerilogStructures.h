@@ -10,17 +10,58 @@
 #include <vector>
 
 #include "fir/CoreModel.h"
-#include "verilog/HardwareTiming.h"
 #include "fir/TapProducts.h"
+#include "verilog/AdderGraph.h"
+#include "verilog/HardwareTiming.h"
 
 namespace fir::vlog {
 
 void WriteParallelDirect(std::ostream& out, const CoreModel& model, const HardwareTiming& timing);
+// Shift-add products: the direct form's through NAME's products module, the transposed form's
+// from one adder graph and its chain adders split in two halves with a registered carry.
+void WriteParallelDirectShiftAdd(std::ostream& out, const CoreModel& model, const HardwareTiming& timing,
+                                 const std::string& name);
+void WriteParallelTransposedShiftAdd(std::ostream& out, const CoreModel& model, const HardwareTiming& timing,
+                                     const std::string& name);
+// The modules written after the core's: NAME's products module of a shift-add core.
+void WriteParallelDirectProductsModule(std::ostream& out, const CoreModel& model, const std::string& name);
+void WriteParallelTransposedProductsModule(std::ostream& out, const CoreModel& model, const std::string& name);
+int DirectProductAdders(const CoreModel& model);
 void WriteParallelTransposed(std::ostream& out, const CoreModel& model);
 void WriteSharedDirect(std::ostream& out, const CoreModel& model, const HardwareTiming& timing);
 // Words of the delay line memory of a shared core that keeps its input samples (a power of two).
 int SharedLineDepth(const CoreModel& model);
 void WriteSharedFoldedTransposed(std::ostream& out, const CoreModel& model, const HardwareTiming& timing);
+
+// The transposed form's chain, place by place: place P takes place P-1 (none for place 1) and,
+// when TAP >= 0, adds or subtracts the product of that tap's coefficient (of the first
+// DistinctTapCount taps when folded).
+struct ChainStep {
+    int place = 0;
+    int tap = -1;
+    bool subtract = false;
+};
+std::vector<ChainStep> TransposedChainSteps(const CoreModel& model);
+
+// The shift-add products module of core CORE, and the adder graph over the transposed form's
+// coefficients with the odd parts of their magnitudes, the values the chain takes from it.
+std::string ProductsModuleName(const std::string& core);
+// Width of x * ODD (ODD > 0 odd) for a signed x of WIDTH bits.
+int OddProductWidth(int width, std::int64_t odd);
+AdderGraph TransposedGraph(const CoreModel& model);
+std::vector<std::int64_t> TransposedOddParts(const CoreModel& model);
+void WriteGraphProductsModule(std::ostream& out, const std::string& name, const AdderGraph& graph,
+                              const std::vector<std::int64_t>& targets, int width);
+
+// One product by a constant alone: the operand's width, the constant, the exact product's width.
+struct DigitProduct {
+    int operandWidth = 0;
+    std::int64_t coefficient = 0;
+    int productWidth = 0;
+};
+void WriteDigitProductsModule(std::ostream& out, const std::string& name, const std::vector<DigitProduct>& products);
+// Adders of one such product: its canonical signed digits less one, one more when all are negative.
+int DigitProductAdders(std::int64_t coefficient);
 
 // A signal with its width and the fraction of its format.
 struct Operand {

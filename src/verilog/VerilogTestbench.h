@@ -17,7 +17,8 @@ namespace fir {
 std::string InputVectorFile(const std::string& moduleName);     // MODULENAME_in.hex
 std::string ExpectedVectorFile(const std::string& moduleName);  // MODULENAME_out.hex
 
-// Module MODULENAME_tb for SAMPLES handshakes; throws as WriteVerilog does.
+// Module MODULENAME_tb for SAMPLES handshakes, for the core written with CHOICES (its latency);
+// throws as WriteVerilog does.
 void WriteVerilogTestbench(std::ostream& out, const CoreModel& model, const std::string& moduleName, int samples,
                            const HardwareChoices& choices = {});
 

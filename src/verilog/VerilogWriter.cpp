@@ -25,11 +25,25 @@ const char* FoldingText(const CoreModel& m) {
     return "unfolded: one product per tap";
 }
 
-std::string StructureText(const CoreModel& m) {
+std::string StructureText(const CoreModel& m, bool shiftAdd) {
     std::string text = IsPolyphase(m) ? "polyphase interpolator, " : "";
     text += m.Traits().name;
-    text += m.multiplierFree ? ", multiplier-free (two shifted terms per coefficient)" : ", with multipliers";
+    text += m.multiplierFree ? ", multiplier-free (two shifted terms per coefficient)"
+                             : (shiftAdd ? ", with shift-add products" : ", with multipliers");
     return text;
+}
+
+// The adders of a shift-add core's products module, against what its constants need at least.
+std::string ProductsText(const CoreModel& m, const std::string& name) {
+    const std::string module = vlog::ProductsModuleName(name);
+    if (!m.IsTransposed())
+        return "shift-add in " + module + ": " + std::to_string(vlog::DirectProductAdders(m)) +
+               " adders, each product its constant's canonical signed digits less one";
+    const vlog::AdderGraph graph = vlog::TransposedGraph(m);
+    const std::vector<std::int64_t> odd = vlog::TransposedOddParts(m);
+    return "shift-add in " + module + ": one adder graph of " + std::to_string(graph.Adders()) +
+           " adders (at least " + std::to_string(vlog::AdderLowerBound({odd.begin(), odd.end()})) +
+           " for these constants), " + std::to_string(graph.Depth()) + " registered stages";
 }
 
 std::string FormatText(const FixedFormat& f) {
@@ -54,7 +68,7 @@ void WriteContract(std::ostream& out, const CoreModel& m, const HardwareTiming& 
 }
 
 void WriteHeader(std::ostream& out, const CoreModel& m, const HardwareTiming& t, const std::string& name,
-                 bool axis) {
+                 bool axis, bool shiftAdd) {
     const int inBits = axis ? vlog::ByteWidth(m.in.word) : m.in.word;
     const int outBits = axis ? vlog::ByteWidth(m.out.word) : m.out.word;
     const char* inPort = axis ? "s_axis_tdata" : "in_data";
@@ -63,7 +77,7 @@ void WriteHeader(std::ostream& out, const CoreModel& m, const HardwareTiming& t,
     out << "// " << name << ": FIR core of " << m.taps << " taps, bit-identical to the MATLAB core " << name
         << ".m:\n";
     WriteContract(out, m, t, axis);
-    out << "// Structure:  " << StructureText(m) << ",\n"
+    out << "// Structure:  " << StructureText(m, shiftAdd) << ",\n"
         << "//             " << FoldingText(m) << "\n"
         << "// Channels:   " << m.channels << (m.channels > 1 ? ", interleaved sample by sample" : "") << "\n";
     if (polyphase)
@@ -111,6 +125,7 @@ void WriteHeader(std::ostream& out, const CoreModel& m, const HardwareTiming& t,
     out << "// Resources:  " << t.multipliers << (t.multipliers == 1 ? " multiplier" : " multipliers") << ", "
         << m.counts.adders << " adders in the core's statements, " << m.counts.delayRegisters
         << " words of state\n";
+    if (shiftAdd) out << "// Products:   " << ProductsText(m, name) << "\n";
 }
 
 void WritePorts(std::ostream& out, const CoreModel& m, const std::string& name) {
@@ -132,6 +147,20 @@ void WriteInputSection(std::ostream& out, const CoreModel& m) {
         << "    " << vlog::Signed("wire", m.in.word) << " x_in = in_data;\n\n";
 }
 
+// Shift-add products take the fully parallel structures' own writers; every other core is
+// written by its structure's row.
+void WriteBody(std::ostream& out, const CoreModel& m, const HardwareTiming& t, const std::string& name,
+               bool shiftAdd) {
+    if (!shiftAdd) vlog::ArchitectureOf(m).write(out, m, t);
+    else if (m.IsTransposed()) vlog::WriteParallelTransposedShiftAdd(out, m, t, name);
+    else vlog::WriteParallelDirectShiftAdd(out, m, t, name);
+}
+
+void WriteProductsModule(std::ostream& out, const CoreModel& m, const std::string& name) {
+    if (m.IsTransposed()) vlog::WriteParallelTransposedProductsModule(out, m, name);
+    else vlog::WriteParallelDirectProductsModule(out, m, name);
+}
+
 }  // namespace
 
 void WriteVerilog(std::ostream& out, const CoreModel& model, const std::string& moduleName,
@@ -139,23 +168,23 @@ void WriteVerilog(std::ostream& out, const CoreModel& model, const std::string& 
     HardwareChoices plain = choices;
     plain.stream = StreamInterface::Plain;
     const HardwareTiming core = VerilogTiming(model, plain);
+    const bool shiftAdd = choices.products == ProductStyle::ShiftAdd;
+    std::string coreName = moduleName;
     if (choices.stream == StreamInterface::Axis) {
         // The frame first, so that the file's first header states the whole module's figures.
         const HardwareTiming timing = VerilogTiming(model, choices);
-        const std::string coreName = moduleName + "_core";
-        WriteHeader(out, model, timing, moduleName, true);
+        coreName = moduleName + "_core";
+        WriteHeader(out, model, timing, moduleName, true, shiftAdd);
         vlog::WriteAxisFrame(out, model, timing, moduleName, coreName);
         out << "\n/* verilator lint_off DECLFILENAME */\n";
-        WriteHeader(out, model, core, coreName, false);
-        WritePorts(out, model, coreName);
-    } else {
-        WriteHeader(out, model, core, moduleName, false);
-        WritePorts(out, model, moduleName);
     }
+    WriteHeader(out, model, core, coreName, false, shiftAdd);
+    WritePorts(out, model, coreName);
     WriteInputSection(out, model);
     vlog::WriteOutputQuantizer(out, model);
-    vlog::ArchitectureOf(model).write(out, model, core);
+    WriteBody(out, model, core, coreName, shiftAdd);
     out << "endmodule\n";
+    if (shiftAdd) WriteProductsModule(out, model, coreName);
 }
 
 }  // namespace fir

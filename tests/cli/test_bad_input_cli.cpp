@@ -302,6 +302,10 @@ std::vector<InputCase> HardwareAndArithmeticOptionCases() {
         {"shiftadd_on_a_shared_core", with(verilog, {"-hdl_products", "shiftadd", "-resource_shared", "yes"}),
          Refused("Invalid Parameter: -hdl_products shiftadd needs a fully parallel core (a resource-shared core's "
                  "coefficient changes from clock to clock, so it keeps real multipliers).")},
+        {"shiftadd_on_a_polyphase_core", with(verilog, {"-hdl_products", "shiftadd", "-fs_flag", "no"}),
+         Refused("Invalid Parameter: -hdl_products shiftadd needs input at the sample rate (-fs_flag yes): a core "
+                 "fed at the symbol rate is a polyphase interpolator, whose coefficient changes with the phase, so "
+                 "it keeps real multipliers.")},
         {"output_round_unknown", {"-output_round", "up"},
          Refused("Invalid Parameter: -output_round \"up\" is not an output rounding mode (floor, round, nearest, "
                  "convergent, ceil or fix).\n")},

@@ -18,6 +18,7 @@
 //   --out FILE             write to FILE instead of standard output
 //   --simulate IN OUT      also run the bit-true simulator of the same core on the input integers
 //                          of IN (one per line) and write its output integers to OUT, one per line
+//   --products multiplier|shiftadd   products by constants in the Verilog [multiplier]
 //   --verilog FILE         also write the core's Verilog module (named NAME) to FILE and, beside
 //                          it, its testbench NAME_tb.v and vectors NAME_in.hex and NAME_out.hex
 //   --stream plain|axis    the Verilog module's ports: valid/ready, or AXI4-Stream [plain]
@@ -127,6 +128,7 @@ ToolOptions ParseOptions(int argc, char** argv) {
         else if (option == "--verilog") o.verilogFile = value;
         else if (option == "--stream" && (value == "plain" || value == "axis"))
             o.hardware.stream = value == "axis" ? fir::StreamInterface::Axis : fir::StreamInterface::Plain;
+        else if (option == "--products" && (value == "multiplier" || value == "shiftadd")) o.hardware.products = value == "shiftadd" ? fir::ProductStyle::ShiftAdd : fir::ProductStyle::Multiplier;
         else if (option == "--simulate" && i + 1 < argc) { o.simulateIn = value; o.simulateOut = argv[++i]; }
         else throw std::invalid_argument("unknown option or value: " + option + " " + value);
     }
@@ -237,7 +239,8 @@ int main(int argc, char** argv) {
         std::cerr << "kw_write_core: " << e.what() << "\n"
                   << "usage: kw_write_core --name NAME --q Q0,Q1,... --cbits B [--channels CH] [--form direct|transposed]"
                      " [--shared] [--multfree] [--ratio R] [--zero-stuffing] [--ibits W] [--ifbits F]"
-                     " [--obits W|auto] [--ofbits F|auto] [--trunc T] [--symmetry 1|-1|0] [--out FILE] [--simulate IN OUT] [--verilog FILE] [--stream plain|axis]\n";
+                     " [--obits W|auto] [--ofbits F|auto] [--trunc T] [--symmetry 1|-1|0] [--out FILE] [--simulate IN OUT] [--verilog FILE] [--stream plain|axis]"
+                     " [--products multiplier|shiftadd]\n";
         return 2;
     }
     fir::CoreModel model;

@@ -15,7 +15,7 @@
 ## @end deftypefn
 
 function [cores, sets] = kw_hdl_matrix_plan ()
-  cores = [designed_cores() output_mode_cores()];
+  cores = [designed_cores() output_mode_cores() shiftadd_cores()];
   sets = coefficient_sets ();
 endfunction
 
@@ -35,7 +35,8 @@ function c = output_mode_cores ()
   for k = 1:rows (rowsdef)
     [form, shared, multfree, ch, zerostuff, ratio, rounding, overflow, scale] = rowsdef{k, :};
     e = struct ("form", form, "shared", shared, "multfree", multfree, "ch", ch, "zerostuff", zerostuff,
-                "ratio", ratio, "trunc", 0, "type", "sqrt", "ibits", 10, "cbits", 10, "N", 1 + 2 * ratio);
+                "ratio", ratio, "trunc", 0, "type", "sqrt", "ibits", 10, "cbits", 10, "N", 1 + 2 * ratio,
+                "axis", false);
     e.name = sprintf ("q%02d_%s%s%s_%s_%s_%s", k, form(1), ifelse_ (shared, "S", "P"),
                       ifelse_ (multfree, "mf", ""), rounding(1:3), overflow(1:3), scale);
     e.switches = sprintf (["-fs %d -fd 1 -r_val 0.35 -type sqrt -fs_flag %s -delay 1 -ibits 10 " ...
@@ -44,6 +45,44 @@ function c = output_mode_cores ()
                            "-coef_scale %s"],
                           ratio, ifelse_ (zerostuff, "no", "yes"), form, ifelse_ (shared, "yes", "no"), ch,
                           ifelse_ (multfree, "yes", "no"), rounding, overflow, scale);
+    c = [c e];
+  endfor
+endfunction
+
+## Shift-add products (-hdl_products shiftadd) on every fully parallel structure: the 33-tap RRC
+## reference core, channels, truncation (floored negative products), a narrow and a 32-bit
+## input with 20-bit coefficients. (Cores fed at the symbol rate are polyphase interpolators,
+## whose coefficients change with the phase: they keep multipliers.)
+function c = shiftadd_cores ()
+  ##      form          multfree ch zerostuff ratio delay trunc type     R     ibits ifbits cbits
+  plan = {"Transposed", false,   1, false,    4,    4,    0,    "sqrt",  0.35, 12,   11,    14
+          "Transposed", true,    2, false,    3,    2,    2,    "normal", 0.22, 16,  15,    16
+          "Transposed", false,   3, false,    2,    2,    1,    "normal", 0.5,  10,  6,     8
+          "Transposed", false,   1, false,    8,    1,    1,    "sqrt",  0.35, 32,   28,    20
+          "Direct",     false,   1, false,    2,    3,    3,    "normal", 1,    10,  6,     8
+          "Direct",     true,    1, false,    5,    1,    0,    "sqrt",  0.1,  12,   11,    12};
+  c = struct ([]);
+  for k = 1:rows (plan)
+    [form, multfree, ch, zerostuff, ratio, delay, trunc, type, R, ibits, ifbits, cbits] = plan{k, :};
+    e.form = form;
+    e.shared = false;
+    e.axis = false;
+    e.multfree = multfree;
+    e.ch = ch;
+    e.zerostuff = zerostuff;
+    e.ratio = ratio;
+    e.trunc = trunc;
+    e.type = type;
+    e.ibits = ibits;
+    e.cbits = cbits;
+    e.N = 1 + 2 * delay * ratio;
+    e.name = sprintf ("s%02d_%sP%s_c%d_r%d%s_sa", k, form(1), ifelse_ (multfree, "mf", ""), ch, ratio,
+                      ifelse_ (zerostuff, "_zs", ""));
+    e.switches = sprintf (["-fs %d -fd 1 -r_val %g -type %s -fs_flag %s -delay %d -ibits %d -ifbits %d " ...
+                           "-cbits %d -trunc %d -form %s -resource_shared no -number_of_channels %d " ...
+                           "-no_mults %s -hdl_products shiftadd"],
+                          ratio, R, type, ifelse_ (zerostuff, "no", "yes"), delay, ibits, ifbits, cbits, trunc,
+                          form, ch, ifelse_ (multfree, "yes", "no"));
     c = [c e];
   endfor
 endfunction
@@ -145,7 +184,11 @@ function s = coefficient_sets ()
              "x_TSmf_zs",   "transposed",    none,  12, "--shared --multfree --zero-stuffing --ratio 4 --stream axis"
              "x_DS_c3",     "direct",        anti,  10, "--shared --channels 3 --stream axis --ibits 13 --ifbits 10"
              "x_TP_zs",     "transposed",    mixed, 10, "--zero-stuffing --ratio 3 --stream axis"
-             "gs_TS",       "transposed",    sym,   10, "--shared"};
+             "gs_TS",       "transposed",    sym,   10, "--shared"
+             "ga_TP_sa",    "transposed",    anti,  10, "--products shiftadd --trunc 2"
+             "g0_DP_sa_c2", "direct",        none,  12, "--products shiftadd --trunc 1 --channels 2"
+             "gm_TPmf_sa",  "transposed",    mixed, 10, "--products shiftadd --multfree --trunc 1"};
+
   s = struct ([]);
   for k = 1:rows (rowsdef)
     [name, form, q, cbits, other] = rowsdef{k, :};
@@ -172,7 +215,8 @@ function v = ifelse_ (c, a, b)
 endfunction
 
 ## Every structure with and without multipliers, every channel count it takes, every ratio,
-## 32-bit input and 20-bit coefficients are in the designed cores; sets reach class 0 and -1.
+## 32-bit input and 20-bit coefficients are in the designed cores; sets reach class 0 and -1;
+## shift-add products reach every fully parallel structure, with and without multipliers.
 %!test
 %! [c, s] = kw_hdl_matrix_plan ();
 %! key = strcat ({c.form}, {"P", "S"}([c.shared] + 1));
@@ -189,6 +233,11 @@ endfunction
 %! assert (isempty (setxor (modes(:, 1), {"floor", "round", "nearest", "convergent", "ceil", "fix"})));
 %! assert (isempty (setxor (modes(:, 2), {"wrap", "saturate"})));
 %! assert (numel (strfind ([c.switches], "-coef_scale max")) >= 2);
+%! sa = ! cellfun (@isempty, strfind ({c.switches}, "-hdl_products shiftadd"));
+%! for v = {"DirectP", "TransposedP"}
+%!   assert (any (sa & strcmp (key, v{1}) & [c.multfree]) && any (sa & strcmp (key, v{1}) & ! [c.multfree]));
+%! endfor
+%! assert (! any (sa & [c.shared]));
 %! assert (! any (cellfun (@(a) numel (strfind (a, "--ibits")) > 1, {s.args})));
 ## Polyphase cores of every structure with and without multipliers, designed or given.
 %! given = ! cellfun (@isempty, strfind ({s.args}, "--zero-stuffing"));
