@@ -178,24 +178,6 @@ void WriteOperandStage(std::ostream& out, const CoreModel& m, const PolyphaseSch
         << "    end\n\n";
 }
 
-std::string WriteAdderTree(std::ostream& out, const CoreModel& m, std::vector<std::string> level, int stage) {
-    const int w = m.mult.word;
-    for (int depth = 1; level.size() > 1; ++depth, ++stage) {
-        std::vector<std::string> next;
-        std::string statements;
-        out << "    // Stage " << stage << ": adder tree level " << depth << ".\n";
-        for (std::size_t k = 0; k < level.size(); k += 2) {
-            next.push_back("sum" + std::to_string(depth) + "_" + std::to_string(next.size()));
-            out << "    " << Signed("reg", w) << " " << next.back() << ";\n";
-            statements += "        " + next.back() + " <= " + level[k] +
-                          (k + 1 < level.size() ? " + " + level[k + 1] : std::string()) + ";\n";
-        }
-        out << "    always @(posedge clk) begin\n" << statements << "    end\n\n";
-        level = next;
-    }
-    return level.front();
-}
-
 void WriteValidPipe(std::ostream& out, int stages) {
     out << "    // One valid bit per stage: out_valid marks a phase that reaches the end.\n"
         << "    reg [" << stages - 1 << ":0] valid_pipe;\n"

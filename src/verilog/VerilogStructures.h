@@ -108,4 +108,8 @@ void WriteSharedProduct(std::ostream& out, const CoreModel& model, const Operand
 // memory-clearing counter after reset (CLEAR_DEPTH clocks).
 void WriteSequencer(std::ostream& out, int clocksPerSample, int clearDepth);
 
+// A registered pairwise adder tree over LEVEL (qmult words), its first level numbered STAGE in
+// the comments; returns the register that holds the whole sum.
+std::string WriteAdderTree(std::ostream& out, const CoreModel& model, std::vector<std::string> level, int stage);
+
 }  // namespace fir::vlog
