@@ -36,7 +36,7 @@ HardwareTexts MakeHardwareTexts(const fir::CoreModel& model, const fir::Hardware
     fir::WriteVerilog(module, model, moduleName, choices);
     if (withTestbench) {
         const fir::TestVectors vectors = fir::MakeTestVectors(model, fir::kTestbenchRandomSamples, fir::kTestbenchSeed);
-        fir::WriteVerilogTestbench(bench, model, moduleName, static_cast<int>(vectors.inputs.size()));
+        fir::WriteVerilogTestbench(bench, model, moduleName, static_cast<int>(vectors.inputs.size()), choices);
         fir::WriteInputVectors(inputs, model, vectors);
         fir::WriteExpectedVectors(expected, model, vectors);
     }
