@@ -29,6 +29,7 @@ void CKWDesign::ValidateFunctionalParameters() {
         SimpleWarn("COMMAND-0033", &params);
     }
     m_design.emplace(rcos::DesignCore(*m_request));
+    CheckHardwareMultipliers(m_design->model);
     // The module takes the given name unless a project subdirectory numbers the files.
     if (Options().NameGiven() && !Options().subdirectory && Options().hardware.verilog) {
         CheckVerilogName(FilePath(Options().name).BaseName());

@@ -32,6 +32,8 @@ public:
     // SystemVerilog reserved word, a port name of either stream interface, or an identifier that
     // the core's Verilog or its testbench already uses. Needs the designed core.
     void CheckVerilogName(const std::string& name) const;
+    // -hdl_multipliers against the products the core's outputs take, before anything is written.
+    void CheckHardwareMultipliers(const fir::CoreModel& model) const;
     // "-hdl verilog": F.v beside the core and, for a project run, F_tb.v and its vector files.
     void WriteHardware(const std::string& corePath, bool withTestbench) override;
     // The report of the run's request (seed from -seed, default 1) for the -report file.

@@ -2,9 +2,11 @@
 // and, for a project run, its self-checking testbench F_tb.v with the vector files it reads,
 // each written under a temporary name and moved to its final name only when complete. A name
 // that the Verilog cannot take is refused before anything is written.
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
+#include "verilog/HardwareTiming.h"
 #include "verilog/TestVectors.h"
 #include "verilog/VerilogNames.h"
 #include "verilog/VerilogTestbench.h"
@@ -98,6 +100,24 @@ fir::HardwareChoices CKWDesign::HardwareChoices() const {
     choices.multipliers = options.multipliers.value_or(1);
     choices.stream = options.stream == HdlStream::Axis ? fir::StreamInterface::Axis : fir::StreamInterface::Plain;
     return choices;
+}
+
+void CKWDesign::CheckHardwareMultipliers(const fir::CoreModel& model) const {
+    const std::optional<int> given = Options().hardware.multipliers;
+    if (!Options().hardware.verilog || !given || model.IsFullyParallel()) return;
+    const int products = fir::SharedProductsPerOutput(model);
+    const std::string m = std::to_string(*given);
+    if (*given > products) {
+        throw ParameterError("Invalid Parameter: -hdl_multipliers " + m + " exceeds the " + std::to_string(products) +
+                             " non-zero products per output of this resource-shared core (at most " +
+                             std::to_string(products) + " multipliers can work side by side).\n");
+    }
+    // The shared writers compute one product per clock; side-by-side products are not built yet.
+    if (*given > 1) {
+        throw ParameterError("Invalid Parameter: -hdl_multipliers " + m +
+                             " is not supported: this version builds one multiplier per resource-shared core "
+                             "(-hdl_multipliers 1).\n");
+    }
 }
 
 void CKWDesign::CheckVerilogName(const std::string& name) const {

@@ -83,6 +83,11 @@ int ParallelDirectTerms(const CoreModel& m) {
     return terms;
 }
 
+int SharedProductsPerOutput(const CoreModel& m) {
+    if (IsPolyphase(m)) return MakePolyphaseSchedule(m).slots;
+    return ParallelDirectTerms(m);
+}
+
 int AdderTreeLevels(int terms) {
     int levels = 0;
     for (int n = terms; n > 1; n = (n + 1) / 2) ++levels;

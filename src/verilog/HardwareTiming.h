@@ -41,6 +41,10 @@ int PolyphaseClocksPerOutput(const CoreModel& model);
 // Non-zero products a fully parallel direct core adds (pairs and middle when folded).
 int ParallelDirectTerms(const CoreModel& model);
 
+// P: the non-zero products one output of a resource-shared core takes (zero taps skipped, a
+// folded pair counted once; polyphase: the busiest phase's). Its -hdl_multipliers is at most P.
+int SharedProductsPerOutput(const CoreModel& model);
+
 // Registered levels of a pairwise adder tree over the given number of terms.
 int AdderTreeLevels(int terms);
 

@@ -276,6 +276,12 @@ std::vector<InputCase> CommonOptionCases() {
 std::vector<InputCase> HardwareAndArithmeticOptionCases() {
     const std::string needsVerilog = " needs -hdl verilog (without a hardware core it would do nothing).\n";
     const std::vector<std::string> verilog = {"-hdl", "verilog"};
+    auto exceeds = [](const std::string& m, int products) {
+        const std::string p = std::to_string(products);
+        return "Invalid Parameter: -hdl_multipliers " + m + " exceeds the " + p +
+               " non-zero products per output of this resource-shared core (at most " + p +
+               " multipliers can work side by side).\n";
+    };
     auto with = [](std::vector<std::string> base, std::initializer_list<std::string> more) {
         base.insert(base.end(), more);
         return base;
@@ -299,6 +305,19 @@ std::vector<InputCase> HardwareAndArithmeticOptionCases() {
         {"hdl_multipliers_on_a_parallel_core", with(verilog, {"-hdl_multipliers", "2"}),
          Refused("Invalid Parameter: -hdl_multipliers applies to resource-shared cores (a fully parallel core has "
                  "a product for every tap).")},
+        // P, the non-zero products per output: zero taps skipped and mirror pairs counted once (the
+        // default 25-tap raised cosine: 13 pairs and middle, 3 of them zero), every distinct tap of
+        // the root raised cosine, the busiest phase of the polyphase interpolator.
+        {"hdl_multipliers_above_the_products", with(verilog, {"-hdl_multipliers", "11", "-resource_shared", "yes"}),
+         Refused(exceeds("11", 10))},
+        {"hdl_multipliers_above_the_root_products",
+         with(verilog, {"-hdl_multipliers", "14", "-resource_shared", "yes", "-type", "sqrt"}), Refused(exceeds("14", 13))},
+        {"hdl_multipliers_above_the_polyphase_products",
+         with(verilog, {"-hdl_multipliers", "7", "-resource_shared", "yes", "-fs_flag", "no"}), Refused(exceeds("7", 6))},
+        {"hdl_multipliers_side_by_side", with(verilog, {"-hdl_multipliers", "10", "-resource_shared", "yes"}),
+         Refused("Invalid Parameter: -hdl_multipliers 10 is not supported: this version builds one multiplier per "
+                 "resource-shared core (-hdl_multipliers 1).\n")},
+        {"hdl_multipliers_one", with(verilog, {"-hdl_multipliers", "1", "-resource_shared", "yes"}), "", "rcosflt_001.v"},
         {"shiftadd_on_a_shared_core", with(verilog, {"-hdl_products", "shiftadd", "-resource_shared", "yes"}),
          Refused("Invalid Parameter: -hdl_products shiftadd needs a fully parallel core (a resource-shared core's "
                  "coefficient changes from clock to clock, so it keeps real multipliers).")},

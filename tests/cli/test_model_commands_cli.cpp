@@ -136,11 +136,12 @@ TEST_F(ModelCommands, ReportKeysFileAndSummary) {
 
 // With -hdl verilog the report ends with the Verilog's clocks per sample (per output), latency in
 // clocks and multipliers, the figures the header of F.v states for the same switches: a shared
-// core, and polyphase cores (symbols in), whose multipliers are fewer than the MATLAB core's.
+// core, and polyphase cores (symbols in), whose multipliers are fewer than the MATLAB core's; a
+// report refuses more multipliers than the core's non-zero products as the generator does.
 TEST_F(ModelCommands, ReportWithVerilogGivesTheHeadersClocks) {
     TempDir dir;
     const std::string script =
-        "foreach switches {{-resource_shared yes} {-fs 4 -fs_flag no -delay 4} {-fs 8 -fs_flag no -delay 4 -form Transposed}"
+        "foreach switches {{-resource_shared yes -hdl_multipliers 1} {-fs 4 -fs_flag no -delay 4} {-fs 8 -fs_flag no -delay 4 -form Transposed}"
         " {-fs 4 -fs_flag no -resource_shared yes}} {\n"
         "  set d [rcosflt::Report {*}$switches -hdl verilog]\n"
         "  rcosflt {*}$switches -hdl verilog -name g\n"
@@ -151,11 +152,15 @@ TEST_F(ModelCommands, ReportWithVerilogGivesTheHeadersClocks) {
         "  puts \"[lrange [dict keys $d] end-3 end] [expr {[dict get $d clocks_per_sample] == $k && "
         "[dict get $d latency_clocks] == $l && [dict get $d hardware_multipliers] == $m}]"
         " [expr {$m < [dict get $d multipliers]}]\"\n"
-        "}\n";
+        "}\n"
+        "catch {rcosflt::Report -resource_shared yes -hdl verilog -hdl_multipliers 11} m; puts -nonewline $m\n";
     const auto result = RunShell({"-c", script}, "", dir.Path().string());
     ASSERT_EQ(0, result.status) << result.err;
     const std::string keys = "output_headroom_bits clocks_per_sample latency_clocks hardware_multipliers 1";
-    EXPECT_EQ(keys + " 0\n" + keys + " 1\n" + keys + " 1\n" + keys + " 0\n", result.out);
+    EXPECT_EQ(keys + " 0\n" + keys + " 1\n" + keys + " 1\n" + keys + " 0\n" + kHeader +
+                  "Invalid Parameter: -hdl_multipliers 11 exceeds the 10 non-zero products per output of this "
+                  "resource-shared core (at most 10 multipliers can work side by side).\n\n",
+              result.out);
 }
 
 }  // namespace
