@@ -45,7 +45,6 @@ function c = output_mode_cores ()
                            "-coef_scale %s"],
                           ratio, ifelse_ (zerostuff, "no", "yes"), form, ifelse_ (shared, "yes", "no"), ch,
                           ifelse_ (multfree, "yes", "no"), rounding, overflow, scale);
-    e.axis = false;
     c = [c e];
   endfor
 endfunction
