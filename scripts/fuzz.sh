@@ -39,7 +39,9 @@ for target in "${targets[@]}"; do
   done
   echo "== fuzz_$target for ${seconds}s"
   # Output of the host (messages on stdout/stderr) is dropped; sanitizer and libFuzzer reports stay.
-  if "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+  # A unit may take tens of seconds under the sanitizers (the adder-graph search of a 16-bit
+  # shift-add core); 90 s still tells a hang from slow work.
+  if "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=90 -rss_limit_mb=2048 \
        -max_len=4096 -close_fd_mask=3 -print_final_stats=1 -artifact_prefix="$artifacts/" \
        "$corpus" "${seeds[@]}" >"$log" 2>&1; then
     result=ok
