@@ -48,8 +48,8 @@ void AddHardwareOptions(CAppCommand* command, bool hidden) {
                     "Products by constant coefficients in the hardware core: multiplier or shiftadd (shifts, adds "
                     "and subtracts from one shared adder graph; fully parallel cores). Default multiplier.");
     AddStringOption(command, hidden, "-hdl_multipliers", "M",
-                    "Multipliers a resource-shared hardware core works with side by side, at most its non-zero "
-                    "products per output; this version builds 1. Default 1.");
+                    "Multipliers a resource-shared hardware core works with side by side (above 1: K = ceil(P/M) "
+                    "clocks per output), at most P, its non-zero products per output. Default 1.");
     AddStringOption(command, hidden, "-hdl_stream", "interface",
                     "Ports of the hardware core: plain (valid/ready) or axis (AXI4-Stream). Default plain.");
 }

@@ -112,12 +112,6 @@ void CKWDesign::CheckHardwareMultipliers(const fir::CoreModel& model) const {
                              " non-zero products per output of this resource-shared core (at most " +
                              std::to_string(products) + " multipliers can work side by side).\n");
     }
-    // The shared writers compute one product per clock; side-by-side products are not built yet.
-    if (*given > 1) {
-        throw ParameterError("Invalid Parameter: -hdl_multipliers " + m +
-                             " is not supported: this version builds one multiplier per resource-shared core "
-                             "(-hdl_multipliers 1).\n");
-    }
 }
 
 void CKWDesign::CheckVerilogName(const std::string& name) const {

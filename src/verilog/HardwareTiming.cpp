@@ -3,7 +3,10 @@
 // when the core takes symbols: K counts clocks per output, and its slots set K and the
 // multipliers). AXI4-Stream adds one clock through the output buffer. Shift-add products
 // lengthen the fully parallel transposed form's pipeline: the adder graph's stages, then the
-// chain's low half and, a clock later, its high half.
+// chain's low half and, a clock later, its high half. M multipliers side by side (M > 1) take
+// every shared core to the lanes' multiply-accumulate: K = ceil(P/M) clocks per output, and the
+// lanes' adder tree lengthens its pipeline (coefficient memory, sample memory, operand, product,
+// the tree's levels, accumulation).
 #include "verilog/HardwareTiming.h"
 
 #include <algorithm>
@@ -57,6 +60,20 @@ HardwareTiming CoreTiming(const CoreModel& m) {
     return t;
 }
 
+HardwareTiming LanesTiming(const CoreModel& m, int lanes) {
+    const int products = SharedProductsPerOutput(m);
+    if (lanes > products)
+        throw std::invalid_argument("Verilog writer: " + std::to_string(lanes) + " multipliers for " +
+                                    std::to_string(products) + " products per output");
+    HardwareTiming t;
+    t.lanes = lanes;
+    t.outputsPerInput = IsPolyphase(m) ? m.ratio : 1;
+    t.multipliers = LaneMultipliers(m, lanes);
+    t.clocksPerSample = (products + lanes - 1) / lanes;
+    t.latencyClocks = t.clocksPerSample + 5 + AdderTreeLevels(lanes);
+    return t;
+}
+
 }  // namespace
 
 int StreamBufferDepth(const HardwareTiming& core) {
@@ -83,10 +100,9 @@ int ParallelDirectTerms(const CoreModel& m) {
     return terms;
 }
 
-int SharedProductsPerOutput(const CoreModel& m) {
-    if (IsPolyphase(m)) return MakePolyphaseSchedule(m).slots;
-    return ParallelDirectTerms(m);
-}
+int SharedProductsPerOutput(const CoreModel& m) { return MakeProductSchedule(m).slots; }
+
+int LaneMultipliers(const CoreModel& m, int lanes) { return m.multiplierFree ? 0 : lanes; }
 
 int AdderTreeLevels(int terms) {
     int levels = 0;
@@ -99,7 +115,10 @@ HardwareTiming VerilogTiming(const CoreModel& m, const HardwareChoices& choices)
     if (shiftAdd && (!m.IsFullyParallel() || IsPolyphase(m)))
         throw std::invalid_argument(
             "Verilog writer: shift-add products need constant coefficients, a fully parallel core fed at the sample rate");
+    if (choices.multipliers < 1 || (choices.multipliers > 1 && m.IsFullyParallel()))
+        throw std::invalid_argument("Verilog writer: several multipliers need a resource-shared core");
     HardwareTiming t = CoreTiming(m);
+    if (choices.multipliers > 1) t = LanesTiming(m, choices.multipliers);
     if (shiftAdd) {
         t.multipliers = 0;
         if (m.IsTransposed()) t.latencyClocks = vlog::TransposedGraph(m).Depth() + 2;

@@ -16,11 +16,13 @@ struct HardwareTiming {
     int multipliers = 0;      // general multipliers
     int outputsPerInput = 1;  // a polyphase core's handshake takes a symbol and gives r outputs
     int streamBuffer = 0;     // AXI4-Stream: output words the buffer holds (0: plain ports)
+    int lanes = 1;            // products side by side in a resource-shared core (-hdl_multipliers)
 };
 
 // Throws std::invalid_argument for the models the Verilog writer does not take: the shared
 // transposed form with several channels (as the simulator), a shared core of fewer taps than
-// its sequencer needs (direct: 3, transposed: 5; the generator's smallest filter has 5).
+// its sequencer needs (direct: 3, transposed: 5; the generator's smallest filter has 5), more
+// multipliers than a shared core has products per output, or several on a fully parallel core.
 HardwareTiming VerilogTiming(const CoreModel& model, const HardwareChoices& choices = {});
 
 // Depth of the output buffer of an AXI4-Stream core whose plain core has timing CORE: the words
@@ -42,8 +44,13 @@ int PolyphaseClocksPerOutput(const CoreModel& model);
 int ParallelDirectTerms(const CoreModel& model);
 
 // P: the non-zero products one output of a resource-shared core takes (zero taps skipped, a
-// folded pair counted once; polyphase: the busiest phase's). Its -hdl_multipliers is at most P.
+// folded pair counted once where its sum may be formed before the product; polyphase: the busiest
+// phase's). Its -hdl_multipliers is at most P.
 int SharedProductsPerOutput(const CoreModel& model);
+
+// The general multipliers of a resource-shared core with LANES products side by side (2 .. P):
+// one per lane, each reading its own coefficient memory; none multiplier-free.
+int LaneMultipliers(const CoreModel& model, int lanes);
 
 // Registered levels of a pairwise adder tree over the given number of terms.
 int AdderTreeLevels(int terms);

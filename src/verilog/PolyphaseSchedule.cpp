@@ -1,7 +1,8 @@
 // Call c of the core reads its input history with a fixed delay of latencyCalls (L) calls: the
-// product of tap i reads the sample of call c - L - i. Symbol k enters on call kr + r - 1 and
-// phase p of symbol k is call kr + r - 1 + p, so tap i meets a symbol exactly when
-// i = p - L (mod r), and that symbol lies (i + L - p) / r symbols back.
+// product of tap i reads the sample of call c - L - i (c - L - i*ch with ch interleaved channels).
+// Symbol k enters on call kr + r - 1 and phase p of symbol k is call kr + r - 1 + p, so tap i
+// meets a symbol exactly when i = p - L (mod r), and that symbol lies (i + L - p) / r symbols
+// back. A core fed at the sample rate is the case r = 1: one phase, every tap meets a sample.
 #include "verilog/PolyphaseSchedule.h"
 
 #include <algorithm>
@@ -13,12 +14,31 @@ namespace {
 
 int Modulo(int a, int r) { return ((a % r) + r) % r; }
 
-bool Meets(const CoreModel& m, int tap, int phase) { return Modulo(tap - (phase - m.latencyCalls), m.ratio) == 0; }
+// How far back tap i reads: r calls per symbol (1 at the sample rate), ch calls per place.
+struct Reach {
+    int ratio = 1;
+    int stride = 1;
+    int latency = 0;
+};
 
-int SymbolDelay(const CoreModel& m, int tap, int phase) { return (tap + m.latencyCalls - phase) / m.ratio; }
+Reach ReachOf(const CoreModel& m) {
+    if (IsPolyphase(m)) return {m.ratio, 1, m.latencyCalls};
+    return {1, m.channels, m.latencyCalls};
+}
+
+bool Meets(const CoreModel& m, int tap, int phase) {
+    const Reach r = ReachOf(m);
+    return Modulo(tap * r.stride + r.latency - phase, r.ratio) == 0;
+}
+
+int SymbolDelay(const CoreModel& m, int tap, int phase) {
+    const Reach r = ReachOf(m);
+    return (tap * r.stride + r.latency - phase) / r.ratio;
+}
 
 // Direct forms: every tap, or every mirror pair and the middle tap, as the core's sum has them.
-std::vector<PolyphaseTerm> DirectTerms(const CoreModel& m, int phase) {
+// MIDDLE is the middle tap's product (the shared direct form writes it with literal terms).
+std::vector<PolyphaseTerm> DirectTerms(const CoreModel& m, int phase, const TapProduct& middle) {
     const std::vector<TapProduct> products = TapProducts(m);
     std::vector<PolyphaseTerm> terms;
     auto delayOf = [&](int tap) { return Meets(m, tap, phase) ? SymbolDelay(m, tap, phase) : -1; };
@@ -36,7 +56,6 @@ std::vector<PolyphaseTerm> DirectTerms(const CoreModel& m, int phase) {
         const int b = delayOf(m.taps - 1 - i);
         if (p.coefficient != 0 && (a >= 0 || b >= 0)) terms.push_back({a, b, true, quantized, p, false, i});
     }
-    const TapProduct middle = MiddleProduct(m);
     if (middle.coefficient != 0 && Meets(m, m.PairCount(), phase))
         terms.push_back({delayOf(m.PairCount()), -1, false, false, middle, false, m.PairCount()});
     return terms;
@@ -67,13 +86,22 @@ int FirstDelay(const PolyphaseTerm& t) {
 
 bool IsPolyphase(const CoreModel& m) { return m.zeroStuffing; }
 
-PolyphaseSchedule MakePolyphaseSchedule(const CoreModel& m) {
-    if (!m.zeroStuffing || m.channels != 1)
-        throw std::invalid_argument("polyphase interpolator: the core must take one channel of symbols");
+namespace {
+
+// The products of one output phase. A transposed core joins a mirror pair before its product
+// only at the sample rate and where no product drops bits (its sums then equal a direct form's).
+std::vector<PolyphaseTerm> PhaseTerms(const CoreModel& m, int phase) {
+    if (m.Traits().preAddsPairs) return DirectTerms(m, phase, MiddleProduct(m));
+    if (!IsPolyphase(m) && m.IsFolded() && ProductsExact(m))
+        return DirectTerms(m, phase, TapProducts(m)[static_cast<std::size_t>(m.PairCount())]);
+    return TransposedTerms(m, phase);
+}
+
+PolyphaseSchedule MakeSchedule(const CoreModel& m) {
     PolyphaseSchedule s;
-    s.ratio = m.ratio;
-    for (int phase = 0; phase < m.ratio; ++phase) {
-        std::vector<PolyphaseTerm> terms = m.Traits().preAddsPairs ? DirectTerms(m, phase) : TransposedTerms(m, phase);
+    s.ratio = IsPolyphase(m) ? m.ratio : 1;
+    for (int phase = 0; phase < s.ratio; ++phase) {
+        std::vector<PolyphaseTerm> terms = PhaseTerms(m, phase);
         std::stable_sort(terms.begin(), terms.end(),
                          [](const PolyphaseTerm& a, const PolyphaseTerm& b) { return FirstDelay(a) < FirstDelay(b); });
         s.slots = std::max(s.slots, static_cast<int>(terms.size()));
@@ -81,6 +109,21 @@ PolyphaseSchedule MakePolyphaseSchedule(const CoreModel& m) {
         s.phases.push_back(std::move(terms));
     }
     return s;
+}
+
+}  // namespace
+
+bool ProductsExact(const CoreModel& m) { return m.in.fraction + m.coef.fraction - m.mult.fraction <= 0; }
+
+PolyphaseSchedule MakePolyphaseSchedule(const CoreModel& m) {
+    if (!m.zeroStuffing || m.channels != 1)
+        throw std::invalid_argument("polyphase interpolator: the core must take one channel of symbols");
+    return MakeSchedule(m);
+}
+
+PolyphaseSchedule MakeProductSchedule(const CoreModel& m) {
+    if (IsPolyphase(m)) return MakePolyphaseSchedule(m);
+    return MakeSchedule(m);
 }
 
 bool SlotNeedsMultiplier(const CoreModel& m, const PolyphaseSchedule& s, int slot) {

@@ -34,6 +34,14 @@ struct PolyphaseSchedule {
 // Throws std::invalid_argument unless the model takes symbols (zero-stuffing, one channel).
 PolyphaseSchedule MakePolyphaseSchedule(const CoreModel& model);
 
+// The products of each output of any core, for hardware that multiply-accumulates over its input
+// history: the polyphase schedule for a core fed at the symbol rate, else one phase whose delays
+// count calls (ratio 1).
+PolyphaseSchedule MakeProductSchedule(const CoreModel& model);
+
+// No product of the core drops bits: a mirror pair may be joined before its one product.
+bool ProductsExact(const CoreModel& model);
+
 // A model the Verilog writes as a polyphase interpolator.
 bool IsPolyphase(const CoreModel& model);
 

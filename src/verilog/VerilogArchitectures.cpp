@@ -73,8 +73,6 @@ constexpr std::array<Architecture, 5> kPolyphaseArchitectures{{
 
 }  // namespace
 
-bool ProductsExact(const CoreModel& m) { return m.in.fraction + m.coef.fraction - m.mult.fraction <= 0; }
-
 const Architecture& ArchitectureOf(const CoreModel& m) {
     if (IsPolyphase(m)) {
         for (const Architecture& row : kPolyphaseArchitectures)

@@ -19,9 +19,6 @@ struct Architecture {
     void (*write)(std::ostream& out, const CoreModel& model, const HardwareTiming& timing);
 };
 
-// No product of the core drops bits: a mirror pair may be joined before its one product.
-bool ProductsExact(const CoreModel& model);
-
 // The row that writes MODEL: its structure's, or for a core fed at the symbol rate the polyphase
 // interpolator's row of that structure.
 const Architecture& ArchitectureOf(const CoreModel& model);

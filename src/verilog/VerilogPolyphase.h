@@ -17,6 +17,30 @@ void WritePolyphaseParallelTransposed(std::ostream& out, const CoreModel& model,
 void WritePolyphaseShared(std::ostream& out, const CoreModel& model, const PolyphaseSchedule& schedule,
                           const HardwareTiming& timing);
 
+// Resource-shared multiply-accumulate over a symbol (or sample) memory with M lanes side by side:
+// every shared core when -hdl_multipliers is above 1 (timing.lanes > 1).
+void WriteSharedLanes(std::ostream& out, const CoreModel& model, const PolyphaseSchedule& schedule,
+                      const HardwareTiming& timing);
+
+// Pieces of the multiply-accumulate writers. A coefficient-memory entry is the coefficient
+// integer, or for a multiplier-free core two shifted terms {use, negative, shift} (CoefficientBits
+// wide); P null is the entry of no product.
+int ShiftBits(const CoreModel& model);
+int CoefficientBits(const CoreModel& model);
+std::string CoefficientField(const CoreModel& model, const TapProduct* p);
+bool HasPairs(const PolyphaseSchedule& schedule);
+// (USE ? VALUE : 0) over WIDTH bits.
+std::string Masked(const std::string& use, const std::string& value, int width);
+// The memory (NOUN memory: Symbol, Sample) of the inputs an output reaches (REACH): a ring
+// written at each handshake, delay d at write_addr - 1 - d; FILLED counts the handshakes since
+// reset up to REACH.
+void WriteSymbolMemory(std::ostream& out, const CoreModel& model, const std::string& noun, int reach,
+                       int addressBits, int filledBits);
+// PREFIXfloored, the product of PREFIXoperand_3 (OPERANDWIDTH bits) and the entry PREFIXcoef_3,
+// floored and wrapped to qmult, through the multiplier or shift-and-add path the notes name.
+void WriteScheduledProduct(std::ostream& out, const CoreModel& model, const std::string& prefix, int operandWidth,
+                           const std::string& multiplierNote, const std::string& pathNote);
+
 // The phase counter of the fully parallel interpolators: ACTIVE while a symbol's outputs are
 // computed, PHASE 0 .. r-1; in_ready lets the next symbol in on the last phase.
 void WritePhaseCounter(std::ostream& out, int ratio);

@@ -14,30 +14,6 @@ namespace fir::vlog {
 
 namespace {
 
-int ShiftBits(const CoreModel& m) { return IndexBits(m.coef.word); }
-
-// Coefficient field of an entry: the integer, or two shifted terms {use, negative, shift}.
-int CoefficientBits(const CoreModel& m) { return m.multiplierFree ? 2 * (2 + ShiftBits(m)) : m.coef.word; }
-
-std::string TermField(const ShiftTerm& t, int bits) {
-    const bool use = t.sign != 0;
-    return std::string(use ? "1'b1" : "1'b0") + ", " + (t.sign < 0 ? "1'b1" : "1'b0") + ", " +
-           Unsigned(use ? t.shift : 0, bits);
-}
-
-std::string CoefficientField(const CoreModel& m, const TapProduct* p) {
-    if (!m.multiplierFree) return Literal(p ? p->coefficient : 0, m.coef.word);
-    if (!p) return Unsigned(0, CoefficientBits(m));
-    return "{" + TermField(p->terms[0], ShiftBits(m)) + ", " + TermField(p->terms[1], ShiftBits(m)) + "}";
-}
-
-bool HasPairs(const PolyphaseSchedule& s) {
-    for (const auto& terms : s.phases)
-        for (const PolyphaseTerm& t : terms)
-            if (t.pair) return true;
-    return false;
-}
-
 void WritePhaseSequencer(std::ostream& out, int ratio, int clocks) {
     const int pb = IndexBits(ratio);
     const int sb = IndexBits(clocks);
@@ -67,12 +43,39 @@ void WritePhaseSequencer(std::ostream& out, int ratio, int clocks) {
         << "        end\n\n";
 }
 
+std::string TermField(const ShiftTerm& t, int bits) {
+    const bool use = t.sign != 0;
+    return std::string(use ? "1'b1" : "1'b0") + ", " + (t.sign < 0 ? "1'b1" : "1'b0") + ", " +
+           Unsigned(use ? t.shift : 0, bits);
+}
+
+}  // namespace
+
+int ShiftBits(const CoreModel& m) { return IndexBits(m.coef.word); }
+
+// Coefficient field of an entry: the integer, or two shifted terms {use, negative, shift}.
+int CoefficientBits(const CoreModel& m) { return m.multiplierFree ? 2 * (2 + ShiftBits(m)) : m.coef.word; }
+
+std::string CoefficientField(const CoreModel& m, const TapProduct* p) {
+    if (!m.multiplierFree) return Literal(p ? p->coefficient : 0, m.coef.word);
+    if (!p) return Unsigned(0, CoefficientBits(m));
+    return "{" + TermField(p->terms[0], ShiftBits(m)) + ", " + TermField(p->terms[1], ShiftBits(m)) + "}";
+}
+
+bool HasPairs(const PolyphaseSchedule& s) {
+    for (const auto& terms : s.phases)
+        for (const PolyphaseTerm& t : terms)
+            if (t.pair) return true;
+    return false;
+}
+
 // The symbol memory: a ring written at each handshake; FILLED counts the symbols since reset,
 // up to the depth an output reaches.
-void WriteSymbolMemory(std::ostream& out, const CoreModel& m, int reach, int addressBits, int filledBits) {
+void WriteSymbolMemory(std::ostream& out, const CoreModel& m, const std::string& noun, int reach, int addressBits,
+                       int filledBits) {
     const int ib = m.in.word;
     const int size = 1 << addressBits;
-    out << "    // Symbol memory: " << size << " words, a ring; delay d sits at write_addr - 1 - d.\n"
+    out << "    // " << noun << " memory: " << size << " words, a ring; delay d sits at write_addr - 1 - d.\n"
         << "    " << Signed("reg", ib) << " symbols [0:" << size - 1 << "];\n"
         << "    reg [" << addressBits - 1 << ":0] write_addr;\n"
         << "    reg [" << filledBits - 1 << ":0] filled;\n"
@@ -93,7 +96,42 @@ std::string Masked(const std::string& use, const std::string& value, int width) 
     return "(" + use + " ? " + value + " : " + Literal(0, width) + ")";
 }
 
-}  // namespace
+
+void WriteScheduledProduct(std::ostream& out, const CoreModel& m, const std::string& prefix, int operandWidth,
+                           const std::string& multiplierNote, const std::string& pathNote) {
+    const int ow = operandWidth;
+    const std::string operand = prefix + "operand_3";
+    const std::string coef = prefix + "coef_3";
+    const std::string exact = prefix + "exact";
+    const Operand v{operand, ow, m.in.fraction};
+    const int width = ProductWidth(m, ow);
+    out << kDroppedBitsOff;
+    if (!m.multiplierFree) {
+        out << "    // " << multiplierNote << ".\n"
+            << "    " << Signed("wire", width) << " " << exact << " = " << SignExtend(operand, ow, width) << " * "
+            << SignExtend(coef, CoefficientBits(m), width) << ";\n";
+    } else {
+        const int bits = ShiftBits(m);
+        const std::string wide = prefix + "wide";
+        out << "    // " << pathNote << ": two shifted copies of the operand, added or subtracted.\n"
+            << "    " << Signed("wire", width) << " " << wide << " = " << SignExtend(operand, ow, width) << ";\n";
+        for (int k = 0; k < 2; ++k) {
+            const int low = k == 0 ? bits + 2 : 0;
+            const std::string up = prefix + "up" + std::to_string(k + 1);
+            const std::string shifted = prefix + "shifted" + std::to_string(k + 1);
+            out << "    " << Signed("wire", width) << " " << up << " = " << wide << " <<< " << coef << "["
+                << low + bits - 1 << ":" << low << "];\n"
+                << "    " << Signed("wire", width) << " " << shifted << " = !" << coef << "[" << low + bits + 1
+                << "] ? " << Literal(0, width) << " : (" << coef << "[" << low + bits << "] ? -" << up << " : " << up
+                << ");\n";
+        }
+        out << "    " << Signed("wire", width) << " " << exact << " = " << prefix << "shifted1 + " << prefix
+            << "shifted2;\n";
+    }
+    out << "    " << Signed("wire", m.mult.word) << " " << prefix << "floored = " << ProductToMult(m, v, exact, width)
+        << ";\n"
+        << kDroppedBitsOn;
+}
 
 void WritePolyphaseShared(std::ostream& out, const CoreModel& m, const PolyphaseSchedule& s, const HardwareTiming& t) {
     const int ib = m.in.word;
@@ -107,7 +145,7 @@ void WritePolyphaseShared(std::ostream& out, const CoreModel& m, const Polyphase
     const bool pairs = HasPairs(s);
     const bool negates = m.folding == CoefSymmetry::MagnitudeSymmetric && m.IsTransposed();
     WritePhaseSequencer(out, s.ratio, clocks);
-    WriteSymbolMemory(out, m, s.depth, addressBits, filledBits);
+    WriteSymbolMemory(out, m, "Symbol", s.depth, addressBits, filledBits);
 
     auto field = [&](const std::string& name, const std::string& value) {
         return "                " + name + " <= " + value + ";\n";
@@ -187,30 +225,9 @@ void WritePolyphaseShared(std::ostream& out, const CoreModel& m, const Polyphase
     out << "        coef_3 <= coef_2;\n"
         << "    end\n\n";
 
-    const fir::vlog::Operand v{"operand_3", ow, m.in.fraction};
-    const int width = ProductWidth(m, ow);
-    out << "    // Stage 4: the product, floored and wrapped to qmult.\n" << kDroppedBitsOff;
-    if (!m.multiplierFree) {
-        out << "    // The one multiplier.\n"
-            << "    " << Signed("wire", width) << " exact = " << SignExtend("operand_3", ow, width) << " * "
-            << SignExtend("coef_3", cb, width) << ";\n";
-    } else {
-        const int bits = ShiftBits(m);
-        out << "    // The one shift-and-add path: two shifted copies of the operand, added or subtracted.\n"
-            << "    " << Signed("wire", width) << " wide = " << SignExtend("operand_3", ow, width) << ";\n";
-        for (int k = 0; k < 2; ++k) {
-            const int low = k == 0 ? bits + 2 : 0;
-            const std::string n = std::to_string(k + 1);
-            out << "    " << Signed("wire", width) << " up" << n << " = wide <<< coef_3[" << low + bits - 1 << ":" << low
-                << "];\n"
-                << "    " << Signed("wire", width) << " shifted" << n << " = !coef_3[" << low + bits + 1 << "] ? "
-                << Literal(0, width) << " : (coef_3[" << low + bits << "] ? -up" << n << " : up" << n << ");\n";
-        }
-        out << "    " << Signed("wire", width) << " exact = shifted1 + shifted2;\n";
-    }
-    out << "    " << Signed("wire", w) << " floored = " << ProductToMult(m, v, "exact", width) << ";\n"
-        << kDroppedBitsOn
-        << "    reg valid_4, first_4, last_4;\n"
+    out << "    // Stage 4: the product, floored and wrapped to qmult.\n";
+    WriteScheduledProduct(out, m, "", ow, "The one multiplier", "The one shift-and-add path");
+    out << "    reg valid_4, first_4, last_4;\n"
         << "    " << Signed("reg", w) << " product_4;\n"
         << "    always @(posedge clk) begin\n"
         << "        valid_4 <= !rst && valid_3;\n"

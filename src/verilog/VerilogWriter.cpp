@@ -25,11 +25,14 @@ const char* FoldingText(const CoreModel& m) {
     return "unfolded: one product per tap";
 }
 
-std::string StructureText(const CoreModel& m, bool shiftAdd) {
+std::string StructureText(const CoreModel& m, const HardwareTiming& t, bool shiftAdd) {
     std::string text = IsPolyphase(m) ? "polyphase interpolator, " : "";
     text += m.Traits().name;
     text += m.multiplierFree ? ", multiplier-free (two shifted terms per coefficient)"
                              : (shiftAdd ? ", with shift-add products" : ", with multipliers");
+    if (t.lanes > 1)
+        text += ", " + std::to_string(t.lanes) + " products side by side (a multiply-accumulate over the " +
+                (IsPolyphase(m) ? "symbols" : "samples") + ")";
     return text;
 }
 
@@ -77,7 +80,7 @@ void WriteHeader(std::ostream& out, const CoreModel& m, const HardwareTiming& t,
     out << "// " << name << ": FIR core of " << m.taps << " taps, bit-identical to the MATLAB core " << name
         << ".m:\n";
     WriteContract(out, m, t, axis);
-    out << "// Structure:  " << StructureText(m, shiftAdd) << ",\n"
+    out << "// Structure:  " << StructureText(m, t, shiftAdd) << ",\n"
         << "//             " << FoldingText(m) << "\n"
         << "// Channels:   " << m.channels << (m.channels > 1 ? ", interleaved sample by sample" : "") << "\n";
     if (polyphase)
@@ -107,7 +110,8 @@ void WriteHeader(std::ostream& out, const CoreModel& m, const HardwareTiming& t,
     if (polyphase)
         out << ", a symbol every " << t.clocksPerSample * m.ratio << " clocks (" << readyName << " low in between)\n";
     else
-        out << (m.Traits().pace == Pace::SamplePerClock ? " (" + readyName + " high outside reset)"
+        out << (m.Traits().pace == Pace::SamplePerClock || t.clocksPerSample == 1
+                    ? " (" + readyName + " high outside reset)"
                                                         : " (" + readyName + " low while busy)")
             << "\n";
     out << "// Latency:    " << t.latencyClocks << (t.latencyClocks == 1 ? " clock" : " clocks")
@@ -147,11 +151,12 @@ void WriteInputSection(std::ostream& out, const CoreModel& m) {
         << "    " << vlog::Signed("wire", m.in.word) << " x_in = in_data;\n\n";
 }
 
-// Shift-add products take the fully parallel structures' own writers; every other core is
-// written by its structure's row.
+// Shift-add products take the fully parallel structures' own writers, several multipliers the
+// lanes' multiply-accumulate; every other core is written by its structure's row.
 void WriteBody(std::ostream& out, const CoreModel& m, const HardwareTiming& t, const std::string& name,
                bool shiftAdd) {
-    if (!shiftAdd) vlog::ArchitectureOf(m).write(out, m, t);
+    if (t.lanes > 1) vlog::WriteSharedLanes(out, m, MakeProductSchedule(m), t);
+    else if (!shiftAdd) vlog::ArchitectureOf(m).write(out, m, t);
     else if (m.IsTransposed()) vlog::WriteParallelTransposedShiftAdd(out, m, t, name);
     else vlog::WriteParallelDirectShiftAdd(out, m, t, name);
 }

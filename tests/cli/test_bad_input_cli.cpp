@@ -314,9 +314,8 @@ std::vector<InputCase> HardwareAndArithmeticOptionCases() {
          with(verilog, {"-hdl_multipliers", "14", "-resource_shared", "yes", "-type", "sqrt"}), Refused(exceeds("14", 13))},
         {"hdl_multipliers_above_the_polyphase_products",
          with(verilog, {"-hdl_multipliers", "7", "-resource_shared", "yes", "-fs_flag", "no"}), Refused(exceeds("7", 6))},
-        {"hdl_multipliers_side_by_side", with(verilog, {"-hdl_multipliers", "10", "-resource_shared", "yes"}),
-         Refused("Invalid Parameter: -hdl_multipliers 10 is not supported: this version builds one multiplier per "
-                 "resource-shared core (-hdl_multipliers 1).\n")},
+        {"hdl_multipliers_side_by_side", with(verilog, {"-hdl_multipliers", "10", "-resource_shared", "yes"}), "",
+         "rcosflt_001.v"},
         {"hdl_multipliers_one", with(verilog, {"-hdl_multipliers", "1", "-resource_shared", "yes"}), "", "rcosflt_001.v"},
         {"shiftadd_on_a_shared_core", with(verilog, {"-hdl_products", "shiftadd", "-resource_shared", "yes"}),
          Refused("Invalid Parameter: -hdl_products shiftadd needs a fully parallel core (a resource-shared core's "

@@ -136,13 +136,15 @@ TEST_F(ModelCommands, ReportKeysFileAndSummary) {
 
 // With -hdl verilog the report ends with the Verilog's clocks per sample (per output), latency in
 // clocks and multipliers, the figures the header of F.v states for the same switches: a shared
-// core, and polyphase cores (symbols in), whose multipliers are fewer than the MATLAB core's; a
+// core, and polyphase cores (symbols in), whose multipliers are fewer than the MATLAB core's,
+// and shared cores with several multipliers side by side at both rates; a
 // report refuses more multipliers than the core's non-zero products as the generator does.
 TEST_F(ModelCommands, ReportWithVerilogGivesTheHeadersClocks) {
     TempDir dir;
     const std::string script =
         "foreach switches {{-resource_shared yes -hdl_multipliers 1} {-fs 4 -fs_flag no -delay 4} {-fs 8 -fs_flag no -delay 4 -form Transposed}"
-        " {-fs 4 -fs_flag no -resource_shared yes}} {\n"
+        " {-fs 4 -fs_flag no -resource_shared yes} {-resource_shared yes -hdl_multipliers 4}"
+        " {-fs 4 -fs_flag no -resource_shared yes -form Transposed -hdl_multipliers 2}} {\n"
         "  set d [rcosflt::Report {*}$switches -hdl verilog]\n"
         "  rcosflt {*}$switches -hdl verilog -name g\n"
         "  set f [open g.v]; set v [read $f]; close $f\n"
@@ -157,7 +159,7 @@ TEST_F(ModelCommands, ReportWithVerilogGivesTheHeadersClocks) {
     const auto result = RunShell({"-c", script}, "", dir.Path().string());
     ASSERT_EQ(0, result.status) << result.err;
     const std::string keys = "output_headroom_bits clocks_per_sample latency_clocks hardware_multipliers 1";
-    EXPECT_EQ(keys + " 0\n" + keys + " 1\n" + keys + " 1\n" + keys + " 0\n" + kHeader +
+    EXPECT_EQ(keys + " 0\n" + keys + " 1\n" + keys + " 1\n" + keys + " 0\n" + keys + " 0\n" + keys + " 0\n" + kHeader +
                   "Invalid Parameter: -hdl_multipliers 11 exceeds the 10 non-zero products per output of this "
                   "resource-shared core (at most 10 multipliers can work side by side).\n\n",
               result.out);

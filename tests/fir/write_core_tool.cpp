@@ -22,6 +22,7 @@
 //   --verilog FILE         also write the core's Verilog module (named NAME) to FILE and, beside
 //                          it, its testbench NAME_tb.v and vectors NAME_in.hex and NAME_out.hex
 //   --stream plain|axis    the Verilog module's ports: valid/ready, or AXI4-Stream [plain]
+//   --multipliers M        products side by side in a resource-shared core's Verilog [1]
 // The coefficient values are Qi/2^(B-1); N (the number of values) must be odd. The formats are
 // those of the generator: qin [ibits ifbits], qout [obits ofbits], qmult and qcoef derived from
 // them, all signed with floor rounding and wrapping; the quantised values stand in for the
@@ -126,6 +127,7 @@ ToolOptions ParseOptions(int argc, char** argv) {
         else if (option == "--symmetry") { o.symmetry = ParseInt(option, value); o.symmetryGiven = true; }
         else if (option == "--out") o.outFile = value;
         else if (option == "--verilog") o.verilogFile = value;
+        else if (option == "--multipliers") o.hardware.multipliers = ParseInt(option, value);
         else if (option == "--stream" && (value == "plain" || value == "axis"))
             o.hardware.stream = value == "axis" ? fir::StreamInterface::Axis : fir::StreamInterface::Plain;
         else if (option == "--products" && (value == "multiplier" || value == "shiftadd")) o.hardware.products = value == "shiftadd" ? fir::ProductStyle::ShiftAdd : fir::ProductStyle::Multiplier;
@@ -239,7 +241,7 @@ int main(int argc, char** argv) {
         std::cerr << "kw_write_core: " << e.what() << "\n"
                   << "usage: kw_write_core --name NAME --q Q0,Q1,... --cbits B [--channels CH] [--form direct|transposed]"
                      " [--shared] [--multfree] [--ratio R] [--zero-stuffing] [--ibits W] [--ifbits F]"
-                     " [--obits W|auto] [--ofbits F|auto] [--trunc T] [--symmetry 1|-1|0] [--out FILE] [--simulate IN OUT] [--verilog FILE] [--stream plain|axis]"
+                     " [--obits W|auto] [--ofbits F|auto] [--trunc T] [--symmetry 1|-1|0] [--out FILE] [--simulate IN OUT] [--verilog FILE] [--stream plain|axis] [--multipliers M]"
                      " [--products multiplier|shiftadd]\n";
         return 2;
     }

@@ -53,10 +53,10 @@ lint)
     [ "$failed" -eq 0 ]
     ;;
 synth)
-    # One core per structure: the header's structure and folding lines name it; the narrowest
-    # input, then the fewest taps, stand for it.
+    # One core per structure: the header's structure and folding lines name it (products side by
+    # side whatever their number); the narrowest input, then the fewest taps, stand for it.
     while read -r name; do
-        key="$(sed -n '/^\/\/ Structure:/{N;p}' "$name.v" | tr -s '\n/ ' ' ') $(sed -n 's|^// Products: *\([a-z-]*\).*|\1|p' "$name.v")"
+        key="$(sed -n '/^\/\/ Structure:/{N;p}' "$name.v" | tr -s '\n/ ' ' ' | tr -d '0-9') $(sed -n 's|^// Products: *\([a-z-]*\).*|\1|p' "$name.v")"
         echo "$(header_value "$name" "$name: FIR core of") $(sed -n 's|^// Ports: *in_data *signed \[\([0-9]*\).*|\1|p' "$name.v") $name|$key"
     done < cores.txt | sort -n -k2,2 -k1,1 | awk -F'|' '!seen[$2]++ { split($1, f, " "); print f[3] }' > synth_cores.txt
     failed=0
@@ -93,17 +93,18 @@ synth)
     ;;
 fault)
     # The first coefficient of a fully parallel core with multipliers (a product by a constant),
-    # of a shared core (its coefficient memory) and of a polyphase core (a phase's choice), each
-    # made one larger.
+    # of a shared core (its coefficient memory), of a polyphase core (a phase's choice) and of a
+    # core with products side by side (its first lane's memory), each made one larger.
     parallel=$(grep -l "Structure:  fully parallel direct form, with multipliers" $(sed 's/$/.v/' cores.txt) | head -1)
     shared=$(grep -l "Structure:  resource-shared transposed form, with multipliers" $(sed 's/$/.v/' cores.txt) | head -1)
     polyphase=$(grep -l "Structure:  polyphase interpolator, fully parallel direct form, with multipliers" $(sed 's/$/.v/' cores.txt) | head -1)
+    lanes=$(grep -l "Structure:  resource-shared direct form, with multipliers, [0-9]* products side by side" $(sed 's/$/.v/' cores.txt) | head -1)
     failed=0
-    for file in $parallel $shared $polyphase; do
+    for file in $parallel $shared $polyphase $lanes; do
         name=${file%.v}
         rm -rf "fault_$name" && mkdir "fault_$name"
         cp "$name.v" "$name"_tb.v "$name"_in.hex "$name"_out.hex "fault_$name/"
-        awk '!done && (/ \* [0-9]+.sd[0-9]+;/ || /coef_r <= [0-9]+.sd[0-9]+;/ || /coef_[0-9]+ = [0-9]+.sd[0-9]+;/) {
+        awk '!done && (/ \* [0-9]+.sd[0-9]+;/ || /coef_r <= [0-9]+.sd[0-9]+;/ || /coef_[0-9]+ = [0-9]+.sd[0-9]+;/ || /l0_coef_1 <= [0-9]+.sd[0-9]+;/) {
                  match($0, /sd[0-9]+;/); v = substr($0, RSTART + 2, RLENGTH - 3) + 1
                  $0 = substr($0, 1, RSTART + 1) v ";" substr($0, RSTART + RLENGTH); done = 1 }
              { print }' "$name.v" > "fault_$name/$name.v"
@@ -116,7 +117,7 @@ fault)
             *) echo "FAULT $name: no FAIL line"; failed=$((failed + 1)) ;;
         esac
     done
-    [ -n "$parallel" ] && [ -n "$shared" ] && [ -n "$polyphase" ] && [ "$failed" -eq 0 ]
+    [ -n "$parallel" ] && [ -n "$shared" ] && [ -n "$polyphase" ] && [ -n "$lanes" ] && [ "$failed" -eq 0 ]
     ;;
 prove_one)  # the proofs of core $3's products module
     "$(dirname "$self")/prove_products.sh" "$3.v" "proofs/$3" > "proofs/$3.txt" 2>&1 && echo "$3 proved" || echo "$3 FAILED"

@@ -15,7 +15,7 @@
 ## @end deftypefn
 
 function [cores, sets] = kw_hdl_matrix_plan ()
-  cores = [designed_cores() output_mode_cores() shiftadd_cores()];
+  cores = [designed_cores() output_mode_cores() shiftadd_cores() multiplier_cores()];
   sets = coefficient_sets ();
 endfunction
 
@@ -83,6 +83,45 @@ function c = shiftadd_cores ()
                            "-no_mults %s -hdl_products shiftadd"],
                           ratio, R, type, ifelse_ (zerostuff, "no", "yes"), delay, ibits, ifbits, cbits, trunc,
                           form, ch, ifelse_ (multfree, "yes", "no"));
+    c = [c e];
+  endfor
+endfunction
+
+## Several multipliers side by side (-hdl_multipliers) through the shell: the 33-tap RRC reference
+## core (r = 4) and a 49-tap one (r = 8) on each resource-shared structure, at the sample and at
+## the symbol rate, multiplier-free, with truncated products and with AXI4-Stream ports.
+function c = multiplier_cores ()
+  ##      form          multfree zerostuff ratio trunc M  axis
+  plan = {"Direct",     false,   false,    4,    0,    2, false
+          "Direct",     false,   false,    8,    0,    8, false
+          "Transposed", false,   false,    4,    0,    3, true
+          "Transposed", false,   false,    4,    3,    4, false
+          "Direct",     true,    false,    4,    0,    5, false
+          "Direct",     false,   true,     4,    0,    3, false
+          "Transposed", false,   true,     8,    2,    8, true
+          "Transposed", true,    true,     4,    0,    2, false};
+  c = struct ([]);
+  for k = 1:rows (plan)
+    [form, multfree, zerostuff, ratio, trunc, lanes, axis] = plan{k, :};
+    e.form = form;
+    e.shared = true;
+    e.axis = axis;
+    e.multfree = multfree;
+    e.ch = 1;
+    e.zerostuff = zerostuff;
+    e.ratio = ratio;
+    e.trunc = trunc;
+    e.type = "sqrt";
+    e.ibits = 12;
+    e.cbits = 14;
+    delay = ifelse_ (ratio == 8, 3, 4);
+    e.N = 1 + 2 * delay * ratio;
+    e.name = sprintf ("m%02d_%sS%s_r%d%s_m%d", k, form(1), ifelse_ (multfree, "mf", ""), ratio,
+                      ifelse_ (zerostuff, "_zs", ""), lanes);
+    e.switches = sprintf (["-fs %d -fd 1 -r_val 0.35 -type sqrt -fs_flag %s -delay %d -ibits 12 -ifbits 11 " ...
+                           "-cbits 14 -trunc %d -form %s -resource_shared yes -no_mults %s -hdl_multipliers %d%s"],
+                          ratio, ifelse_ (zerostuff, "no", "yes"), delay, trunc, form,
+                          ifelse_ (multfree, "yes", "no"), lanes, ifelse_ (axis, " -hdl_stream axis", ""));
     c = [c e];
   endfor
 endfunction
@@ -187,7 +226,16 @@ function s = coefficient_sets ()
              "gs_TS",       "transposed",    sym,   10, "--shared"
              "ga_TP_sa",    "transposed",    anti,  10, "--products shiftadd --trunc 2"
              "g0_DP_sa_c2", "direct",        none,  12, "--products shiftadd --trunc 1 --channels 2"
-             "gm_TPmf_sa",  "transposed",    mixed, 10, "--products shiftadd --multfree --trunc 1"};
+             "gm_TPmf_sa",  "transposed",    mixed, 10, "--products shiftadd --multfree --trunc 1"
+             "g0_DS_m13",   "direct",        none,  12, "--shared --channels 2 --multipliers 13"
+             "g0_TS_m2",    "transposed",    none,  12, "--shared --multipliers 2"
+             "ga_TS_m13",   "transposed",    anti,  10, "--shared --trunc 2 --multipliers 13"
+             "gs_TS_m7",    "transposed",    sym,   10, "--shared --multipliers 7"
+             "ga_DSmf_m4",  "direct",        anti,  10, "--shared --multfree --channels 3 --multipliers 4"
+             "gm_TSmf_m5",  "transposed",    mixed, 10, "--shared --multfree --multipliers 5"
+             "g0_DS_zs_m4", "direct",        none,  12, "--shared --zero-stuffing --ratio 3 --multipliers 4 --stream axis"
+             "ga_TS_zs_m2", "transposed",    anti,  10, "--shared --zero-stuffing --ratio 2 --trunc 1 --multipliers 2"
+             "gw_DS_32_m3", "direct",        wide,  20, "--shared --ibits 32 --ifbits 31 --multipliers 3"};
 
   s = struct ([]);
   for k = 1:rows (rowsdef)
@@ -247,3 +295,12 @@ endfunction
 %! axis = regexp ({s.name}, '(?<=^x_)[DT][PS]', "match", "once");
 %! assert (all (ismember ({"DP", "TP", "DS", "TS"}, axis)));
 %! assert (any ([c.axis] & [c.zerostuff]) && any ([c.axis] & ! [c.zerostuff]));
+## Several multipliers on every shared structure, at both rates, with and without multipliers,
+## M = P (one clock per output) among them.
+%! lanes = regexp ([{c.switches} {s.args}], '(?<=-multipliers )\d+', "match", "once");
+%! many = ! cellfun (@isempty, lanes);
+%! names = [{c.name} {s.name}];
+%! kinds = regexprep (names(many), '^[a-z0-9]+_([A-Za-z]+)_.*', '$1');
+%! assert (all (ismember ({"DS", "TS", "DSmf", "TSmf"}, kinds)));
+%! assert (any (! cellfun (@isempty, strfind (names(many), "_zs"))));
+%! assert (any (strcmp (names(many), "g0_DS_m13")) && all (str2double (lanes(many)) >= 2));

@@ -52,7 +52,7 @@ TEST_F(PluginStart, GenerateCommandHasTheCommonOptionsHiddenInOrder) {
         {"-instancepath", "string", "instancepath", "", "Instance path of the auto-infered function"},
         {"-hdl", "string", "language", "", "Also write the core in this hardware description language (verilog)"},
         {"-hdl_products", "string", "style", "", "Products by constant coefficients in the hardware core: multiplier or shiftadd (shifts, adds and subtracts from one shared adder graph; fully parallel cores). Default multiplier."},
-        {"-hdl_multipliers", "string", "M", "", "Multipliers a resource-shared hardware core works with side by side, at most its non-zero products per output; this version builds 1. Default 1."},
+        {"-hdl_multipliers", "string", "M", "", "Multipliers a resource-shared hardware core works with side by side (above 1: K = ceil(P/M) clocks per output), at most P, its non-zero products per output. Default 1."},
         {"-hdl_stream", "string", "interface", "", "Ports of the hardware core: plain (valid/ready) or axis (AXI4-Stream). Default plain."},
         {"-output_round", "string", "mode", "", "Rounding of the output quantizer: floor, round, nearest, convergent, ceil or fix. Default: the project's default rounding mode (floor)."},
         {"-output_overflow", "string", "mode", "", "Overflow of the output quantizer: wrap or saturate. Default: the project's default overflow mode (wrap)."},

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -177,6 +178,62 @@ TEST(PolyphaseVectors, GiveROutputsPerSymbolFromTheCore) {
         const std::vector<std::int64_t> all = core.Run(calls);
         EXPECT_EQ(std::vector<std::int64_t>(all.begin() + c.ratio - 1, all.end()), v.outputs) << Describe(c);
     }
+}
+
+// A core fed at the sample rate as one phase whose delays count calls (what M multipliers side by
+// side multiply-accumulate): every shared structure, class, channel count and truncation gives
+// the core's outputs call for call; K, the latency and the multipliers follow M from 2 to P, and
+// neither M above P nor several multipliers on a fully parallel core are taken.
+TEST(ProductSchedule, SampleRateOutputsEqualTheCoreAndLanesTakeCeilPOverM) {
+    std::mt19937_64 random(17);
+    int k = 0;
+    for (const fir::Form form : {fir::Form::Direct, fir::Form::Transposed})
+        for (const bool mf : {false, true})
+            for (const int symmetry : {1, -1, 0})
+                for (const int trunc : {0, 3}) {
+                    const int channels = form == fir::Form::Direct ? 1 + k % 3 : 1;
+                    const Case c{form, fir::Sharing::ResourceShared, mf, symmetry, 7 + 2 * (k % 5), 2, 12, 12, trunc};
+                    ++k;
+                    fir::CoreDescription d;
+                    d.q = Coefficients(c, random);
+                    if (mf) d.powerOfTwo = fir::DecomposePowerOfTwo(d.q, c.cbits);
+                    d.symmetry = fir::ClassifySymmetry(d.q);
+                    d.form = form;
+                    d.sharing = c.sharing;
+                    d.multiplierFree = mf;
+                    d.channels = channels;
+                    d.lengths = {c.ibits, c.ibits - 1, c.ibits - 2, c.ibits - 4, c.cbits, c.cbits - 1, trunc, 0, 1};
+                    const fir::CoreModel m = fir::MakeCoreModel(d);
+                    const std::string what = Describe(c) + " channels=" + std::to_string(channels);
+                    const fir::PolyphaseSchedule s = fir::MakeProductSchedule(m);
+                    ASSERT_EQ(1u, s.phases.size()) << what;
+                    std::uniform_int_distribution<std::int64_t> sample(-(std::int64_t{1} << (c.ibits - 1)),
+                                                                       (std::int64_t{1} << (c.ibits - 1)) - 1);
+                    std::vector<std::int64_t> calls;
+                    for (int n = 0; n < 80; ++n) calls.push_back(n % 11 == 4 ? sample.min() : sample(random));
+                    fir::CoreSimulator core(m);
+                    const std::vector<std::int64_t> expected = core.Run(calls);
+                    for (std::size_t n = 0; n < calls.size(); ++n)
+                        ASSERT_EQ(expected[n], EvaluatePhase(m, s.phases.front(), calls, n)) << what << ", call " << n;
+
+                    const int products = fir::SharedProductsPerOutput(m);
+                    EXPECT_EQ(s.slots, products) << what;
+                    for (int lanes = 2; lanes <= products; ++lanes) {
+                        const fir::HardwareTiming t = fir::VerilogTiming(m, {fir::ProductStyle::Multiplier, lanes});
+                        const int clocks = (products + lanes - 1) / lanes;
+                        EXPECT_EQ(clocks, t.clocksPerSample) << what << " M=" << lanes;
+                        EXPECT_EQ(clocks + 5 + fir::AdderTreeLevels(lanes), t.latencyClocks) << what << " M=" << lanes;
+                        EXPECT_EQ(mf ? 0 : lanes, t.multipliers) << what << " M=" << lanes;
+                        EXPECT_EQ(0, t.clearClocks) << what << " M=" << lanes;
+                    }
+                    EXPECT_THROW(fir::VerilogTiming(m, {fir::ProductStyle::Multiplier, products + 1}),
+                                 std::invalid_argument)
+                        << what;
+                    d.sharing = fir::Sharing::FullyParallel;
+                    EXPECT_THROW(fir::VerilogTiming(fir::MakeCoreModel(d), {fir::ProductStyle::Multiplier, 2}),
+                                 std::invalid_argument)
+                        << what;
+                }
 }
 
 // The AXI4-Stream buffer holds the outputs in flight at full rate (a handshake every K*r clocks,
