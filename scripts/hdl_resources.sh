@@ -9,7 +9,7 @@
 # multipliers in LUTs). The core sits in a one-pin wrapper there (a serial input shift register
 # feeding in_data, the outputs XOR-reduced into one flip-flop), since the pins cannot carry its ports.
 #   scripts/hdl_resources.sh [WORKDIR]     (after scripts/build.sh; prints a Markdown table)
-# KW_RESOURCE_SIZES (e.g. "33 65") keeps only those sizes; KW_RESOURCE_STRUCTURES (e.g. "DS TS")
+# KW_RESOURCE_SIZES (e.g. "33 65-r8") keeps only those sizes; KW_RESOURCE_STRUCTURES (e.g. "DS TS")
 # only those structures; KW_HDL_ROWS=REGEX the rows whose "size structure" matches (e.g. 'r=').
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,22 +20,30 @@ cd "$work"
 
 # taps: generator switches. 33 taps: the worked example (R 0.35, 4 samples per symbol, delay 4,
 # 12-bit input, 14-bit coefficients); 65 taps: 8 samples per symbol, delay 4; 511 taps: 5, delay
-# 51 (both R 0.22, 16-bit input and coefficients).
+# 51 (both R 0.22, 16-bit input and coefficients); 33-r4 and 65-r8: symbols in (-fs_flag no,
+# polyphase), R 0.35, 12-bit input, 14-bit coefficients. A "-mM" structure has M multipliers side
+# by side (-hdl_multipliers M).
 sizes=("33:-fs 4 -fd 1 -delay 4 -r_val 0.35 -ibits 12 -ifbits 11 -cbits 14"
        "65:-fs 8 -fd 1 -delay 4 -r_val 0.22 -ibits 16 -ifbits 15 -cbits 16"
-       "511:-fs 5 -fd 1 -delay 51 -r_val 0.22 -ibits 16 -ifbits 15 -cbits 16")
+       "511:-fs 5 -fd 1 -delay 51 -r_val 0.22 -ibits 16 -ifbits 15 -cbits 16"
+       "33-r4:-fs 4 -fd 1 -delay 4 -r_val 0.35 -ibits 12 -ifbits 11 -cbits 14 -fs_flag no"
+       "65-r8:-fs 8 -fd 1 -delay 4 -r_val 0.35 -ibits 12 -ifbits 11 -cbits 14 -fs_flag no")
 structures=("DP:-form Direct -resource_shared no -no_mults no"
             "DP-sa:-form Direct -resource_shared no -no_mults no -hdl_products shiftadd"
             "DP-mf:-form Direct -resource_shared no -no_mults yes"
             "TP:-form Transposed -resource_shared no -no_mults no"
             "TP-sa:-form Transposed -resource_shared no -no_mults no -hdl_products shiftadd"
             "TP-mf:-form Transposed -resource_shared no -no_mults yes"
-            "DP-sa:-form Direct -resource_shared no -no_mults no -hdl_products shiftadd"
-            "TP-sa:-form Transposed -resource_shared no -no_mults no -hdl_products shiftadd"
             "TP-mf-sa:-form Transposed -resource_shared no -no_mults yes -hdl_products shiftadd"
             "DS:-form Direct -resource_shared yes -no_mults no"
+            "DS-m2:-form Direct -resource_shared yes -no_mults no -hdl_multipliers 2"
+            "DS-m4:-form Direct -resource_shared yes -no_mults no -hdl_multipliers 4"
+            "DS-m8:-form Direct -resource_shared yes -no_mults no -hdl_multipliers 8"
             "DS-mf:-form Direct -resource_shared yes -no_mults yes"
             "TS:-form Transposed -resource_shared yes -no_mults no"
+            "TS-m2:-form Transposed -resource_shared yes -no_mults no -hdl_multipliers 2"
+            "TS-m4:-form Transposed -resource_shared yes -no_mults no -hdl_multipliers 4"
+            "TS-m8:-form Transposed -resource_shared yes -no_mults no -hdl_multipliers 8"
             "TS-mf:-form Transposed -resource_shared yes -no_mults yes")
 seeds=(1 2 3)
 

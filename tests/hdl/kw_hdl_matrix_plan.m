@@ -98,7 +98,7 @@ function c = multiplier_cores ()
           "Transposed", false,   false,    4,    3,    4, false
           "Direct",     true,    false,    4,    0,    5, false
           "Direct",     false,   true,     4,    0,    3, false
-          "Transposed", false,   true,     8,    2,    8, true
+          "Transposed", false,   true,     8,    2,    7, true
           "Transposed", true,    true,     4,    0,    2, false};
   c = struct ([]);
   for k = 1:rows (plan)
