@@ -51,9 +51,9 @@ constexpr const char* kShiftAddShared =
     "Invalid Parameter: -hdl_products shiftadd needs a fully parallel core (a resource-shared core's coefficient "
     "changes from clock to clock, so it keeps real multipliers).";
 constexpr const char* kShiftAddPolyphase =
-    "Invalid Parameter: -hdl_products shiftadd needs input at the sample rate (-fs_flag yes): a core fed at the "
-    "symbol rate is a polyphase interpolator, whose coefficient changes with the phase, so it keeps real "
-    "multipliers.";
+    "Invalid Parameter: -hdl_products shiftadd on a core fed at the symbol rate (-fs_flag no) needs the "
+    "transposed form (-form Transposed): the direct polyphase interpolator's coefficients change with the phase, "
+    "so it keeps real multipliers; the transposed one takes every product of the symbol from one adder graph.";
 constexpr const char* kMultipliersParallel =
     "Invalid Parameter: -hdl_multipliers applies to resource-shared cores (a fully parallel core has a product "
     "for every tap).";
@@ -119,7 +119,8 @@ void CheckOptionsAgainstStructure(const GenerateRequest& r) {
     const kw::HardwareOptions& hardware = r.common.hardware;
     const bool shared = r.sharing == fir::Sharing::ResourceShared;
     Refuse(hardware.products == kw::HdlProducts::ShiftAdd && shared, kShiftAddShared);
-    Refuse(hardware.products == kw::HdlProducts::ShiftAdd && r.inputRate == InputRate::SymbolRate,
+    Refuse(hardware.products == kw::HdlProducts::ShiftAdd && r.inputRate == InputRate::SymbolRate &&
+               r.form == fir::Form::Direct,
            kShiftAddPolyphase);
     Refuse(hardware.multipliers.has_value() && !shared, kMultipliersParallel);
     Refuse(r.common.arithmetic.coefScale == kw::CoefScale::Max && r.multiplierFree, kCoefScaleMultiplierFree);

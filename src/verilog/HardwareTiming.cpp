@@ -3,10 +3,11 @@
 // when the core takes symbols: K counts clocks per output, and its slots set K and the
 // multipliers). AXI4-Stream adds one clock through the output buffer. Shift-add products
 // lengthen the fully parallel transposed form's pipeline: the adder graph's stages, then the
-// chain's low half and, a clock later, its high half. M multipliers side by side (M > 1) take
+// chain's low half and, a clock later, its high half; the polyphase transposed interpolator's by
+// the graph's stages before its chain. M multipliers side by side (M > 1) take
 // every shared core to the lanes' multiply-accumulate: K = ceil(P/M) clocks per output, and the
-// lanes' adder tree lengthens its pipeline (coefficient memory, sample memory, operand, product,
-// the tree's levels, accumulation).
+// lanes' adder tree lengthens its pipeline (coefficient memory, addresses, input memory, operand,
+// product, the tree's levels, accumulation).
 #include "verilog/HardwareTiming.h"
 
 #include <algorithm>
@@ -70,7 +71,7 @@ HardwareTiming LanesTiming(const CoreModel& m, int lanes) {
     t.outputsPerInput = IsPolyphase(m) ? m.ratio : 1;
     t.multipliers = LaneMultipliers(m, lanes);
     t.clocksPerSample = (products + lanes - 1) / lanes;
-    t.latencyClocks = t.clocksPerSample + 5 + AdderTreeLevels(lanes);
+    t.latencyClocks = t.clocksPerSample + 6 + AdderTreeLevels(lanes);
     return t;
 }
 
@@ -112,9 +113,9 @@ int AdderTreeLevels(int terms) {
 
 HardwareTiming VerilogTiming(const CoreModel& m, const HardwareChoices& choices) {
     const bool shiftAdd = choices.products == ProductStyle::ShiftAdd;
-    if (shiftAdd && (!m.IsFullyParallel() || IsPolyphase(m)))
+    if (shiftAdd && (!m.IsFullyParallel() || (IsPolyphase(m) && !m.IsTransposed())))
         throw std::invalid_argument(
-            "Verilog writer: shift-add products need constant coefficients, a fully parallel core fed at the sample rate");
+            "Verilog writer: shift-add products need a fully parallel core, fed at the sample rate or transposed");
     if (choices.multipliers < 1 || (choices.multipliers > 1 && m.IsFullyParallel()))
         throw std::invalid_argument("Verilog writer: several multipliers need a resource-shared core");
     HardwareTiming t = CoreTiming(m);

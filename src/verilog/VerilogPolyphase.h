@@ -14,6 +14,10 @@ namespace fir::vlog {
 
 void WritePolyphaseParallelDirect(std::ostream& out, const CoreModel& model, const PolyphaseSchedule& schedule);
 void WritePolyphaseParallelTransposed(std::ostream& out, const CoreModel& model, const PolyphaseSchedule& schedule);
+// The transposed interpolator with every product of the symbol from one adder graph (NAME's
+// products module): no multiplier; the phase picks the products.
+void WritePolyphaseTransposedShiftAdd(std::ostream& out, const CoreModel& model, const PolyphaseSchedule& schedule,
+                                      const std::string& name);
 void WritePolyphaseShared(std::ostream& out, const CoreModel& model, const PolyphaseSchedule& schedule,
                           const HardwareTiming& timing);
 
@@ -36,9 +40,11 @@ std::string Masked(const std::string& use, const std::string& value, int width);
 // reset up to REACH.
 void WriteSymbolMemory(std::ostream& out, const CoreModel& model, const std::string& noun, int reach,
                        int addressBits, int filledBits);
-// PREFIXfloored, the product of PREFIXoperand_3 (OPERANDWIDTH bits) and the entry PREFIXcoef_3,
-// floored and wrapped to qmult, through the multiplier or shift-and-add path the notes name.
-void WriteScheduledProduct(std::ostream& out, const CoreModel& model, const std::string& prefix, int operandWidth,
+// PREFIXfloored, the product of OPERAND (OPERANDWIDTH bits) and the coefficient-memory entry
+// COEF, floored and wrapped to qmult, through the multiplier or shift-and-add path the notes name
+// (its wires named with PREFIX).
+void WriteScheduledProduct(std::ostream& out, const CoreModel& model, const std::string& prefix,
+                           const std::string& operand, const std::string& coef, int operandWidth,
                            const std::string& multiplierNote, const std::string& pathNote);
 
 // The phase counter of the fully parallel interpolators: ACTIVE while a symbol's outputs are

@@ -7,6 +7,7 @@
 //   transposed: the symbol held for its r clocks multiplies the phase's coefficients; product d
 //               joins the chain place of symbol delay d, each place a delay of r clocks
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "verilog/VerilogPolyphase.h"
@@ -239,29 +240,26 @@ void WritePolyphaseParallelDirect(std::ostream& out, const CoreModel& m, const P
         << kDroppedBitsOn << "    assign out_data = " << MultToOutput(m, "result") << ";\n";
 }
 
-void WritePolyphaseParallelTransposed(std::ostream& out, const CoreModel& m, const PolyphaseSchedule& s) {
+namespace {
+
+// The transposed interpolator's chain: place d takes, in each phase, the product SOURCE(p, j) of
+// the phase's term j of symbol delay d; the places move on while ACTIVE, in step with PHASE.
+template <typename Source>
+void WriteTransposedPhaseChain(std::ostream& out, const CoreModel& m, const PolyphaseSchedule& s,
+                               const std::string& phase, const std::string& active, Source source) {
     const int w = m.mult.word;
     const int pb = IndexBits(s.ratio);
-    WritePhaseCounter(out, s.ratio);
-    out << "    // The symbol, held while its r outputs leave.\n"
-        << "    " << Signed("reg", m.in.word) << " sym;\n"
-        << "    always @(posedge clk)\n"
-        << "        if (rst) sym <= " << Literal(0, m.in.word) << ";\n"
-        << "        else if (take) sym <= x_in;\n\n"
-        << "    // Products of the symbol by the phase's coefficients.\n";
-    const SlotOperands o{{"sym", m.in.word, m.in.fraction}, {}, {}};
-    for (int j = 0; j < s.slots; ++j) WriteSlotProduct(out, m, s, j, o, "phase", Name("prod", j));
     out << "\n    // Chain place d (symbol delay d) takes the product of that delay in this phase.\n";
     for (int d = 0; d < s.depth; ++d) {
         out << "    " << Signed("reg", w) << " " << Name("join", d) << ";\n"
             << "    always @*\n"
-            << "        case (phase)\n";
+            << "        case (" << phase << ")\n";
         for (int p = 0; p < s.ratio; ++p) {
-            std::string source = Literal(0, w);
+            std::string from = Literal(0, w);
             const std::vector<PolyphaseTerm>& terms = s.phases[static_cast<std::size_t>(p)];
             for (std::size_t j = 0; j < terms.size(); ++j)
-                if (terms[j].delayA == d) source = Name("prod", static_cast<int>(j));
-            out << "            " << Unsigned(p, pb) << ": " << Name("join", d) << " = " << source << ";\n";
+                if (terms[j].delayA == d) from = source(p, static_cast<int>(j));
+            out << "            " << Unsigned(p, pb) << ": " << Name("join", d) << " = " << from << ";\n";
         }
         out << "            default: " << Name("join", d) << " = " << Literal(0, w) << ";\n"
             << "        endcase\n";
@@ -281,17 +279,118 @@ void WritePolyphaseParallelTransposed(std::ostream& out, const CoreModel& m, con
     }
     if (s.depth > 1)
         out << declarations << "    always @(posedge clk)\n"
-            << "        if (rst) begin\n" << resets << "        end else if (active) begin\n" << moves << "        end\n";
+            << "        if (rst) begin\n" << resets << "        end else if (" << active << ") begin\n" << moves
+            << "        end\n";
     out << kDroppedBitsOff << "    " << Signed("wire", w) << " result = join_0"
         << (s.depth > 1 ? " + " + Name("z", 1, s.ratio - 1) : std::string()) << ";\n"
         << kDroppedBitsOn << "    " << Signed("reg", m.out.word) << " out_r;\n"
         << "    reg valid_r;\n"
         << "    always @(posedge clk) begin\n"
         << "        out_r <= " << MultToOutput(m, "result") << ";\n"
-        << "        valid_r <= !rst && active;\n"
+        << "        valid_r <= !rst && " << active << ";\n"
         << "    end\n"
         << "    assign out_valid = valid_r;\n"
         << "    assign out_data = out_r;\n";
+}
+
+void WriteHeldSymbol(std::ostream& out, const CoreModel& m) {
+    out << "    // The symbol, held while its r outputs leave.\n"
+        << "    " << Signed("reg", m.in.word) << " sym;\n"
+        << "    always @(posedge clk)\n"
+        << "        if (rst) sym <= " << Literal(0, m.in.word) << ";\n"
+        << "        else if (take) sym <= x_in;\n\n";
+}
+
+std::int64_t Magnitude(std::int64_t v) { return v < 0 ? -v : v; }
+
+// Bits the floor to qmult drops below the odd product of coefficient C.
+int DroppedBelowOdd(const CoreModel& m, std::int64_t c) {
+    int zeros = 0;
+    for (std::int64_t v = Magnitude(c); v % 2 == 0; v /= 2) ++zeros;
+    return m.in.fraction + m.coef.fraction - m.mult.fraction - zeros;
+}
+
+std::string Wire(const std::string& stem, std::int64_t value) { return stem + "_" + std::to_string(value); }
+
+// The floored product of a term from the graph's odd products, P = floor(|c| x): floor(-P') =
+// -P - nz for a negative coefficient, nz set when the bits the floor drops are not all zero; a
+// negated term enters as the opposite.
+std::string GraphTermSource(const CoreModel& m, const PolyphaseTerm& t) {
+    const std::int64_t c = t.product.coefficient;
+    const std::string product = Wire("prod", Magnitude(c));
+    const bool borrow = c < 0 && DroppedBelowOdd(m, c) > 0;
+    const std::string nz = Wire("nz", Magnitude(c));
+    const std::string one = m.mult.word == 1 ? nz : "{{" + std::to_string(m.mult.word - 1) + "{1'b0}}, " + nz + "}";
+    if ((c < 0) != t.negate) return "-" + product + (borrow ? " - " + one : std::string());
+    return product + (borrow ? " + " + one : std::string());
+}
+
+}  // namespace
+
+void WritePolyphaseParallelTransposed(std::ostream& out, const CoreModel& m, const PolyphaseSchedule& s) {
+    WritePhaseCounter(out, s.ratio);
+    WriteHeldSymbol(out, m);
+    out << "    // Products of the symbol by the phase's coefficients.\n";
+    const SlotOperands o{{"sym", m.in.word, m.in.fraction}, {}, {}};
+    for (int j = 0; j < s.slots; ++j) WriteSlotProduct(out, m, s, j, o, "phase", Name("prod", j));
+    WriteTransposedPhaseChain(out, m, s, "phase", "active", [](int, int j) { return Name("prod", j); });
+}
+
+void WritePolyphaseTransposedShiftAdd(std::ostream& out, const CoreModel& m, const PolyphaseSchedule& s,
+                                      const std::string& name) {
+    const int w = m.mult.word;
+    const int pb = IndexBits(s.ratio);
+    const int stages = TransposedGraph(m).Depth();
+    WritePhaseCounter(out, s.ratio);
+    WriteHeldSymbol(out, m);
+    out << "    // The held symbol times each odd coefficient magnitude, from one adder graph: the products\n"
+        << "    // leave it " << stages << (stages == 1 ? " clock" : " clocks")
+        << " later, and the chain's phase and enable follow them.\n";
+    const std::vector<std::int64_t> odd = TransposedOddParts(m);
+    out << kDroppedBitsOff;
+    for (const std::int64_t v : odd)
+        out << "    " << Signed("wire", OddProductWidth(m.in.word, v)) << " " << Wire("odd", v)
+            << ";\n";
+    out << kDroppedBitsOn << "    " << ProductsModuleName(name) << " products (.clk(clk), .x(sym)";
+    for (const std::int64_t v : odd) out << ", .p_" << v << "(" << Wire("odd", v) << ")";
+    out << ");\n";
+    std::string phase = "phase";
+    std::string active = "active";
+    if (stages > 0) {
+        out << "    reg [" << pb - 1 << ":0] phase_pipe [1:" << stages << "];\n"
+            << "    reg [" << stages << ":1] active_pipe;\n"
+            << "    integer stage;\n"
+            << "    always @(posedge clk) begin\n"
+            << "        phase_pipe[1] <= phase;\n"
+            << "        for (stage = 2; stage <= " << stages << "; stage = stage + 1) phase_pipe[stage] <= phase_pipe[stage - 1];\n"
+            << "        active_pipe <= rst ? " << Unsigned(0, stages) << " : "
+            << (stages == 1 ? std::string("active") : "{active_pipe[" + std::to_string(stages - 1) + ":1], active}")
+            << ";\n"
+            << "    end\n";
+        phase = "phase_pipe[" + std::to_string(stages) + "]";
+        active = "active_pipe[" + std::to_string(stages) + "]";
+    }
+    std::map<std::int64_t, bool> magnitudes;  // each magnitude a term takes, and whether it needs nz
+    for (const auto& terms : s.phases)
+        for (const PolyphaseTerm& t : terms) {
+            const std::int64_t c = t.product.coefficient;
+            magnitudes[Magnitude(c)] = magnitudes[Magnitude(c)] || (c < 0 && DroppedBelowOdd(m, c) > 0);
+        }
+    out << "\n    // Each product magnitude floored and wrapped to qmult: wiring from its odd part.\n" << kDroppedBitsOff;
+    for (const auto& [mag, needsBorrow] : magnitudes) {
+        const std::int64_t oddPart = OddPart(mag);
+        const int oddWidth = OddProductWidth(m.in.word, oddPart);
+        const int dropped = DroppedBelowOdd(m, mag);
+        out << "    " << Signed("wire", w) << " " << Wire("prod", mag) << " = "
+            << Requantize(Wire("odd", oddPart), oddWidth, dropped, w) << ";\n";
+        if (needsBorrow)
+            out << "    wire " << Wire("nz", mag) << " = |" << Wire("odd", oddPart)
+                << "[" << std::min(dropped, oddWidth) - 1 << ":0];\n";
+    }
+    out << kDroppedBitsOn;
+    WriteTransposedPhaseChain(out, m, s, phase, active, [&](int p, int j) {
+        return GraphTermSource(m, s.phases[static_cast<std::size_t>(p)][static_cast<std::size_t>(j)]);
+    });
 }
 
 }  // namespace fir::vlog

@@ -97,11 +97,10 @@ std::string Masked(const std::string& use, const std::string& value, int width) 
 }
 
 
-void WriteScheduledProduct(std::ostream& out, const CoreModel& m, const std::string& prefix, int operandWidth,
+void WriteScheduledProduct(std::ostream& out, const CoreModel& m, const std::string& prefix,
+                           const std::string& operand, const std::string& coef, int operandWidth,
                            const std::string& multiplierNote, const std::string& pathNote) {
     const int ow = operandWidth;
-    const std::string operand = prefix + "operand_3";
-    const std::string coef = prefix + "coef_3";
     const std::string exact = prefix + "exact";
     const Operand v{operand, ow, m.in.fraction};
     const int width = ProductWidth(m, ow);
@@ -226,7 +225,7 @@ void WritePolyphaseShared(std::ostream& out, const CoreModel& m, const Polyphase
         << "    end\n\n";
 
     out << "    // Stage 4: the product, floored and wrapped to qmult.\n";
-    WriteScheduledProduct(out, m, "", ow, "The one multiplier", "The one shift-and-add path");
+    WriteScheduledProduct(out, m, "", "operand_3", "coef_3", ow, "The one multiplier", "The one shift-and-add path");
     out << "    reg valid_4, first_4, last_4;\n"
         << "    " << Signed("reg", w) << " product_4;\n"
         << "    always @(posedge clk) begin\n"

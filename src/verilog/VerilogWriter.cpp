@@ -157,6 +157,7 @@ void WriteBody(std::ostream& out, const CoreModel& m, const HardwareTiming& t, c
                bool shiftAdd) {
     if (t.lanes > 1) vlog::WriteSharedLanes(out, m, MakeProductSchedule(m), t);
     else if (!shiftAdd) vlog::ArchitectureOf(m).write(out, m, t);
+    else if (IsPolyphase(m)) vlog::WritePolyphaseTransposedShiftAdd(out, m, MakePolyphaseSchedule(m), name);
     else if (m.IsTransposed()) vlog::WriteParallelTransposedShiftAdd(out, m, t, name);
     else vlog::WriteParallelDirectShiftAdd(out, m, t, name);
 }

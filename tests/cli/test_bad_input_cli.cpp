@@ -320,10 +320,13 @@ std::vector<InputCase> HardwareAndArithmeticOptionCases() {
         {"shiftadd_on_a_shared_core", with(verilog, {"-hdl_products", "shiftadd", "-resource_shared", "yes"}),
          Refused("Invalid Parameter: -hdl_products shiftadd needs a fully parallel core (a resource-shared core's "
                  "coefficient changes from clock to clock, so it keeps real multipliers).")},
-        {"shiftadd_on_a_polyphase_core", with(verilog, {"-hdl_products", "shiftadd", "-fs_flag", "no"}),
-         Refused("Invalid Parameter: -hdl_products shiftadd needs input at the sample rate (-fs_flag yes): a core "
-                 "fed at the symbol rate is a polyphase interpolator, whose coefficient changes with the phase, so "
-                 "it keeps real multipliers.")},
+        {"shiftadd_on_a_direct_polyphase_core", with(verilog, {"-hdl_products", "shiftadd", "-fs_flag", "no"}),
+         Refused("Invalid Parameter: -hdl_products shiftadd on a core fed at the symbol rate (-fs_flag no) needs "
+                 "the transposed form (-form Transposed): the direct polyphase interpolator's coefficients change "
+                 "with the phase, so it keeps real multipliers; the transposed one takes every product of the "
+                 "symbol from one adder graph.")},
+        {"shiftadd_on_a_transposed_polyphase_core",
+         with(verilog, {"-hdl_products", "shiftadd", "-fs_flag", "no", "-form", "Transposed"}), "", "rcosflt_001.v"},
         {"output_round_unknown", {"-output_round", "up"},
          Refused("Invalid Parameter: -output_round \"up\" is not an output rounding mode (floor, round, nearest, "
                  "convergent, ceil or fix).\n")},

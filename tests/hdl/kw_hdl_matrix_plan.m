@@ -51,8 +51,9 @@ endfunction
 
 ## Shift-add products (-hdl_products shiftadd) on every fully parallel structure: the 33-tap RRC
 ## reference core, channels, truncation (floored negative products), a narrow and a 32-bit
-## input with 20-bit coefficients. (Cores fed at the symbol rate are polyphase interpolators,
-## whose coefficients change with the phase: they keep multipliers.)
+## input with 20-bit coefficients, and the transposed polyphase interpolator (symbols in), whose
+## symbol's products all come from the graph. (The direct interpolator's coefficients change with
+## the phase: it keeps multipliers.)
 function c = shiftadd_cores ()
   ##      form          multfree ch zerostuff ratio delay trunc type     R     ibits ifbits cbits
   plan = {"Transposed", false,   1, false,    4,    4,    0,    "sqrt",  0.35, 12,   11,    14
@@ -60,7 +61,9 @@ function c = shiftadd_cores ()
           "Transposed", false,   3, false,    2,    2,    1,    "normal", 0.5,  10,  6,     8
           "Transposed", false,   1, false,    8,    1,    1,    "sqrt",  0.35, 32,   28,    20
           "Direct",     false,   1, false,    2,    3,    3,    "normal", 1,    10,  6,     8
-          "Direct",     true,    1, false,    5,    1,    0,    "sqrt",  0.1,  12,   11,    12};
+          "Direct",     true,    1, false,    5,    1,    0,    "sqrt",  0.1,  12,   11,    12
+          "Transposed", false,   1, true,     4,    4,    0,    "sqrt",  0.35, 12,   11,    14
+          "Transposed", true,    1, true,     3,    2,    1,    "normal", 0.5,  10,  6,     8};
   c = struct ([]);
   for k = 1:rows (plan)
     [form, multfree, ch, zerostuff, ratio, delay, trunc, type, R, ibits, ifbits, cbits] = plan{k, :};
@@ -227,6 +230,7 @@ function s = coefficient_sets ()
              "ga_TP_sa",    "transposed",    anti,  10, "--products shiftadd --trunc 2"
              "g0_DP_sa_c2", "direct",        none,  12, "--products shiftadd --trunc 1 --channels 2"
              "gm_TPmf_sa",  "transposed",    mixed, 10, "--products shiftadd --multfree --trunc 1"
+             "ga_TP_zs_sa", "transposed",    anti,  10, "--products shiftadd --zero-stuffing --ratio 3 --trunc 2"
              "g0_DS_m13",   "direct",        none,  12, "--shared --channels 2 --multipliers 13"
              "g0_TS_m2",    "transposed",    none,  12, "--shared --multipliers 2"
              "ga_TS_m13",   "transposed",    anti,  10, "--shared --trunc 2 --multipliers 13"
@@ -286,6 +290,8 @@ endfunction
 %!   assert (any (sa & strcmp (key, v{1}) & [c.multfree]) && any (sa & strcmp (key, v{1}) & ! [c.multfree]));
 %! endfor
 %! assert (! any (sa & [c.shared]));
+%! assert (any (sa & [c.zerostuff] & [c.multfree]) && any (sa & [c.zerostuff] & ! [c.multfree]));
+%! assert (! any (sa & [c.zerostuff] & strcmp ({c.form}, "Direct")));
 %! assert (! any (cellfun (@(a) numel (strfind (a, "--ibits")) > 1, {s.args})));
 ## Polyphase cores of every structure with and without multipliers, designed or given.
 %! given = ! cellfun (@isempty, strfind ({s.args}, "--zero-stuffing"));

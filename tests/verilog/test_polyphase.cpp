@@ -222,7 +222,7 @@ TEST(ProductSchedule, SampleRateOutputsEqualTheCoreAndLanesTakeCeilPOverM) {
                         const fir::HardwareTiming t = fir::VerilogTiming(m, {fir::ProductStyle::Multiplier, lanes});
                         const int clocks = (products + lanes - 1) / lanes;
                         EXPECT_EQ(clocks, t.clocksPerSample) << what << " M=" << lanes;
-                        EXPECT_EQ(clocks + 5 + fir::AdderTreeLevels(lanes), t.latencyClocks) << what << " M=" << lanes;
+                        EXPECT_EQ(clocks + 6 + fir::AdderTreeLevels(lanes), t.latencyClocks) << what << " M=" << lanes;
                         EXPECT_EQ(mf ? 0 : lanes, t.multipliers) << what << " M=" << lanes;
                         EXPECT_EQ(0, t.clearClocks) << what << " M=" << lanes;
                     }
