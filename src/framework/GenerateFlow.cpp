@@ -286,6 +286,7 @@ void CKWDesignBase::RunGenerate() {
     }
     CommitCoreFiles(corePath);
     ReportWritten("MAPFCTS-0002", m_fullName, corePath.Text());
+    AnnounceFile("core directives", FilePath(corePath.Text(), ".kvd").Text());
     if (m_options.hardware.verilog) {
         WriteHardware(corePath.Text(), m_options.project);
     }

@@ -71,6 +71,7 @@ void CKWDesignBase::SetUpProject(const std::string& corePath, const std::string&
     OpenOutputFile(m_projectDirectivesStream, directivesPath, "directives");
     WriteDirectives();
     CommitOutputFile(m_projectDirectivesStream, "directives");
+    AnnounceFile("project directives", directivesPath);
 
     // The host's wording for a refused directives file names the script file, as it always has.
     EvaluateOrThrow("SetProjectOption", {"-directivesfile", directivesPath},
@@ -80,6 +81,7 @@ void CKWDesignBase::SetUpProject(const std::string& corePath, const std::string&
     if (!saved.ok) {
         throw IoError("Could not save project " + projectPath + " (" + saved.message + ")\n");
     }
+    AnnounceFile("project file", projectPath);
 }
 
 }  // namespace kw

@@ -71,7 +71,13 @@ void CKWDesign::GenerateCore() {
 void CKWDesign::WriteDirectives() { rcos::WriteProjectDirectives(m_projectDirectivesStream, FunctionName()); }
 
 void CKWDesign::WriteTestbench() {
-    WriteToFile(rcos::KwPsdText(), "kw_psd.m");
+    const std::string helperName = "kw_psd.m";
+    WriteToFile(rcos::KwPsdText(), helperName);
+    // WriteToFile joins the name to the output directory as given, which may be relative (a
+    // named core's -outdir); the Info line names it as absolutely as the core's.
+    FilePath helperPath(OutputDirectory());
+    helperPath.Join(helperName);
+    AnnounceFile("testbench PSD helper", helperPath.AbsolutePath());
     rcos::WriteTestbenchScript(m_scriptStream, CheckedRequest(), CheckedDesign(), FunctionName());
 }
 

@@ -121,7 +121,6 @@ void WriteDriver(std::ostream& out, const CoreModel& m, bool axis) {
 void WriteStreamTestbench(std::ostream& out, const CoreModel& m, const std::string& name, int samples,
                           const HardwareTiming& t, bool axis) {
     const int ib = m.in.word;
-    const int ob = m.out.word;
     const int outs = t.outputsPerInput;
     const int frame = outs > 1 ? outs : m.channels;
     const long long period = static_cast<long long>(t.clocksPerSample) * outs;
@@ -148,23 +147,8 @@ void WriteStreamTestbench(std::ostream& out, const CoreModel& m, const std::stri
         << "    reg in_valid = 1'b0;\n";
     if (!axis) out << "    reg signed [" << ib - 1 << ":0] in_data = " << ib << "'sd0;\n";
     WriteInstance(out, m, name, axis);
-    out << "    reg [" << ib + 3 << ":0] stimulus [0:SAMPLES-1];  // {idle clocks before it, sample}\n"
-        << "    reg [" << ob - 1 << ":0] expected [0:OUTPUTS-1];\n"
-        << "    integer taken_at [0:SAMPLES-1];  // clock of each handshake\n"
-        << "    integer cycle = 0;\n"
-        << "    integer sent = 0;\n"
-        << "    integer received = 0;\n"
-        << "    integer idle = 0;\n"
-        << "    integer done_at = 0;\n\n"
-        << "    always #5 clk = ~clk;\n\n"
-        << "    initial begin\n"
-        << "        $readmemh(\"" << InputVectorFile(name) << "\", stimulus);\n"
-        << "        $readmemh(\"" << ExpectedVectorFile(name) << "\", expected);\n"
-        << "        idle = stimulus[0][" << ib + 3 << ":" << ib << "];\n"
-        << "        repeat (4) @(posedge clk);\n"
-        << "        rst <= 1'b0;\n"
-        << "    end\n\n"
-        << "    always @(posedge clk) if (!rst) begin\n"
+    WriteVectorMemoriesAndReset(out, m, name, "OUTPUTS");
+    out << "    always @(posedge clk) if (!rst) begin\n"
         << "        cycle = cycle + 1;\n";
     WriteChecks(out, m, axis, frame);
     WriteDriver(out, m, axis);

@@ -34,23 +34,8 @@ void WriteDeclarations(std::ostream& out, const CoreModel& m, const std::string&
         << "    wire in_ready, out_valid;\n"
         << "    wire signed [" << ob - 1 << ":0] out_data;\n"
         << "    " << name << " dut (.clk(clk), .rst(rst), .in_valid(in_valid), .in_ready(in_ready), .in_data(in_data),\n"
-        << "        .out_valid(out_valid), .out_data(out_data));\n\n"
-        << "    reg [" << ib + 3 << ":0] stimulus [0:SAMPLES-1];  // {idle clocks before it, sample}\n"
-        << "    reg [" << ob - 1 << ":0] expected [0:SAMPLES-1];\n"
-        << "    integer taken_at [0:SAMPLES-1];  // clock of each handshake\n"
-        << "    integer cycle = 0;\n"
-        << "    integer sent = 0;\n"
-        << "    integer received = 0;\n"
-        << "    integer idle = 0;\n"
-        << "    integer done_at = 0;\n\n"
-        << "    always #5 clk = ~clk;\n\n"
-        << "    initial begin\n"
-        << "        $readmemh(\"" << InputVectorFile(name) << "\", stimulus);\n"
-        << "        $readmemh(\"" << ExpectedVectorFile(name) << "\", expected);\n"
-        << "        idle = stimulus[0][" << ib + 3 << ":" << ib << "];\n"
-        << "        repeat (4) @(posedge clk);\n"
-        << "        rst <= 1'b0;\n"
-        << "    end\n\n";
+        << "        .out_valid(out_valid), .out_data(out_data));\n\n";
+    WriteVectorMemoriesAndReset(out, m, name, "SAMPLES");
 }
 
 // Everything happens at the rising edge: the handshake the core saw, the output it shows, and
@@ -111,6 +96,28 @@ void WriteDriverAndChecker(std::ostream& out, const CoreModel& m) {
 
 std::string InputVectorFile(const std::string& moduleName) { return moduleName + "_in.hex"; }
 std::string ExpectedVectorFile(const std::string& moduleName) { return moduleName + "_out.hex"; }
+
+void WriteVectorMemoriesAndReset(std::ostream& out, const CoreModel& m, const std::string& name,
+                                 const std::string& expectedCount) {
+    const int ib = m.in.word;
+    const int ob = m.out.word;
+    out << "    reg [" << ib + 3 << ":0] stimulus [0:SAMPLES-1];  // {idle clocks before it, sample}\n"
+        << "    reg [" << ob - 1 << ":0] expected [0:" << expectedCount << "-1];\n"
+        << "    integer taken_at [0:SAMPLES-1];  // clock of each handshake\n"
+        << "    integer cycle = 0;\n"
+        << "    integer sent = 0;\n"
+        << "    integer received = 0;\n"
+        << "    integer idle = 0;\n"
+        << "    integer done_at = 0;\n\n"
+        << "    always #5 clk = ~clk;\n\n"
+        << "    initial begin\n"
+        << "        $readmemh(\"" << InputVectorFile(name) << "\", stimulus);\n"
+        << "        $readmemh(\"" << ExpectedVectorFile(name) << "\", expected);\n"
+        << "        idle = stimulus[0][" << ib + 3 << ":" << ib << "];\n"
+        << "        repeat (4) @(posedge clk);\n"
+        << "        rst <= 1'b0;\n"
+        << "    end\n\n";
+}
 
 void WriteVerilogTestbench(std::ostream& out, const CoreModel& m, const std::string& name, int samples,
                            const HardwareChoices& choices) {

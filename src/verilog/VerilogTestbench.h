@@ -17,6 +17,12 @@ namespace fir {
 std::string InputVectorFile(const std::string& moduleName);     // MODULENAME_in.hex
 std::string ExpectedVectorFile(const std::string& moduleName);  // MODULENAME_out.hex
 
+// The testbench's vector memories and the prologue that loads them and releases reset after four
+// clocks: stimulus holds SAMPLES handshakes, expected EXPECTEDCOUNT outputs (the name of a
+// localparam the testbench declares beside SAMPLES).
+void WriteVectorMemoriesAndReset(std::ostream& out, const CoreModel& model, const std::string& moduleName,
+                                 const std::string& expectedCount);
+
 // Module MODULENAME_tb for SAMPLES handshakes, for the core written with CHOICES (its latency);
 // throws as WriteVerilog does.
 void WriteVerilogTestbench(std::ostream& out, const CoreModel& model, const std::string& moduleName, int samples,

@@ -1,10 +1,11 @@
 // Where the files of a run go, through the kelvodsp shell: a link planted at a temporary name
-// redirects nothing, "-name" with a folder re-indents exactly the file written, and odd paths
-// write where they say or are refused.
+// redirects nothing, "-name" with a folder re-indents exactly the file written, odd paths write
+// where they say or are refused, and every file a run leaves is announced once, in write order.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 
 #include "../appmgr/TempDir.h"
 #include "CliScript.h"
@@ -98,6 +99,69 @@ TEST_F(OutputFiles, OddOutputPathsWriteWhereTheySayOrAreRefused) {
         std::set<std::string> tree = c.tree;
         tree.insert({"home", "rcosflt_001"});
         EXPECT_EQ(tree, kwtest::Tree(dir.Path())) << c.call[0];
+    }
+}
+
+// The files named by the run's "... written to PATH" Info lines, relative to DIR, in the order
+// of the lines (the report's line goes on with ": " and its summary).
+std::vector<std::string> AnnouncedFiles(const std::string& err, const fs::path& dir) {
+    const std::string marker = " written to ";
+    std::vector<std::string> files;
+    for (const std::string& line : kwtest::Split(err, '\n')) {
+        const std::size_t at = line.find(marker);
+        if (line.rfind("Info (", 0) != 0 || at == std::string::npos) continue;
+        const std::size_t from = at + marker.size();
+        const std::size_t end = line.find(": ", from);
+        const fs::path path = line.substr(from, end == std::string::npos ? std::string::npos : end - from);
+        files.push_back(fs::relative(path, dir).string());
+    }
+    return files;
+}
+
+// A file a run writes without its Info line (or with two) fails here whatever the option that
+// brought it; the lists also pin the order in which the files reach their names.
+TEST_F(OutputFiles, EveryFileARunLeavesIsAnnouncedOnceInWriteOrder) {
+    const struct {
+        const char* label;
+        std::vector<std::string> switches;
+        std::vector<std::string> announced;
+    } cases[] = {
+        {"plain", {"-name", "myfir"}, {"myfir.m", "myfir.kvd"}},
+        {"numbered", {}, {"rcosflt_001.m", "rcosflt_001.kvd"}},
+        {"report", {"-name", "myfir", "-report"}, {"myfir.m", "myfir.kvd", "myfir_report.txt"}},
+        {"verilog", {"-name", "myfir", "-hdl", "verilog"}, {"myfir.m", "myfir.kvd", "myfir.v"}},
+        {"project",
+         {"-name", "myfir", "-project", "-nosubdir"},
+         {"myfir.m", "myfir.kvd", "kw_psd.m", "myfir_script.m", "myfir_proj.kvd", "myfir_proj.kvp"}},
+        {"project_subdirectory",
+         {"-project"},
+         {"rcosflt_001/rcosflt_001.m", "rcosflt_001/rcosflt_001.kvd", "rcosflt_001/kw_psd.m",
+          "rcosflt_001/rcosflt_001_script.m", "rcosflt_001/rcosflt_001_proj.kvd", "rcosflt_001/rcosflt_001_proj.kvp"}},
+        {"everything",
+         {"-name", "myfir", "-project", "-nosubdir", "-hdl", "verilog", "-hdl_stream", "axis", "-fs_flag", "no",
+          "-report"},
+         {"myfir.m", "myfir.kvd", "myfir.v", "myfir_tb.v", "myfir_in.hex", "myfir_out.hex", "myfir_report.txt",
+          "kw_psd.m", "myfir_script.m", "myfir_proj.kvd", "myfir_proj.kvp"}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        std::vector<std::string> call = {"rcosflt"};
+        call.insert(call.end(), c.switches.begin(), c.switches.end());
+        const auto run = kwtest::RunShell(call, "", dir.Path().string());
+        ASSERT_EQ(0, run.status) << c.label << "\n" << run.err;
+        const std::vector<std::string> announced = AnnouncedFiles(run.err, dir.Path());
+        EXPECT_EQ(c.announced, announced) << c.label << "\n" << run.err;
+        std::map<std::string, int> times;
+        for (const std::string& file : announced) ++times[file];
+        for (const std::string& left : kwtest::Tree(dir.Path())) {
+            if (fs::is_directory(dir.Path() / left)) continue;
+            EXPECT_EQ(1, times[left]) << c.label << ": " << left << " left by the run, announced " << times[left]
+                                      << " times";
+            times.erase(left);
+        }
+        for (const auto& [file, count] : times) {
+            ADD_FAILURE() << c.label << ": " << file << " announced " << count << " times but not left";
+        }
     }
 }
 

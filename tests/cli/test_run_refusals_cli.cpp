@@ -256,7 +256,8 @@ TEST_F(RunRefusals, AHardwareRunAnnouncesEveryFileAndStatesBothLatencies) {
         {"rcosflt", "-resource_shared", "yes", "-hdl", "verilog", "-project", "-nosubdir", "-report", "-name", "h"}, "",
         dir.Path().string());
     ASSERT_EQ(0, run.status) << run.err;
-    for (const char* file : {"h.m", "h_script.m", "h_report.txt", "h.v", "h_tb.v", "h_in.hex", "h_out.hex"}) {
+    for (const char* file : {"h.m", "h.kvd", "h_script.m", "h_report.txt", "h.v", "h_tb.v", "h_in.hex", "h_out.hex",
+                             "kw_psd.m", "h_proj.kvd", "h_proj.kvp"}) {
         EXPECT_NE(std::string::npos, run.err.find("written to " + (dir.Path() / file).string())) << file << run.err;
     }
     const std::string report = ReadText(dir.Path() / "h_report.txt");

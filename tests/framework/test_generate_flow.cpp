@@ -98,16 +98,25 @@ TEST_F(GenerateFlow, OutdirThatCannotBeCreatedFails) {
 TEST_F(GenerateFlow, ReportsEachWrittenFileOnce) {
     Record("Messaging::Message");
     ASSERT_EQ(Generate("-project").first, 0);
-    const std::string core = (Dir() / "rcosflt_001" / "rcosflt_001.m").string();
-    const std::string script = (Dir() / "rcosflt_001" / "rcosflt_001_script.m").string();
+    const std::string folder = (Dir() / "rcosflt_001" / "rcosflt_001").string();
+    const std::string name = "Raised-Cosine FIR Filter";
     const auto calls = CallsOf("Messaging::Message");
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[0], (Words{"Messaging::Message", "-severity", "warn", "-msgid", "COMMAND-0031", "-params",
-                               "Raised-Cosine FIR Filter"}));
-    EXPECT_EQ(calls[1], (Words{"Messaging::Message", "-severity", "info", "-msgid", "MAPFCTS-0002", "-params",
-                               "{Raised-Cosine FIR Filter} " + core}));
-    EXPECT_EQ(calls[2], (Words{"Messaging::Message", "-severity", "info", "-msgid", "MAPFCTS-0003", "-params",
-                               "{Raised-Cosine FIR Filter} " + script}));
+    // In the order the files reach their names: the core and its directives, the script, then
+    // the project's directives and the project file the host saves.
+    const std::vector<Words> expected = {
+        {"Messaging::Message", "-severity", "warn", "-msgid", "COMMAND-0031", "-params", name},
+        {"Messaging::Message", "-severity", "info", "-msgid", "MAPFCTS-0002", "-params",
+         "{" + name + "} " + folder + ".m"},
+        {"Messaging::Message", "-severity", "info", "-msgid", "MAPFCTS-0006", "-params",
+         "{" + name + "} {core directives} " + folder + ".kvd"},
+        {"Messaging::Message", "-severity", "info", "-msgid", "MAPFCTS-0003", "-params",
+         "{" + name + "} " + folder + "_script.m"},
+        {"Messaging::Message", "-severity", "info", "-msgid", "MAPFCTS-0006", "-params",
+         "{" + name + "} {project directives} " + folder + "_proj.kvd"},
+        {"Messaging::Message", "-severity", "info", "-msgid", "MAPFCTS-0006", "-params",
+         "{" + name + "} {project file} " + folder + "_proj.kvp"},
+    };
+    EXPECT_EQ(calls, expected);
 }
 
 // --- core file: signature, banner, header comments ------------------------------------------
