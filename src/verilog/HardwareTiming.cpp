@@ -4,7 +4,7 @@
 // multipliers). AXI4-Stream adds one clock through the output buffer. Shift-add products
 // lengthen the fully parallel transposed form's pipeline: the adder graph's stages, then the
 // chain's low half and, a clock later, its high half; the polyphase transposed interpolator's by
-// the graph's stages before its chain. M multipliers side by side (M > 1) take
+// the graph's stages and the register of the products its phase picks. M multipliers side by side (M > 1) take
 // every shared core to the lanes' multiply-accumulate: K = ceil(P/M) clocks per output, and the
 // lanes' adder tree lengthens its pipeline (coefficient memory, addresses, input memory, operand,
 // product, the tree's levels, accumulation).
@@ -122,7 +122,7 @@ HardwareTiming VerilogTiming(const CoreModel& m, const HardwareChoices& choices)
     if (choices.multipliers > 1) t = LanesTiming(m, choices.multipliers);
     if (shiftAdd) {
         t.multipliers = 0;
-        if (m.IsTransposed()) t.latencyClocks = vlog::TransposedGraph(m).Depth() + 2;
+        if (m.IsTransposed()) t.latencyClocks = vlog::TransposedGraph(m).Depth() + (IsPolyphase(m) ? 3 : 2);
     }
     if (choices.stream == StreamInterface::Axis) {
         t.streamBuffer = StreamBufferDepth(t);

@@ -243,25 +243,29 @@ void WritePolyphaseParallelDirect(std::ostream& out, const CoreModel& m, const P
 namespace {
 
 // The transposed interpolator's chain: place d takes, in each phase, the product SOURCE(p, j) of
-// the phase's term j of symbol delay d; the places move on while ACTIVE, in step with PHASE.
+// the phase's term j of symbol delay d (chosen by PHASE, registered when REGISTERED: the chain
+// then takes it a clock later); the places move on while ACTIVE.
 template <typename Source>
 void WriteTransposedPhaseChain(std::ostream& out, const CoreModel& m, const PolyphaseSchedule& s,
-                               const std::string& phase, const std::string& active, Source source) {
+                               const std::string& phase, const std::string& active, bool registered,
+                               Source source) {
     const int w = m.mult.word;
     const int pb = IndexBits(s.ratio);
-    out << "\n    // Chain place d (symbol delay d) takes the product of that delay in this phase.\n";
+    const std::string takes = registered ? " <= " : " = ";
+    out << "\n    // Chain place d (symbol delay d) takes the product of that delay in this phase"
+        << (registered ? ", registered" : "") << ".\n";
     for (int d = 0; d < s.depth; ++d) {
         out << "    " << Signed("reg", w) << " " << Name("join", d) << ";\n"
-            << "    always @*\n"
+            << (registered ? "    always @(posedge clk)\n" : "    always @*\n")
             << "        case (" << phase << ")\n";
         for (int p = 0; p < s.ratio; ++p) {
             std::string from = Literal(0, w);
             const std::vector<PolyphaseTerm>& terms = s.phases[static_cast<std::size_t>(p)];
             for (std::size_t j = 0; j < terms.size(); ++j)
                 if (terms[j].delayA == d) from = source(p, static_cast<int>(j));
-            out << "            " << Unsigned(p, pb) << ": " << Name("join", d) << " = " << from << ";\n";
+            out << "            " << Unsigned(p, pb) << ": " << Name("join", d) << takes << from << ";\n";
         }
-        out << "            default: " << Name("join", d) << " = " << Literal(0, w) << ";\n"
+        out << "            default: " << Name("join", d) << takes << Literal(0, w) << ";\n"
             << "        endcase\n";
     }
     out << "\n    // Places 1 .. " << s.depth - 1 << ": r registers each, moving on while a symbol's phases run.\n";
@@ -333,7 +337,7 @@ void WritePolyphaseParallelTransposed(std::ostream& out, const CoreModel& m, con
     out << "    // Products of the symbol by the phase's coefficients.\n";
     const SlotOperands o{{"sym", m.in.word, m.in.fraction}, {}, {}};
     for (int j = 0; j < s.slots; ++j) WriteSlotProduct(out, m, s, j, o, "phase", Name("prod", j));
-    WriteTransposedPhaseChain(out, m, s, "phase", "active", [](int, int j) { return Name("prod", j); });
+    WriteTransposedPhaseChain(out, m, s, "phase", "active", false, [](int, int j) { return Name("prod", j); });
 }
 
 void WritePolyphaseTransposedShiftAdd(std::ostream& out, const CoreModel& m, const PolyphaseSchedule& s,
@@ -345,7 +349,7 @@ void WritePolyphaseTransposedShiftAdd(std::ostream& out, const CoreModel& m, con
     WriteHeldSymbol(out, m);
     out << "    // The held symbol times each odd coefficient magnitude, from one adder graph: the products\n"
         << "    // leave it " << stages << (stages == 1 ? " clock" : " clocks")
-        << " later, and the chain's phase and enable follow them.\n";
+        << " later, and the phase that picks them follows them.\n";
     const std::vector<std::int64_t> odd = TransposedOddParts(m);
     out << kDroppedBitsOff;
     for (const std::int64_t v : odd)
@@ -354,22 +358,21 @@ void WritePolyphaseTransposedShiftAdd(std::ostream& out, const CoreModel& m, con
     out << kDroppedBitsOn << "    " << ProductsModuleName(name) << " products (.clk(clk), .x(sym)";
     for (const std::int64_t v : odd) out << ", .p_" << v << "(" << Wire("odd", v) << ")";
     out << ");\n";
+    // The phase that picks the graph's products, and the chain's enable a clock after it.
     std::string phase = "phase";
-    std::string active = "active";
     if (stages > 0) {
         out << "    reg [" << pb - 1 << ":0] phase_pipe [1:" << stages << "];\n"
-            << "    reg [" << stages << ":1] active_pipe;\n"
             << "    integer stage;\n"
             << "    always @(posedge clk) begin\n"
             << "        phase_pipe[1] <= phase;\n"
             << "        for (stage = 2; stage <= " << stages << "; stage = stage + 1) phase_pipe[stage] <= phase_pipe[stage - 1];\n"
-            << "        active_pipe <= rst ? " << Unsigned(0, stages) << " : "
-            << (stages == 1 ? std::string("active") : "{active_pipe[" + std::to_string(stages - 1) + ":1], active}")
-            << ";\n"
             << "    end\n";
         phase = "phase_pipe[" + std::to_string(stages) + "]";
-        active = "active_pipe[" + std::to_string(stages) + "]";
     }
+    out << "    reg [" << stages + 1 << ":1] active_pipe;\n"
+        << "    always @(posedge clk) active_pipe <= rst ? " << Unsigned(0, stages + 1) << " : "
+        << (stages == 0 ? std::string("active") : "{active_pipe[" + std::to_string(stages) + ":1], active}") << ";\n";
+    const std::string active = "active_pipe[" + std::to_string(stages + 1) + "]";
     std::map<std::int64_t, bool> magnitudes;  // each magnitude a term takes, and whether it needs nz
     for (const auto& terms : s.phases)
         for (const PolyphaseTerm& t : terms) {
@@ -388,7 +391,7 @@ void WritePolyphaseTransposedShiftAdd(std::ostream& out, const CoreModel& m, con
                 << "[" << std::min(dropped, oddWidth) - 1 << ":0];\n";
     }
     out << kDroppedBitsOn;
-    WriteTransposedPhaseChain(out, m, s, phase, active, [&](int p, int j) {
+    WriteTransposedPhaseChain(out, m, s, phase, active, true, [&](int p, int j) {
         return GraphTermSource(m, s.phases[static_cast<std::size_t>(p)][static_cast<std::size_t>(j)]);
     });
 }
