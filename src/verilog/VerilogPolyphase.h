@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "fir/CoreModel.h"
 #include "verilog/HardwareTiming.h"
@@ -37,9 +38,10 @@ bool HasPairs(const PolyphaseSchedule& schedule);
 std::string Masked(const std::string& use, const std::string& value, int width);
 // The memory (NOUN memory: Symbol, Sample) of the inputs an output reaches (REACH): a ring
 // written at each handshake, delay d at write_addr - 1 - d; FILLED counts the handshakes since
-// reset up to REACH.
+// reset up to REACH. COPIES names one array per read port (a synthesis tool left to replicate a
+// memory of many read ports itself may search their mappings for far too long).
 void WriteSymbolMemory(std::ostream& out, const CoreModel& model, const std::string& noun, int reach,
-                       int addressBits, int filledBits);
+                       int addressBits, int filledBits, const std::vector<std::string>& copies);
 // PREFIXfloored, the product of OPERAND (OPERANDWIDTH bits) and the coefficient-memory entry
 // COEF, floored and wrapped to qmult, through the multiplier or shift-and-add path the notes name
 // (its wires named with PREFIX).

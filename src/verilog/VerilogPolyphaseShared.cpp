@@ -5,6 +5,8 @@
 // symbol memory, operand [pre-add], product, accumulation; the last step's sum leaves registered.
 // Symbols older than the first since reset read as zero: no memory clearing after reset.
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "verilog/VerilogPolyphase.h"
 #include "verilog/VerilogStructures.h"
@@ -72,16 +74,23 @@ bool HasPairs(const PolyphaseSchedule& s) {
 // The symbol memory: a ring written at each handshake; FILLED counts the symbols since reset,
 // up to the depth an output reaches.
 void WriteSymbolMemory(std::ostream& out, const CoreModel& m, const std::string& noun, int reach, int addressBits,
-                       int filledBits) {
+                       int filledBits, const std::vector<std::string>& copies) {
     const int ib = m.in.word;
     const int size = 1 << addressBits;
-    out << "    // " << noun << " memory: " << size << " words, a ring; delay d sits at write_addr - 1 - d.\n"
-        << "    " << Signed("reg", ib) << " symbols [0:" << size - 1 << "];\n"
-        << "    reg [" << addressBits - 1 << ":0] write_addr;\n"
+    out << "    // " << noun << " memory: " << size << " words, a ring; delay d sits at write_addr - 1 - d"
+        << (copies.size() > 1 ? " (a copy per read port)" : "") << ".\n";
+    for (const std::string& copy : copies) out << "    " << Signed("reg", ib) << " " << copy << " [0:" << size - 1 << "];\n";
+    out << "    reg [" << addressBits - 1 << ":0] write_addr;\n"
         << "    reg [" << filledBits - 1 << ":0] filled;\n"
-        << "    always @(posedge clk)\n"
-        << "        if (take) symbols[write_addr] <= x_in;\n"
-        << "    always @(posedge clk)\n"
+        << "    always @(posedge clk)\n";
+    if (copies.size() == 1) {
+        out << "        if (take) " << copies.front() << "[write_addr] <= x_in;\n";
+    } else {
+        out << "        if (take) begin\n";
+        for (const std::string& copy : copies) out << "            " << copy << "[write_addr] <= x_in;\n";
+        out << "        end\n";
+    }
+    out << "    always @(posedge clk)\n"
         << "        if (rst) begin\n"
         << "            write_addr <= " << Unsigned(0, addressBits) << ";\n"
         << "            filled <= " << Unsigned(0, filledBits) << ";\n"
@@ -144,7 +153,7 @@ void WritePolyphaseShared(std::ostream& out, const CoreModel& m, const Polyphase
     const bool pairs = HasPairs(s);
     const bool negates = m.folding == CoefSymmetry::MagnitudeSymmetric && m.IsTransposed();
     WritePhaseSequencer(out, s.ratio, clocks);
-    WriteSymbolMemory(out, m, "Symbol", s.depth, addressBits, filledBits);
+    WriteSymbolMemory(out, m, "Symbol", s.depth, addressBits, filledBits, {"symbols"});
 
     auto field = [&](const std::string& name, const std::string& value) {
         return "                " + name + " <= " + value + ";\n";

@@ -187,7 +187,7 @@ void WriteLaneOperand(std::ostream& out, const CoreModel& m, const LaneLayout& l
     for (const std::string& o : operands)
         out << "        " << p << "addr_" << o << "_2 <= origin_1 - " << p << "back_" << o << "_1;\n"
             << "        " << p << "use_" << o << "_2 <= " << filled << " >= " << p << "back_" << o << "_1;\n"
-            << "        " << p << "sym_" << o << "_3 <= symbols[" << p << "addr_" << o << "_2];\n"
+            << "        " << p << "sym_" << o << "_3 <= " << p << "inputs_" << o << "[" << p << "addr_" << o << "_2];\n"
             << "        " << p << "use_" << o << "_3 <= " << p << "use_" << o << "_2;\n";
     out << CarriedEntry(l, p, 1, 4);
     if (l.pairs) {
@@ -216,7 +216,12 @@ void WriteSharedLanes(std::ostream& out, const CoreModel& m, const PolyphaseSche
     const LaneLayout l = LayoutOf(s, t);
     const int w = m.mult.word;
     WriteSequencer(out, l);
-    WriteSymbolMemory(out, m, l.ratio > 1 ? "Symbol" : "Sample", s.depth, l.addressBits, l.filledBits);
+    std::vector<std::string> copies;
+    for (int lane = 0; lane < l.lanes; ++lane) {
+        copies.push_back(Lane(lane) + "inputs_a");
+        if (l.pairs) copies.push_back(Lane(lane) + "inputs_b");
+    }
+    WriteSymbolMemory(out, m, l.ratio > 1 ? "Symbol" : "Sample", s.depth, l.addressBits, l.filledBits, copies);
 
     out << "    // Stage 1: each lane's coefficient memory, one entry per " << (l.ratio > 1 ? "phase and " : "")
         << "step: how far back its product's\n"
