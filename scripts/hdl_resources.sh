@@ -129,7 +129,11 @@ for size in "${sizes[@]}"; do
             echo "| $taps | $label | refused: $(grep -v "^Info" "$name.log" | head -1 | cut -c1-100) |"
             continue
         fi
-        yosys -q -p "read_verilog $name.v; synth_xilinx -top $name; tee -q -o $name.xilinx stat" > "$name.xilinx.log" 2>&1
+        # A synthesis that fails (or runs out of memory) loses its row, not the table.
+        if ! yosys -q -p "read_verilog $name.v; synth_xilinx -top $name; tee -q -o $name.xilinx stat" > "$name.xilinx.log" 2>&1; then
+            echo "| $taps | $label | synth_xilinx failed: $(tail -1 "$name.xilinx.log" | cut -c1-80) |"
+            continue
+        fi
         k=$(header "$name.v" "Throughput: K =")
         latency=$(header "$name.v" "Latency:")
         multipliers=$(header "$name.v" "Resources:")
