@@ -16,12 +16,14 @@
 // again and again while it finds one.
 #include "verilog/AdderGraph.h"
 
+#include "verilog/OddValueMap.h"
+
 #include <algorithm>
+#include <bit>
 #include <optional>
 #include <tuple>
 #include <set>
 #include <stdexcept>
-#include <unordered_map>
 #include <unordered_set>
 
 namespace fir::vlog {
@@ -32,8 +34,7 @@ std::int64_t Magnitude(std::int64_t v) { return v < 0 ? -v : v; }
 
 std::int64_t Odd(std::int64_t v) {
     v = Magnitude(v);
-    while (v != 0 && v % 2 == 0) v /= 2;
-    return v;
+    return v == 0 ? 0 : v >> std::countr_zero(static_cast<std::uint64_t>(v));
 }
 
 int BitLength(std::int64_t v) {
@@ -58,30 +59,37 @@ std::vector<std::int64_t> OddTargets(const std::vector<std::int64_t>& constants)
     return {odd.begin(), odd.end()};
 }
 
-// The graph under construction and the searches over it.
+// The graph under construction and the searches over it. The search adds and takes back
+// fundamentals millions of times, so values are found in open-addressed tables, not hashed sets.
 class GraphBuilder {
 public:
     explicit GraphBuilder(std::int64_t largest)
         : shifts_(BitLength(largest) + 1), limit_(static_cast<std::int64_t>(1) << (BitLength(largest) + 1)) {
         graph_.nodes.push_back(GraphNode{});
-        index_[1] = 0;
+        bool inserted = false;
+        index_.Insert(1, 0, inserted);
     }
 
-    bool Has(std::int64_t v) const { return index_.count(v) != 0; }
+    bool Has(std::int64_t v) const { return index_.Contains(v); }
     const AdderGraph& Graph() const { return graph_; }
+    long Placed() const { return placed_; }
 
-    // The least-depth adder that builds T from two fundamentals of the graph (and EXTRA, when
-    // given, as if it were one).
-    std::optional<GraphNode> OneAdder(std::int64_t t, std::optional<std::int64_t> extra = std::nullopt) const {
+    // The least-depth adder that builds T from two fundamentals of the graph.
+    std::optional<GraphNode> OneAdder(std::int64_t t) const {
         std::optional<GraphNode> best;
         std::tuple<int, int, std::int64_t> bestCost;
-        auto consider = [&](std::int64_t u, int a, std::int64_t v, bool shiftUp, bool uFirst, bool subtract) {
+        auto consider = [&](int iu, std::int64_t u, int a, std::int64_t v, bool shiftUp, bool uFirst, bool subtract) {
             if (v <= 0 || v > limit_) return;
-            if (!Has(v) && !(extra && v == *extra)) return;
+            const int* found = index_.Find(v);
+            if (found == nullptr) return;
+            const int iv = *found;
+            const int depth = std::max(Depth(iu), Depth(iv)) + 1;
+            // The least depth, then an add (a subtraction costs a row of inverters on some
+            // devices), then the narrowest sum.
+            const auto cost = std::make_tuple(depth, subtract ? 1 : 0, (u << (shiftUp ? a : 0)) + v);
+            if (best && !(cost < bestCost)) return;
             GraphNode n;
             n.value = t;
-            const int iu = Index(u, extra);
-            const int iv = Index(v, extra);
             n.left = uFirst ? iu : iv;
             n.right = uFirst ? iv : iu;
             const int us = shiftUp ? a : 0;
@@ -89,66 +97,81 @@ public:
             n.rightShift = uFirst ? 0 : us;
             n.subtract = subtract;
             n.downShift = shiftUp ? 0 : a;
-            n.depth = std::max(Depth(iu), Depth(iv)) + 1;
-            // The least depth, then an add (a subtraction costs a row of inverters on some
-            // devices), then the narrowest sum.
-            const auto cost = std::make_tuple(n.depth, n.subtract ? 1 : 0, (u << (shiftUp ? a : 0)) + v);
-            if (!best || cost < bestCost) {
-                best = n;
-                bestCost = cost;
-            }
+            n.depth = depth;
+            best = n;
+            bestCost = cost;
         };
-        auto from = [&](std::int64_t u) {
+        for (std::size_t i = 0; i < graph_.nodes.size(); ++i) {
+            const int iu = static_cast<int>(i);
+            const std::int64_t u = graph_.nodes[i].value;
             for (int a = 1; a <= shifts_; ++a) {
                 const std::int64_t up = u << a;
-                consider(u, a, t - up, true, true, false);   // t = (u << a) + v
-                consider(u, a, up - t, true, true, true);    // t = (u << a) - v
-                consider(u, a, t + up, true, false, true);   // t = v - (u << a)
+                consider(iu, u, a, t - up, true, true, false);   // t = (u << a) + v
+                consider(iu, u, a, up - t, true, true, true);    // t = (u << a) - v
+                consider(iu, u, a, t + up, true, false, true);   // t = v - (u << a)
                 const std::int64_t scaled = t << a;
-                consider(u, a, scaled - u, false, true, false);  // t = (u + v) >> a
-                consider(u, a, u - scaled, false, true, true);   // t = (u - v) >> a
-                consider(u, a, scaled + u, false, false, true);  // t = (v - u) >> a
+                consider(iu, u, a, scaled - u, false, true, false);  // t = (u + v) >> a
+                consider(iu, u, a, u - scaled, false, true, true);   // t = (u - v) >> a
+                consider(iu, u, a, scaled + u, false, false, true);  // t = (v - u) >> a
             }
-        };
-        for (const GraphNode& n : graph_.nodes) from(n.value);
-        if (extra) from(*extra);
+        }
         return best;
     }
 
     void Add(const GraphNode& n) {
-        index_[n.value] = static_cast<int>(graph_.nodes.size());
+        bool inserted = false;
+        index_.Insert(n.value, static_cast<int>(graph_.nodes.size()), inserted);
         graph_.nodes.push_back(n);
+        ++placed_;
     }
 
-    // Builds every target one adder away, repeatedly; removes them from TARGETS.
-    void BuildReachable(std::vector<std::int64_t>& targets) {
+    // Takes back the fundamentals added after the graph had SIZE nodes, latest first.
+    void TruncateTo(std::size_t size) {
+        while (graph_.nodes.size() > size) {
+            index_.EraseLatest(graph_.nodes.back().value);
+            graph_.nodes.pop_back();
+        }
+    }
+
+    // Builds every target one adder away, repeatedly; removes them from TARGETS. No target was
+    // one adder away while the graph had its first KNOWN_CLOSED nodes, so only joins with a node
+    // after them can reach one.
+    void BuildReachable(std::vector<std::int64_t>& targets, std::size_t knownClosed = 0) {
+        std::vector<std::size_t> checked(targets.size(), knownClosed);
         for (bool progress = true; progress;) {
             progress = false;
-            for (auto t = targets.begin(); t != targets.end();) {
-                if (Has(*t)) {
-                    t = targets.erase(t);  // built on the way to another
+            for (std::size_t k = 0; k < targets.size();) {
+                const std::int64_t t = targets[k];
+                if (Has(t)) {
+                    Erase(targets, checked, k);  // built on the way to another
                     continue;
                 }
-                if (const std::optional<GraphNode> n = OneAdder(*t)) {
-                    Add(*n);
-                    t = targets.erase(t);
+                const std::size_t size = graph_.nodes.size();
+                if (JoinsWithNodeFrom(t, checked[k])) {
+                    Add(*OneAdder(t));
+                    Erase(targets, checked, k);
                     progress = true;
                 } else {
-                    ++t;
+                    checked[k] = size;
+                    ++k;
                 }
             }
         }
     }
 
-    // Every odd value one adder away that the graph does not hold.
-    std::unordered_set<std::int64_t> Successors() const {
-        std::unordered_set<std::int64_t> found;
+    // Every odd value one adder away that the graph does not hold, in the order first met.
+    const std::vector<std::int64_t>& Successors() const {
+        successors_.Clear();
+        successorList_.clear();
         for (std::size_t i = 0; i < graph_.nodes.size(); ++i)
             for (std::size_t j = i; j < graph_.nodes.size(); ++j)
                 ForEachJoin(graph_.nodes[i].value, graph_.nodes[j].value, [&](std::int64_t v) {
-                    if (!Has(v)) found.insert(v);
+                    if (Has(v)) return;
+                    bool inserted = false;
+                    successors_.Insert(v, 0, inserted);
+                    if (inserted) successorList_.push_back(v);
                 });
-        return found;
+        return successorList_;
     }
 
     // The successor that makes the most remaining targets one adder away, 0 when none does. A
@@ -156,43 +179,35 @@ public:
     // candidates are the joins of each target with each fundamental (and t's own divisors
     // 2^a +/- 1, for t built from c alone).
     std::int64_t BestSuccessor(const std::vector<std::int64_t>& targets) const {
-        const std::unordered_set<std::int64_t> successors = Successors();
-        std::unordered_map<std::int64_t, int> helped;
-        for (const std::int64_t t : targets)
-            for (const std::int64_t c : Helpers(t))
-                if (successors.count(c) != 0) ++helped[c];
-        return MostHelpful(helped);
+        CountHelpedTargets(targets);
+        return MostHelpful();
     }
 
-    // Successors worth trying next in a search: those that make a remaining target one adder
-    // away, most such targets first, and with SPARE adders beyond one per target also the rest.
-    std::vector<std::int64_t> RankedSuccessors(const std::vector<std::int64_t>& targets, int spare) const {
-        const std::unordered_set<std::int64_t> successors = Successors();
-        std::unordered_map<std::int64_t, int> helped;
-        for (const std::int64_t t : targets)
-            for (const std::int64_t c : Helpers(t))
-                if (successors.count(c) != 0) ++helped[c];
+    // Successors worth trying next in a search with the number of remaining targets each makes
+    // one adder away: those that make one so, most such targets first, and with SPARE adders
+    // beyond one per target also the rest.
+    std::vector<std::pair<int, std::int64_t>> RankedSuccessors(const std::vector<std::int64_t>& targets, int spare) const {
+        CountHelpedTargets(targets);
         std::vector<std::pair<int, std::int64_t>> ranked;
-        for (const std::int64_t c : successors) {
-            const auto h = helped.find(c);
-            const int count = h == helped.end() ? 0 : h->second;
+        for (const std::int64_t c : successorList_) {
+            const int count = *successors_.Find(c);
             if (count > 0 || spare >= 2) ranked.emplace_back(-count, c);
         }
         std::sort(ranked.begin(), ranked.end());
-        std::vector<std::int64_t> order;
-        for (const auto& [count, c] : ranked) order.push_back(c);
-        return order;
+        for (auto& [count, c] : ranked) count = -count;
+        return ranked;
     }
 
     // For a target two fundamentals away at least: the successor from which the most values
     // that make TARGET one adder away are themselves one adder away; 0 when there is none.
     std::int64_t TowardsFarTarget(std::int64_t target) const {
-        const std::unordered_set<std::int64_t> successors = Successors();
-        std::unordered_map<std::int64_t, int> helped;
-        for (const std::int64_t c : Helpers(target))
-            for (const std::int64_t first : Helpers(c))
-                if (successors.count(first) != 0) ++helped[first];
-        return MostHelpful(helped);
+        Successors();
+        ForEachHelper(target, outerHelpers_, [&](std::int64_t c) {
+            ForEachHelper(c, innerHelpers_, [&](std::int64_t first) {
+                if (int* count = successors_.Find(first)) ++*count;
+            });
+        });
+        return MostHelpful();
     }
 
     // Builds V, splitting its canonical signed digits into halves until one adder joins them.
@@ -216,12 +231,42 @@ public:
     }
 
 private:
-    // The odd values C not in the graph such that T is one adder from C and a fundamental (or C
-    // alone): T is one adder from C and R exactly when C is one adder from T and R.
-    std::unordered_set<std::int64_t> Helpers(std::int64_t t) const {
-        std::unordered_set<std::int64_t> helpers;
+    static void Erase(std::vector<std::int64_t>& targets, std::vector<std::size_t>& checked, std::size_t k) {
+        targets.erase(targets.begin() + static_cast<std::ptrdiff_t>(k));
+        checked.erase(checked.begin() + static_cast<std::ptrdiff_t>(k));
+    }
+
+    // Whether one adder makes T of node FROM or a later one and any node: T is one adder from
+    // X and R exactly when R is one of the odd values one adder makes of T and X.
+    bool JoinsWithNodeFrom(std::int64_t t, std::size_t from) const {
+        for (std::size_t i = from; i < graph_.nodes.size(); ++i) {
+            bool found = false;
+            ForEachJoinWithOne(t, graph_.nodes[i].value, [&](std::int64_t r) { found = found || Has(r); });
+            if (found) return true;
+        }
+        return false;
+    }
+
+    // Each successor's count: the remaining targets it makes one adder away.
+    void CountHelpedTargets(const std::vector<std::int64_t>& targets) const {
+        Successors();
+        for (const std::int64_t t : targets)
+            ForEachHelper(t, outerHelpers_, [&](std::int64_t c) {
+                if (int* count = successors_.Find(c)) ++*count;
+            });
+    }
+
+    // Calls F once with each odd value C not in the graph such that T is one adder from C and a
+    // fundamental (or C alone): T is one adder from C and R exactly when C is one adder from T
+    // and R. SEEN is the scratch table that keeps the calls distinct.
+    template <class F>
+    void ForEachHelper(std::int64_t t, OddValueMap& seen, F f) const {
+        seen.Clear();
         auto keep = [&](std::int64_t c) {
-            if (!Has(c)) helpers.insert(c);
+            if (Has(c)) return;
+            bool inserted = false;
+            seen.Insert(c, 0, inserted);
+            if (inserted) f(c);
         };
         for (const GraphNode& r : graph_.nodes) ForEachJoin(t, r.value, keep);
         for (int a = 1; a <= shifts_; ++a) {
@@ -230,26 +275,36 @@ private:
             if (t % plus == 0) keep(t / plus);
             if (minus > 1 && t % minus == 0) keep(t / minus);
         }
-        return helpers;
     }
 
-    static std::int64_t MostHelpful(const std::unordered_map<std::int64_t, int>& helped) {
+    // The successor of the highest count, the least of them on a tie; 0 when every count is 0.
+    std::int64_t MostHelpful() const {
         std::int64_t best = 0;
         int most = 0;
-        for (const auto& [c, count] : helped)
-            if (count > most || (count == most && c < best)) {
+        for (const std::int64_t c : successorList_) {
+            const int count = *successors_.Find(c);
+            if (count > most || (count == most && count > 0 && c < best)) {
                 most = count;
                 best = c;
             }
+        }
         return best;
     }
 
-    // Calls F with every odd value one adder makes of U and V, up to the limit.
+    // Calls F with every odd value above 1 one adder makes of U and V, up to the limit.
     template <class F>
     void ForEachJoin(std::int64_t u, std::int64_t v, F f) const {
+        ForEachJoinWithOne(u, v, [&](std::int64_t w) {
+            if (w > 1) f(w);
+        });
+    }
+
+    // The same with 1 among them (the operand, for the joins that complete a target).
+    template <class F>
+    void ForEachJoinWithOne(std::int64_t u, std::int64_t v, F f) const {
         auto keep = [&](std::int64_t w) {
             w = Odd(w);
-            if (w > 1 && w <= limit_) f(w);
+            if (w > 0 && w <= limit_) f(w);
         };
         keep(u + v);
         keep(u - v);
@@ -261,37 +316,79 @@ private:
         }
     }
 
-    int Index(std::int64_t v, std::optional<std::int64_t> extra) const {
-        if (extra && v == *extra) return -1;
-        return index_.at(v);
-    }
-    int Depth(int index) const { return index < 0 ? 1 : graph_.nodes[static_cast<std::size_t>(index)].depth; }
+    int Depth(int index) const { return graph_.nodes[static_cast<std::size_t>(index)].depth; }
 
     int shifts_;
     std::int64_t limit_;
     AdderGraph graph_;
-    std::unordered_map<std::int64_t, int> index_;
+    OddValueMap index_;  // value -> node
+    long placed_ = 0;
+    // Scratch of the successor counts: every successor, its count, and the helpers already met.
+    mutable OddValueMap successors_;
+    mutable std::vector<std::int64_t> successorList_;
+    mutable OddValueMap outerHelpers_;
+    mutable OddValueMap innerHelpers_;
 };
 
 // Depth-first search for a graph of at most LIMIT adders, successors most helpful first, until
-// BUDGET searches are spent.
-std::optional<AdderGraph> Search(GraphBuilder builder, std::vector<std::int64_t> targets, int limit, int& budget) {
-    builder.BuildReachable(targets);
-    const int built = builder.Graph().Adders();
-    if (targets.empty()) return built <= limit ? std::optional<AdderGraph>(builder.Graph()) : std::nullopt;
-    const int spare = limit - built - static_cast<int>(targets.size());
-    if (spare < 1 || --budget < 0) return std::nullopt;
-    for (const std::int64_t c : builder.RankedSuccessors(targets, spare)) {
-        GraphBuilder next = builder;
-        next.Add(*next.OneAdder(c));
-        if (std::optional<AdderGraph> found = Search(next, targets, limit, budget)) return found;
-        if (budget < 0) break;
+// BUDGET searches are spent. Each candidate fundamental is added to one graph and taken back;
+// the fundamental sets already searched to the end are not searched again (the order in which a
+// set was grown changes nothing of what can be built from it).
+class LimitedSearch {
+public:
+    LimitedSearch(const std::vector<std::int64_t>& targets, int limit, int budget)
+        : builder_(targets.back()), targets_(targets), limit_(limit), budget_(budget) {}
+
+    std::optional<AdderGraph> Run() {
+        std::vector<std::int64_t> remaining = targets_;
+        builder_.BuildReachable(remaining);
+        return Explore(remaining);
     }
-    return std::nullopt;
-}
+
+    long Placed() const { return builder_.Placed(); }
+    long Expanded() const { return expanded_; }
+
+private:
+    // From the graph the builder holds, with every target one adder away built already.
+    std::optional<AdderGraph> Explore(const std::vector<std::int64_t>& targets) {
+        const int built = builder_.Graph().Adders();
+        if (targets.empty()) return built <= limit_ ? std::optional<AdderGraph>(builder_.Graph()) : std::nullopt;
+        const int spare = limit_ - built - static_cast<int>(targets.size());
+        if (spare < 1 || --budget_ < 0) return std::nullopt;
+        ++expanded_;
+        const std::size_t mark = builder_.Graph().nodes.size();
+        for (const auto& [helped, c] : builder_.RankedSuccessors(targets, spare)) {
+            builder_.Add(*builder_.OneAdder(c));
+            std::vector<std::int64_t> remaining = targets;
+            if (helped > 0) builder_.BuildReachable(remaining, mark);  // otherwise none is one adder away
+            std::vector<std::int64_t> key = FundamentalSet();
+            if (exhausted_.count(key) == 0) {
+                if (std::optional<AdderGraph> found = Explore(remaining)) return found;
+                if (budget_ >= 0) exhausted_.insert(std::move(key));
+            }
+            builder_.TruncateTo(mark);
+            if (budget_ < 0) break;
+        }
+        return std::nullopt;
+    }
+
+    std::vector<std::int64_t> FundamentalSet() const {
+        std::vector<std::int64_t> values;
+        for (const GraphNode& n : builder_.Graph().nodes) values.push_back(n.value);
+        std::sort(values.begin(), values.end());
+        return values;
+    }
+
+    GraphBuilder builder_;
+    std::vector<std::int64_t> targets_;
+    int limit_;
+    int budget_;
+    long expanded_ = 0;
+    std::set<std::vector<std::int64_t>> exhausted_;
+};
 
 // The greedy graph, each step the most helpful fundamental; FIRST, when not 0, built first.
-AdderGraph Greedy(std::vector<std::int64_t> targets, const std::vector<std::int64_t>& first = {}) {
+AdderGraph Greedy(std::vector<std::int64_t> targets, const std::vector<std::int64_t>& first, long& placed) {
     GraphBuilder builder(targets.back());
     builder.BuildReachable(targets);
     for (const std::int64_t f : first) {
@@ -314,6 +411,7 @@ AdderGraph Greedy(std::vector<std::int64_t> targets, const std::vector<std::int6
         }
         builder.BuildReachable(targets);
     }
+    placed += builder.Placed();
     return builder.Graph();
 }
 
@@ -339,34 +437,40 @@ int AdderGraph::NodeOf(std::int64_t odd) const {
     return -1;
 }
 
-AdderGraph BuildAdderGraph(const std::vector<std::int64_t>& constants) {
+AdderGraph BuildAdderGraph(const std::vector<std::int64_t>& constants, GraphSearchEffort* effort) {
+    GraphSearchEffort spent;
     const std::vector<std::int64_t> targets = OddTargets(constants);
     if (targets.empty()) {
         AdderGraph g;
         g.nodes.push_back(GraphNode{});
         return g;
     }
-    AdderGraph best = Greedy(targets);
-    if (targets.size() > kSearchedTargets) return best;
+    AdderGraph best = Greedy(targets, {}, spent.fundamentalsPlaced);
     const int bound = AdderLowerBound(constants);
-    // A few targets: the greedy graph from every first fundamental, the smallest kept.
-    GraphBuilder start(targets.back());
-    std::vector<std::int64_t> remaining = targets;
-    start.BuildReachable(remaining);
-    const std::unordered_set<std::int64_t> firsts = remaining.empty() ? std::unordered_set<std::int64_t>{}
-                                                                       : start.Successors();
-    int tries = 0;
-    for (const std::int64_t first : firsts) {
-        if (best.Adders() == bound || ++tries > kFirstFundamentalTries) break;
-        const AdderGraph g = Greedy(targets, {first});
-        if (g.Adders() < best.Adders()) best = g;
+    if (targets.size() <= kSearchedTargets) {
+        // A few targets: the greedy graph from every first fundamental, the smallest kept.
+        GraphBuilder start(targets.back());
+        std::vector<std::int64_t> remaining = targets;
+        start.BuildReachable(remaining);
+        const std::unordered_set<std::int64_t> firsts =
+            remaining.empty() ? std::unordered_set<std::int64_t>{}
+                              : std::unordered_set<std::int64_t>(start.Successors().begin(), start.Successors().end());
+        int tries = 0;
+        for (const std::int64_t first : firsts) {
+            if (best.Adders() == bound || ++tries > kFirstFundamentalTries) break;
+            const AdderGraph g = Greedy(targets, {first}, spent.fundamentalsPlaced);
+            if (g.Adders() < best.Adders()) best = g;
+        }
+        while (best.Adders() > bound) {
+            LimitedSearch search(targets, best.Adders() - 1, kSearchBudget);
+            std::optional<AdderGraph> found = search.Run();
+            spent.fundamentalsPlaced += search.Placed();
+            spent.graphsExpanded += search.Expanded();
+            if (!found) break;
+            best = *found;
+        }
     }
-    while (best.Adders() > bound) {
-        int budget = kSearchBudget;
-        std::optional<AdderGraph> found = Search(GraphBuilder(targets.back()), targets, best.Adders() - 1, budget);
-        if (!found) break;
-        best = *found;
-    }
+    if (effort) *effort = spent;
     return best;
 }
 
