@@ -63,8 +63,13 @@ std::vector<std::int64_t> OddTargets(const std::vector<std::int64_t>& constants)
 // fundamentals millions of times, so values are found in open-addressed tables, not hashed sets.
 class GraphBuilder {
 public:
-    explicit GraphBuilder(std::int64_t largest)
-        : shifts_(BitLength(largest) + 1), limit_(static_cast<std::int64_t>(1) << (BitLength(largest) + 1)) {
+    // VALUES_ONLY: the nodes hold their values alone until Completed() (a search weighs far more
+    // graphs than it keeps, and only its decisions need the values).
+    explicit GraphBuilder(std::int64_t largest, bool valuesOnly = false)
+        : largest_(largest),
+          shifts_(BitLength(largest) + 1),
+          limit_(static_cast<std::int64_t>(1) << (BitLength(largest) + 1)),
+          valuesOnly_(valuesOnly) {
         graph_.nodes.push_back(GraphNode{});
         bool inserted = false;
         index_.Insert(1, 0, inserted);
@@ -118,6 +123,24 @@ public:
         return best;
     }
 
+    // Adds V, one adder from the graph, as the best such adder.
+    void AddValue(std::int64_t v) {
+        if (!valuesOnly_) {
+            Add(*OneAdder(v));
+            return;
+        }
+        GraphNode n;
+        n.value = v;
+        Add(n);
+    }
+
+    // The graph with every node's adder, chosen in the order the values were added.
+    AdderGraph Completed() const {
+        GraphBuilder full(largest_);
+        for (std::size_t i = 1; i < graph_.nodes.size(); ++i) full.AddValue(graph_.nodes[i].value);
+        return full.Graph();
+    }
+
     void Add(const GraphNode& n) {
         bool inserted = false;
         index_.Insert(n.value, static_cast<int>(graph_.nodes.size()), inserted);
@@ -135,9 +158,13 @@ public:
 
     // Builds every target one adder away, repeatedly; removes them from TARGETS. No target was
     // one adder away while the graph had its first KNOWN_CLOSED nodes, so only joins with a node
-    // after them can reach one.
-    void BuildReachable(std::vector<std::int64_t>& targets, std::size_t knownClosed = 0) {
+    // after them can reach one; of the first 32 targets, those whose bit in NEXT_REACHES is clear
+    // are not reached by node KNOWN_CLOSED either.
+    void BuildReachable(std::vector<std::int64_t>& targets, std::size_t knownClosed = 0,
+                        std::uint32_t nextReaches = ~std::uint32_t{0}) {
         std::vector<std::size_t> checked(targets.size(), knownClosed);
+        for (std::size_t k = 0; k < targets.size() && k < 32; ++k)
+            if ((nextReaches >> k & 1U) == 0) ++checked[k];
         for (bool progress = true; progress;) {
             progress = false;
             for (std::size_t k = 0; k < targets.size();) {
@@ -148,7 +175,7 @@ public:
                 }
                 const std::size_t size = graph_.nodes.size();
                 if (JoinsWithNodeFrom(t, checked[k])) {
-                    Add(*OneAdder(t));
+                    AddValue(t);
                     Erase(targets, checked, k);
                     progress = true;
                 } else {
@@ -183,18 +210,28 @@ public:
         return MostHelpful();
     }
 
-    // Successors worth trying next in a search with the number of remaining targets each makes
-    // one adder away: those that make one so, most such targets first, and with SPARE adders
-    // beyond one per target also the rest.
-    std::vector<std::pair<int, std::int64_t>> RankedSuccessors(const std::vector<std::int64_t>& targets, int spare) const {
-        CountHelpedTargets(targets);
-        std::vector<std::pair<int, std::int64_t>> ranked;
+    // A successor worth trying in a search: the remaining targets it makes one adder away, how
+    // many and which (bit k for target k, the first 32 only).
+    struct RankedSuccessor {
+        int helped = 0;
+        std::int64_t value = 0;
+        std::uint32_t reaches = 0;
+    };
+
+    // Those that make a remaining target one adder away, most such targets first, and with SPARE
+    // adders beyond one per target also the rest.
+    std::vector<RankedSuccessor> RankedSuccessors(const std::vector<std::int64_t>& targets, int spare) const {
+        CountHelpedTargets(targets, true);
+        std::vector<RankedSuccessor> ranked;
         for (const std::int64_t c : successorList_) {
             const int count = *successors_.Find(c);
-            if (count > 0 || spare >= 2) ranked.emplace_back(-count, c);
+            if (count == 0 && spare < 2) continue;
+            const int* reaches = reaches_.Find(c);
+            ranked.push_back({count, c, reaches == nullptr ? 0U : static_cast<std::uint32_t>(*reaches)});
         }
-        std::sort(ranked.begin(), ranked.end());
-        for (auto& [count, c] : ranked) count = -count;
+        std::sort(ranked.begin(), ranked.end(), [](const RankedSuccessor& a, const RankedSuccessor& b) {
+            return a.helped != b.helped ? a.helped > b.helped : a.value < b.value;
+        });
         return ranked;
     }
 
@@ -248,11 +285,19 @@ private:
     }
 
     // Each successor's count: the remaining targets it makes one adder away.
-    void CountHelpedTargets(const std::vector<std::int64_t>& targets) const {
+    // With WHICH, also the targets each reaches (reaches_, bit k for the first 32 targets).
+    void CountHelpedTargets(const std::vector<std::int64_t>& targets, bool which = false) const {
         Successors();
-        for (const std::int64_t t : targets)
-            ForEachHelper(t, outerHelpers_, [&](std::int64_t c) {
-                if (int* count = successors_.Find(c)) ++*count;
+        reaches_.Clear();
+        for (std::size_t k = 0; k < targets.size(); ++k)
+            ForEachHelper(targets[k], outerHelpers_, [&](std::int64_t c) {
+                int* count = successors_.Find(c);
+                if (count == nullptr) return;
+                ++*count;
+                if (!which || k >= 32) return;
+                bool inserted = false;
+                int& bits = reaches_.Insert(c, 0, inserted);
+                bits = static_cast<int>(static_cast<std::uint32_t>(bits) | (std::uint32_t{1} << k));
             });
     }
 
@@ -318,14 +363,17 @@ private:
 
     int Depth(int index) const { return graph_.nodes[static_cast<std::size_t>(index)].depth; }
 
+    std::int64_t largest_;
     int shifts_;
     std::int64_t limit_;
+    bool valuesOnly_;
     AdderGraph graph_;
     OddValueMap index_;  // value -> node
     long placed_ = 0;
     // Scratch of the successor counts: every successor, its count, and the helpers already met.
     mutable OddValueMap successors_;
     mutable std::vector<std::int64_t> successorList_;
+    mutable OddValueMap reaches_;
     mutable OddValueMap outerHelpers_;
     mutable OddValueMap innerHelpers_;
 };
@@ -337,7 +385,7 @@ private:
 class LimitedSearch {
 public:
     LimitedSearch(const std::vector<std::int64_t>& targets, int limit, int budget)
-        : builder_(targets.back()), targets_(targets), limit_(limit), budget_(budget) {}
+        : builder_(targets.back(), true), targets_(targets), limit_(limit), budget_(budget) {}
 
     std::optional<AdderGraph> Run() {
         std::vector<std::int64_t> remaining = targets_;
@@ -352,15 +400,15 @@ private:
     // From the graph the builder holds, with every target one adder away built already.
     std::optional<AdderGraph> Explore(const std::vector<std::int64_t>& targets) {
         const int built = builder_.Graph().Adders();
-        if (targets.empty()) return built <= limit_ ? std::optional<AdderGraph>(builder_.Graph()) : std::nullopt;
+        if (targets.empty()) return built <= limit_ ? std::optional<AdderGraph>(builder_.Completed()) : std::nullopt;
         const int spare = limit_ - built - static_cast<int>(targets.size());
         if (spare < 1 || --budget_ < 0) return std::nullopt;
         ++expanded_;
         const std::size_t mark = builder_.Graph().nodes.size();
-        for (const auto& [helped, c] : builder_.RankedSuccessors(targets, spare)) {
-            builder_.Add(*builder_.OneAdder(c));
+        for (const GraphBuilder::RankedSuccessor& next : builder_.RankedSuccessors(targets, spare)) {
+            builder_.AddValue(next.value);
             std::vector<std::int64_t> remaining = targets;
-            if (helped > 0) builder_.BuildReachable(remaining, mark);  // otherwise none is one adder away
+            if (next.helped > 0) builder_.BuildReachable(remaining, mark, next.reaches);  // otherwise none is reached
             std::vector<std::int64_t> key = FundamentalSet();
             if (exhausted_.count(key) == 0) {
                 if (std::optional<AdderGraph> found = Explore(remaining)) return found;
