@@ -11,9 +11,12 @@
 //   4. failing that, the target of least weight is split into the high and low halves of its
 //      canonical signed digits, each built the same way.
 // When that greedy graph of a few targets stays above the lower bound, the greedy graphs from
-// every first fundamental are tried, then a depth-first search over
-// the successors (most helpful first, within a fixed budget) looks for a graph of one adder less,
-// again and again while it finds one.
+// the most helpful first fundamentals are tried, then a depth-first search over the successors
+// (most helpful first, within a fixed budget) looks for a graph of one adder less, again and
+// again while it finds one. The search weighs some hundred thousand candidate graphs, so a
+// candidate holds only its values, is grown and taken back in place, is checked against the
+// targets only through its newest fundamentals, and a set of fundamentals already searched to
+// the end is not searched again.
 #include "verilog/AdderGraph.h"
 
 #include "verilog/OddValueMap.h"
@@ -24,7 +27,6 @@
 #include <tuple>
 #include <set>
 #include <stdexcept>
-#include <unordered_set>
 
 namespace fir::vlog {
 
@@ -77,7 +79,12 @@ public:
 
     bool Has(std::int64_t v) const { return index_.Contains(v); }
     const AdderGraph& Graph() const { return graph_; }
-    long Placed() const { return placed_; }
+    // What this builder has spent: fundamentals placed, values looked up.
+    void AddEffortTo(GraphSearchEffort& effort) const {
+        effort.fundamentalsPlaced += placed_;
+        for (const OddValueMap* m : std::initializer_list<const OddValueMap*>{&index_, &successors_, &reaches_, &outerHelpers_, &innerHelpers_})
+            effort.valuesLookedUp += m->Lookups();
+    }
 
     // The least-depth adder that builds T from two fundamentals of the graph.
     std::optional<GraphNode> OneAdder(std::int64_t t) const {
@@ -393,8 +400,10 @@ public:
         return Explore(remaining);
     }
 
-    long Placed() const { return builder_.Placed(); }
-    long Expanded() const { return expanded_; }
+    void AddEffortTo(GraphSearchEffort& effort) const {
+        builder_.AddEffortTo(effort);
+        effort.graphsExpanded += expanded_;
+    }
 
 private:
     // From the graph the builder holds, with every target one adder away built already.
@@ -436,7 +445,7 @@ private:
 };
 
 // The greedy graph, each step the most helpful fundamental; FIRST, when not 0, built first.
-AdderGraph Greedy(std::vector<std::int64_t> targets, const std::vector<std::int64_t>& first, long& placed) {
+AdderGraph Greedy(std::vector<std::int64_t> targets, const std::vector<std::int64_t>& first, GraphSearchEffort& spent) {
     GraphBuilder builder(targets.back());
     builder.BuildReachable(targets);
     for (const std::int64_t f : first) {
@@ -459,17 +468,44 @@ AdderGraph Greedy(std::vector<std::int64_t> targets, const std::vector<std::int6
         }
         builder.BuildReachable(targets);
     }
-    placed += builder.Placed();
+    builder.AddEffortTo(spent);
     return builder.Graph();
 }
 
 // The search for a graph one adder smaller than the best so far, for the few targets of a short
-// core (where the greedy choice strays furthest from the bound): searches per attempt.
-// Both searches are bounded so that a core of 16-bit coefficients is written in well under a
-// second; they only ever improve on the greedy graph.
+// core (where the greedy choice strays furthest from the bound): graphs grown further per
+// attempt. Both searches are bounded so that a core of 16-bit coefficients is written in a small
+// fraction of a second; they only ever improve on the greedy graph. (A budget twenty times
+// larger finds no smaller graph for any core of the tests.)
 constexpr int kSearchBudget = 1500;
 constexpr int kFirstFundamentalTries = 24;
 constexpr std::size_t kSearchedTargets = 12;
+
+// For a few targets, where the greedy choice strays furthest from the bound: the greedy graphs
+// grown from the most helpful first fundamentals (the fewest adders kept, then the least depth,
+// which is the pipeline's length), then the search for a graph of one adder less, again and
+// again while it finds one.
+AdderGraph ImprovedForFewTargets(const std::vector<std::int64_t>& targets, AdderGraph best, int bound,
+                                 GraphSearchEffort& spent) {
+    GraphBuilder start(targets.back());
+    std::vector<std::int64_t> remaining = targets;
+    start.BuildReachable(remaining);
+    if (remaining.empty()) return best;
+    int tries = 0;
+    for (const GraphBuilder::RankedSuccessor& first : start.RankedSuccessors(remaining, 2)) {
+        if (best.Adders() == bound || ++tries > kFirstFundamentalTries) break;
+        const AdderGraph g = Greedy(targets, {first.value}, spent);
+        if (std::make_pair(g.Adders(), g.Depth()) < std::make_pair(best.Adders(), best.Depth())) best = g;
+    }
+    while (best.Adders() > bound) {
+        LimitedSearch search(targets, best.Adders() - 1, kSearchBudget);
+        const std::optional<AdderGraph> found = search.Run();
+        search.AddEffortTo(spent);
+        if (!found) break;
+        best = *found;
+    }
+    return best;
+}
 
 }  // namespace
 
@@ -488,35 +524,12 @@ int AdderGraph::NodeOf(std::int64_t odd) const {
 AdderGraph BuildAdderGraph(const std::vector<std::int64_t>& constants, GraphSearchEffort* effort) {
     GraphSearchEffort spent;
     const std::vector<std::int64_t> targets = OddTargets(constants);
+    AdderGraph best;
     if (targets.empty()) {
-        AdderGraph g;
-        g.nodes.push_back(GraphNode{});
-        return g;
-    }
-    AdderGraph best = Greedy(targets, {}, spent.fundamentalsPlaced);
-    const int bound = AdderLowerBound(constants);
-    if (targets.size() <= kSearchedTargets) {
-        // A few targets: the greedy graph from every first fundamental, the smallest kept.
-        GraphBuilder start(targets.back());
-        std::vector<std::int64_t> remaining = targets;
-        start.BuildReachable(remaining);
-        const std::unordered_set<std::int64_t> firsts =
-            remaining.empty() ? std::unordered_set<std::int64_t>{}
-                              : std::unordered_set<std::int64_t>(start.Successors().begin(), start.Successors().end());
-        int tries = 0;
-        for (const std::int64_t first : firsts) {
-            if (best.Adders() == bound || ++tries > kFirstFundamentalTries) break;
-            const AdderGraph g = Greedy(targets, {first}, spent.fundamentalsPlaced);
-            if (g.Adders() < best.Adders()) best = g;
-        }
-        while (best.Adders() > bound) {
-            LimitedSearch search(targets, best.Adders() - 1, kSearchBudget);
-            std::optional<AdderGraph> found = search.Run();
-            spent.fundamentalsPlaced += search.Placed();
-            spent.graphsExpanded += search.Expanded();
-            if (!found) break;
-            best = *found;
-        }
+        best.nodes.push_back(GraphNode{});
+    } else {
+        best = Greedy(targets, {}, spent);
+        if (targets.size() <= kSearchedTargets) best = ImprovedForFewTargets(targets, best, AdderLowerBound(constants), spent);
     }
     if (effort) *effort = spent;
     return best;

@@ -36,6 +36,7 @@ struct AdderGraph {
 struct GraphSearchEffort {
     long fundamentalsPlaced = 0;  // adders put into candidate graphs
     long graphsExpanded = 0;      // candidate graphs the bounded search grew further
+    long valuesLookedUp = 0;      // values sought in the graphs and in the search's tables
 };
 
 // The graph that reaches the odd part of every non-zero constant's magnitude; EFFORT, when

@@ -49,6 +49,8 @@ public:
     }
 
     std::size_t Size() const { return used_.size(); }
+    // Values looked up or inserted so far: the work of a search, whatever machine runs it.
+    long Lookups() const { return lookups_; }
 
 private:
     struct Slot {
@@ -58,6 +60,7 @@ private:
 
     // Where V is, or the empty slot its probe ends on.
     std::size_t SlotOf(std::int64_t v) const {
+        ++lookups_;
         std::size_t at = static_cast<std::size_t>((static_cast<std::uint64_t>(v) * 0x9E3779B97F4A7C15ULL) >> shift_);
         while (slots_[at].key != 0 && slots_[at].key != v) at = (at + 1) & (slots_.size() - 1);
         return at;
@@ -81,6 +84,7 @@ private:
     std::vector<Slot> slots_;
     std::vector<std::size_t> used_;  // occupied slots, in insertion order
     int shift_ = 58;
+    mutable long lookups_ = 0;
 };
 
 }  // namespace fir::vlog
