@@ -62,7 +62,7 @@ std::vector<std::int64_t> OddTargets(const std::vector<std::int64_t>& constants)
 }
 
 // The graph under construction and the searches over it. The search adds and takes back
-// fundamentals millions of times, so values are found in open-addressed tables, not hashed sets.
+// fundamentals hundreds of thousands of times, so values are found in open-addressed tables.
 class GraphBuilder {
 public:
     // VALUES_ONLY: the nodes hold their values alone until Completed() (a search weighs far more
@@ -82,7 +82,7 @@ public:
     // What this builder has spent: fundamentals placed, values looked up.
     void AddEffortTo(GraphSearchEffort& effort) const {
         effort.fundamentalsPlaced += placed_;
-        for (const OddValueMap* m : std::initializer_list<const OddValueMap*>{&index_, &successors_, &reaches_, &outerHelpers_, &innerHelpers_})
+        for (const OddValueMap* m : std::initializer_list<const OddValueMap*>{&index_, &successors_, &helpers_})
             effort.valuesLookedUp += m->Lookups();
     }
 
@@ -197,14 +197,19 @@ public:
     const std::vector<std::int64_t>& Successors() const {
         successors_.Clear();
         successorList_.clear();
+        const std::size_t n = graph_.nodes.size();
+        successors_.Reserve(n * (n + 1) / 2 * static_cast<std::size_t>(2 + 4 * shifts_));
         for (std::size_t i = 0; i < graph_.nodes.size(); ++i)
             for (std::size_t j = i; j < graph_.nodes.size(); ++j)
                 ForEachJoin(graph_.nodes[i].value, graph_.nodes[j].value, [&](std::int64_t v) {
                     if (Has(v)) return;
                     bool inserted = false;
-                    successors_.Insert(v, 0, inserted);
+                    successors_.Insert(v, static_cast<int>(successorList_.size()), inserted);
                     if (inserted) successorList_.push_back(v);
                 });
+        helpedCounts_.assign(successorList_.size(), 0);
+        reaches_.assign(successorList_.size(), 0);
+        lastCounted_.assign(successorList_.size(), -1);
         return successorList_;
     }
 
@@ -228,14 +233,10 @@ public:
     // Those that make a remaining target one adder away, most such targets first, and with SPARE
     // adders beyond one per target also the rest.
     std::vector<RankedSuccessor> RankedSuccessors(const std::vector<std::int64_t>& targets, int spare) const {
-        CountHelpedTargets(targets, true);
+        CountHelpedTargets(targets);
         std::vector<RankedSuccessor> ranked;
-        for (const std::int64_t c : successorList_) {
-            const int count = *successors_.Find(c);
-            if (count == 0 && spare < 2) continue;
-            const int* reaches = reaches_.Find(c);
-            ranked.push_back({count, c, reaches == nullptr ? 0U : static_cast<std::uint32_t>(*reaches)});
-        }
+        for (std::size_t k = 0; k < successorList_.size(); ++k)
+            if (helpedCounts_[k] > 0 || spare >= 2) ranked.push_back({helpedCounts_[k], successorList_[k], reaches_[k]});
         std::sort(ranked.begin(), ranked.end(), [](const RankedSuccessor& a, const RankedSuccessor& b) {
             return a.helped != b.helped ? a.helped > b.helped : a.value < b.value;
         });
@@ -246,10 +247,10 @@ public:
     // that make TARGET one adder away are themselves one adder away; 0 when there is none.
     std::int64_t TowardsFarTarget(std::int64_t target) const {
         Successors();
-        ForEachHelper(target, outerHelpers_, [&](std::int64_t c) {
-            ForEachHelper(c, innerHelpers_, [&](std::int64_t first) {
-                if (int* count = successors_.Find(first)) ++*count;
-            });
+        int helper = 0;
+        ForEachHelper(target, [&](std::int64_t c) {
+            ForEachHelperCandidate(c, [&](std::int64_t first) { CountOnce(first, helper); });
+            ++helper;
         });
         return MostHelpful();
     }
@@ -291,50 +292,63 @@ private:
         return false;
     }
 
-    // Each successor's count: the remaining targets it makes one adder away.
-    // With WHICH, also the targets each reaches (reaches_, bit k for the first 32 targets).
-    void CountHelpedTargets(const std::vector<std::int64_t>& targets, bool which = false) const {
+    // Each successor's count: the remaining targets it makes one adder away, and which (bit k
+    // for target k, the first 32 only).
+    void CountHelpedTargets(const std::vector<std::int64_t>& targets) const {
         Successors();
-        reaches_.Clear();
         for (std::size_t k = 0; k < targets.size(); ++k)
-            ForEachHelper(targets[k], outerHelpers_, [&](std::int64_t c) {
-                int* count = successors_.Find(c);
-                if (count == nullptr) return;
-                ++*count;
-                if (!which || k >= 32) return;
-                bool inserted = false;
-                int& bits = reaches_.Insert(c, 0, inserted);
-                bits = static_cast<int>(static_cast<std::uint32_t>(bits) | (std::uint32_t{1} << k));
+            ForEachHelperCandidate(targets[k], [&](std::int64_t c) {
+                const int at = CountOnce(c, static_cast<int>(k));
+                if (at >= 0 && k < 32) reaches_[static_cast<std::size_t>(at)] |= std::uint32_t{1} << k;
             });
     }
 
-    // Calls F once with each odd value C not in the graph such that T is one adder from C and a
-    // fundamental (or C alone): T is one adder from C and R exactly when C is one adder from T
-    // and R. SEEN is the scratch table that keeps the calls distinct.
+    // Counts C once for the helped value of number HELPED when C is a successor; its place among
+    // the successors, or -1.
+    int CountOnce(std::int64_t c, int helped) const {
+        const int* at = successors_.Find(c);
+        if (at == nullptr) return -1;
+        const std::size_t k = static_cast<std::size_t>(*at);
+        if (lastCounted_[k] != helped) {
+            lastCounted_[k] = helped;
+            ++helpedCounts_[k];
+        }
+        return *at;
+    }
+
+    // Calls F with each odd value C such that T is one adder from C and a fundamental (or C
+    // alone), some more than once and the graph's own among them: T is one adder from C and R
+    // exactly when C is one adder from T and R.
     template <class F>
-    void ForEachHelper(std::int64_t t, OddValueMap& seen, F f) const {
-        seen.Clear();
-        auto keep = [&](std::int64_t c) {
-            if (Has(c)) return;
-            bool inserted = false;
-            seen.Insert(c, 0, inserted);
-            if (inserted) f(c);
-        };
-        for (const GraphNode& r : graph_.nodes) ForEachJoin(t, r.value, keep);
+    void ForEachHelperCandidate(std::int64_t t, F f) const {
+        for (const GraphNode& r : graph_.nodes) ForEachJoin(t, r.value, f);
         for (int a = 1; a <= shifts_; ++a) {
             const std::int64_t plus = (static_cast<std::int64_t>(1) << a) + 1;
             const std::int64_t minus = plus - 2;
-            if (t % plus == 0) keep(t / plus);
-            if (minus > 1 && t % minus == 0) keep(t / minus);
+            if (t % plus == 0) f(t / plus);
+            if (minus > 1 && t % minus == 0) f(t / minus);
         }
+    }
+
+    // The same, each C once and none the graph holds.
+    template <class F>
+    void ForEachHelper(std::int64_t t, F f) const {
+        helpers_.Clear();
+        ForEachHelperCandidate(t, [&](std::int64_t c) {
+            if (Has(c)) return;
+            bool inserted = false;
+            helpers_.Insert(c, 0, inserted);
+            if (inserted) f(c);
+        });
     }
 
     // The successor of the highest count, the least of them on a tie; 0 when every count is 0.
     std::int64_t MostHelpful() const {
         std::int64_t best = 0;
         int most = 0;
-        for (const std::int64_t c : successorList_) {
-            const int count = *successors_.Find(c);
+        for (std::size_t k = 0; k < successorList_.size(); ++k) {
+            const int count = helpedCounts_[k];
+            const std::int64_t c = successorList_[k];
             if (count > most || (count == most && count > 0 && c < best)) {
                 most = count;
                 best = c;
@@ -378,11 +392,12 @@ private:
     OddValueMap index_;  // value -> node
     long placed_ = 0;
     // Scratch of the successor counts: every successor, its count, and the helpers already met.
-    mutable OddValueMap successors_;
+    mutable OddValueMap successors_;  // value -> place in successorList_
     mutable std::vector<std::int64_t> successorList_;
-    mutable OddValueMap reaches_;
-    mutable OddValueMap outerHelpers_;
-    mutable OddValueMap innerHelpers_;
+    mutable std::vector<int> helpedCounts_;
+    mutable std::vector<std::uint32_t> reaches_;
+    mutable std::vector<int> lastCounted_;  // the helped value each successor was last counted for
+    mutable OddValueMap helpers_;
 };
 
 // Depth-first search for a graph of at most LIMIT adders, successors most helpful first, until

@@ -43,6 +43,13 @@ public:
         used_.pop_back();
     }
 
+    // Room for COUNT values without growing on the way.
+    void Reserve(std::size_t count) {
+        std::size_t capacity = slots_.size();
+        while (capacity < 2 * count) capacity *= 2;
+        if (capacity != slots_.size()) Resize(capacity);
+    }
+
     void Clear() {
         for (const std::size_t at : used_) slots_[at] = Slot{};
         used_.clear();
