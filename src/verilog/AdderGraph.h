@@ -31,8 +31,17 @@ struct AdderGraph {
     int NodeOf(std::int64_t odd) const;
 };
 
-// The graph that reaches the odd part of every non-zero constant's magnitude.
-AdderGraph BuildAdderGraph(const std::vector<std::int64_t>& constants);
+// The work that went into a graph, every attempt together: it grows with the search's bounds,
+// not with the machine, so it can be held to a budget where a wall-clock time cannot.
+struct GraphSearchEffort {
+    long fundamentalsPlaced = 0;  // adders put into candidate graphs
+    long graphsExpanded = 0;      // candidate graphs the bounded search grew further
+    long valuesLookedUp = 0;      // values sought in the graphs and in the search's tables
+};
+
+// The graph that reaches the odd part of every non-zero constant's magnitude; EFFORT, when
+// given, receives what building it took.
+AdderGraph BuildAdderGraph(const std::vector<std::int64_t>& constants, GraphSearchEffort* effort = nullptr);
 
 // Adders no graph over these constants can do without: n + ceil(log2 s) - 1, n the distinct odd
 // magnitudes above 1, s the least canonical signed digit weight among them (0 when n is 0).

@@ -68,8 +68,17 @@ std::vector<std::int64_t> TransposedOddParts(const CoreModel& m) {
 }
 
 AdderGraph TransposedGraph(const CoreModel& m) {
+    // The timing, the core and its products module each ask for the graph of one core, and its
+    // search is most of the time a shift-add core takes to write: the last graph is kept (the
+    // search is deterministic, so this changes nothing but the time).
+    thread_local std::vector<std::int64_t> lastOddParts;
+    thread_local AdderGraph lastGraph;
     const std::vector<std::int64_t> odd = TransposedOddParts(m);
-    return BuildAdderGraph({odd.begin(), odd.end()});
+    if (lastGraph.nodes.empty() || odd != lastOddParts) {
+        lastGraph = BuildAdderGraph(odd);
+        lastOddParts = odd;
+    }
+    return lastGraph;
 }
 
 void WriteGraphProductsModule(std::ostream& out, const std::string& name, const AdderGraph& g,

@@ -51,15 +51,18 @@ endfunction
 
 ## Shift-add products (-hdl_products shiftadd) on every fully parallel structure: the 33-tap RRC
 ## reference core, channels, truncation (floored negative products), a narrow and a 32-bit
-## input with 20-bit coefficients, and the transposed polyphase interpolator (symbols in), whose
-## symbol's products all come from the graph. (The direct interpolator's coefficients change with
-## the phase: it keeps multipliers.)
+## input with 20-bit coefficients, a 25-tap core of 16-bit coefficients whose graph the bounded
+## search chooses (the shallowest of equally small ones; an 8-bit input keeps its products'
+## proofs to seconds, a 16-bit one takes minutes), and the transposed polyphase interpolator
+## (symbols in), whose symbol's products all come from the graph. (The direct interpolator's
+## coefficients change with the phase: it keeps multipliers.)
 function c = shiftadd_cores ()
   ##      form          multfree ch zerostuff ratio delay trunc type     R     ibits ifbits cbits
   plan = {"Transposed", false,   1, false,    4,    4,    0,    "sqrt",  0.35, 12,   11,    14
           "Transposed", true,    2, false,    3,    2,    2,    "normal", 0.22, 16,  15,    16
           "Transposed", false,   3, false,    2,    2,    1,    "normal", 0.5,  10,  6,     8
           "Transposed", false,   1, false,    8,    1,    1,    "sqrt",  0.35, 32,   28,    20
+          "Transposed", false,   1, false,    2,    6,    0,    "normal", 0.5,  8,   0,     16
           "Direct",     false,   1, false,    2,    3,    3,    "normal", 1,    10,  6,     8
           "Direct",     true,    1, false,    5,    1,    0,    "sqrt",  0.1,  12,   11,    12
           "Transposed", false,   1, true,     4,    4,    0,    "sqrt",  0.35, 12,   11,    14
