@@ -69,8 +69,8 @@ private:
         case Place::Comment: return Comment();
         case Place::WordStart: return WordStart();
         case Place::BareWord: return BareWord();
-        case Place::QuotedWord: return QuotedWord();
-        case Place::ArrayIndex: return ArrayIndex();
+        case Place::QuotedWord: return RunTo('"');
+        case Place::ArrayIndex: return RunTo(')');
         }
     }
 
@@ -173,22 +173,11 @@ private:
         }
     }
 
-    void QuotedWord() {
+    // A quoted word runs to its closing quote, an array index to the first ")", each outside a
+    // command substitution.
+    void RunTo(char closer) {
         const char c = Current();
-        if (c == '"') {
-            ++m_at;
-            Pop();
-        } else if (c == '\\') {
-            SkipEscape();
-        } else {
-            Substitution();
-        }
-    }
-
-    // An array index runs to the first ")" outside a command substitution.
-    void ArrayIndex() {
-        const char c = Current();
-        if (c == ')') {
+        if (c == closer) {
             ++m_at;
             Pop();
         } else if (c == '\\') {

@@ -57,4 +57,17 @@ void Fail(const std::string& what) {
     std::abort();
 }
 
+int Evaluate(const std::vector<std::string>& words, std::string& result) {
+    Tcl_Interp* interp = Host().Interp();
+    Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
+    Tcl_IncrRefCount(command);
+    for (const std::string& word : words) {
+        Tcl_ListObjAppendElement(nullptr, command, Tcl_NewStringObj(word.data(), static_cast<int>(word.size())));
+    }
+    const int code = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
+    Tcl_DecrRefCount(command);
+    result = Tcl_GetStringResult(interp);
+    return code;
+}
+
 }  // namespace kwfuzz

@@ -25,6 +25,10 @@ std::string HostText(const std::string& bytes);
 // The input cut at every separator byte (an input without one is one field).
 std::vector<std::string> Split(const uint8_t* data, size_t size, char separator);
 
+// Evaluates WORDS as one command in the host's interpreter (each word as it is, no substitution);
+// RESULT takes the interpreter's result. Returns the Tcl completion code.
+int Evaluate(const std::vector<std::string>& words, std::string& result);
+
 // Reports a broken property and aborts, so libFuzzer (or the replay runner) records the input.
 [[noreturn]] void Fail(const std::string& what);
 

@@ -108,19 +108,6 @@ std::vector<std::string> CommandWords(const uint8_t* data, size_t size) {
     return words;
 }
 
-int Evaluate(const std::vector<std::string>& words, std::string& result) {
-    Tcl_Interp* interp = kwfuzz::Host().Interp();
-    Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
-    Tcl_IncrRefCount(command);
-    for (const std::string& word : words) {
-        Tcl_ListObjAppendElement(nullptr, command, Tcl_NewStringObj(word.data(), static_cast<int>(word.size())));
-    }
-    const int code = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
-    Tcl_DecrRefCount(command);
-    result = Tcl_GetStringResult(interp);
-    return code;
-}
-
 bool Has(const std::vector<std::string>& words, const std::string& word) {
     for (const std::string& w : words) {
         if (w == word) return true;
@@ -164,13 +151,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Plugin plugin;
     std::string result;
     const std::vector<std::string> words = CommandWords(data, size);
-    const int code = Evaluate(words, result);
+    const int code = kwfuzz::Evaluate(words, result);
     const std::vector<kwfuzz::Announcement> announced = kwfuzz::TakeAnnouncements();
     kwfuzz::CheckAnnouncedFiles(announced, Scratch());
     if (code == TCL_OK) CheckSuccess(words, announced);
     if (code != TCL_OK && result.empty()) kwfuzz::Fail("failure without a message");
     kwfuzz::CheckNoLeftovers(Scratch());
-    if (Evaluate({"rcosflt::GetShortName"}, result) != TCL_OK || result != "rcosflt") {
+    if (kwfuzz::Evaluate({"rcosflt::GetShortName"}, result) != TCL_OK || result != "rcosflt") {
         kwfuzz::Fail("the shell no longer answers after a run: " + result);
     }
     kwfuzz::Wipe(Scratch());

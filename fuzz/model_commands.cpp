@@ -136,19 +136,6 @@ Call MakeCall(const uint8_t* data, size_t size) {
     return call;
 }
 
-int Evaluate(const std::vector<std::string>& words, std::string& result) {
-    Tcl_Interp* interp = kwfuzz::Host().Interp();
-    Tcl_Obj* command = Tcl_NewListObj(0, nullptr);
-    Tcl_IncrRefCount(command);
-    for (const std::string& word : words) {
-        Tcl_ListObjAppendElement(nullptr, command, Tcl_NewStringObj(word.data(), static_cast<int>(word.size())));
-    }
-    const int code = Tcl_EvalObjEx(interp, command, TCL_EVAL_GLOBAL);
-    Tcl_DecrRefCount(command);
-    result = Tcl_GetStringResult(interp);
-    return code;
-}
-
 bool InRange(const Spelling& spelling, size_t index, int bits) {
     if (!spelling.decimal || index == kOverlong) return false;
     const long long high = (1LL << (bits - 1)) - 1;
@@ -238,7 +225,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (call.words.empty()) return 0;
     const std::set<std::string> before = WorkingDirectoryNames();
     std::string result;
-    const int code = Evaluate(call.words, result);
+    const int code = kwfuzz::Evaluate(call.words, result);
     if (code != TCL_OK && result.empty()) kwfuzz::Fail("failure without a message");
     if (call.simulate) {
         CheckSimulate(call, code, result);
@@ -246,7 +233,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CheckReport(call, code, result);
     }
     if (WorkingDirectoryNames() != before) kwfuzz::Fail("a model command wrote a file");
-    if (Evaluate({"rcosflt::GetShortName"}, result) != TCL_OK || result != "rcosflt") {
+    if (kwfuzz::Evaluate({"rcosflt::GetShortName"}, result) != TCL_OK || result != "rcosflt") {
         kwfuzz::Fail("the shell no longer answers after a call: " + result);
     }
     return 0;

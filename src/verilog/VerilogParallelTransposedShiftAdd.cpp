@@ -208,14 +208,7 @@ void WriteParallelTransposedShiftAdd(std::ostream& out, const CoreModel& m, cons
         << "        if (rst) call_pipe <= " << Unsigned(0, stages + 2) << ";\n"
         << "        else call_pipe <= {call_pipe[" << stages << ":0], take};\n\n";
     out << "    // The registered sample times each odd coefficient magnitude.\n";
-    const std::vector<std::int64_t> odd = TransposedOddParts(m);
-    out << kDroppedBitsOff;
-    for (const std::int64_t v : odd)
-        out << "    " << Signed("wire", OddProductWidth(m.in.word, v)) << " " << Name("odd", v) << ";\n";
-    out << kDroppedBitsOn;
-    out << "    " << ProductsModuleName(name) << " products (.clk(clk), .x(x_reg)";
-    for (const std::int64_t v : odd) out << ", .p_" << v << "(" << Name("odd", v) << ")";
-    out << ");\n\n";
+    WriteGraphInstance(out, m, name, "x_reg");
     const std::vector<ChainStep> steps = TransposedChainSteps(m);
     std::vector<std::int64_t> used;
     for (const ChainStep& step : steps)

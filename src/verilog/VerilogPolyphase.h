@@ -27,6 +27,11 @@ void WritePolyphaseShared(std::ostream& out, const CoreModel& model, const Polyp
 void WriteSharedLanes(std::ostream& out, const CoreModel& model, const PolyphaseSchedule& schedule,
                       const HardwareTiming& timing);
 
+// The sequencer of the multiply-accumulate writers: active, step (0 .. CLOCKS-1, step_last) and,
+// for r = RATIO > 1 outputs per symbol, phase (phase_last); in_ready lets the next input in on
+// the last step of the last output.
+void WritePhaseSequencer(std::ostream& out, int ratio, int clocks);
+
 // Pieces of the multiply-accumulate writers. A coefficient-memory entry is the coefficient
 // integer, or for a multiplier-free core two shifted terms {use, negative, shift} (CoefficientBits
 // wide); P null is the entry of no product.

@@ -350,14 +350,7 @@ void WritePolyphaseTransposedShiftAdd(std::ostream& out, const CoreModel& m, con
     out << "    // The held symbol times each odd coefficient magnitude, from one adder graph: the products\n"
         << "    // leave it " << stages << (stages == 1 ? " clock" : " clocks")
         << " later, and the phase that picks them follows them.\n";
-    const std::vector<std::int64_t> odd = TransposedOddParts(m);
-    out << kDroppedBitsOff;
-    for (const std::int64_t v : odd)
-        out << "    " << Signed("wire", OddProductWidth(m.in.word, v)) << " " << Wire("odd", v)
-            << ";\n";
-    out << kDroppedBitsOn << "    " << ProductsModuleName(name) << " products (.clk(clk), .x(sym)";
-    for (const std::int64_t v : odd) out << ", .p_" << v << "(" << Wire("odd", v) << ")";
-    out << ");\n";
+    WriteGraphInstance(out, m, name, "sym");
     // The phase that picks the graph's products, and the chain's enable a clock after it.
     std::string phase = "phase";
     if (stages > 0) {

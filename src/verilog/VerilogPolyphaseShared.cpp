@@ -16,35 +16,6 @@ namespace fir::vlog {
 
 namespace {
 
-void WritePhaseSequencer(std::ostream& out, int ratio, int clocks) {
-    const int pb = IndexBits(ratio);
-    const int sb = IndexBits(clocks);
-    out << "    // Sequencer: r = " << ratio << " phases of " << clocks << (clocks == 1 ? " step" : " steps")
-        << " per symbol.\n"
-        << "    reg active;\n"
-        << "    reg [" << pb - 1 << ":0] phase;\n"
-        << "    reg [" << sb - 1 << ":0] step;\n"
-        << "    wire step_last = step == " << Unsigned(clocks - 1, sb) << ";\n"
-        << "    wire phase_last = phase == " << Unsigned(ratio - 1, pb) << ";\n"
-        << "    assign in_ready = !rst && (!active || (step_last && phase_last));\n"
-        << "    always @(posedge clk)\n"
-        << "        if (rst) begin\n"
-        << "            active <= 1'b0;\n"
-        << "            phase <= " << Unsigned(0, pb) << ";\n"
-        << "            step <= " << Unsigned(0, sb) << ";\n"
-        << "        end else if (take) begin\n"
-        << "            active <= 1'b1;\n"
-        << "            phase <= " << Unsigned(0, pb) << ";\n"
-        << "            step <= " << Unsigned(0, sb) << ";\n"
-        << "        end else if (active) begin\n"
-        << "            step <= step_last ? " << Unsigned(0, sb) << " : step + " << Unsigned(1, sb) << ";\n"
-        << "            if (step_last) begin\n"
-        << "                phase <= phase_last ? " << Unsigned(0, pb) << " : phase + " << Unsigned(1, pb) << ";\n"
-        << "                active <= !phase_last;\n"
-        << "            end\n"
-        << "        end\n\n";
-}
-
 std::string TermField(const ShiftTerm& t, int bits) {
     const bool use = t.sign != 0;
     return std::string(use ? "1'b1" : "1'b0") + ", " + (t.sign < 0 ? "1'b1" : "1'b0") + ", " +
@@ -52,6 +23,45 @@ std::string TermField(const ShiftTerm& t, int bits) {
 }
 
 }  // namespace
+
+void WritePhaseSequencer(std::ostream& out, int ratio, int clocks) {
+    const int pb = IndexBits(ratio);
+    const int sb = IndexBits(clocks);
+    const bool phases = ratio > 1;
+    const std::string steps = std::to_string(clocks) + (clocks == 1 ? " step" : " steps");
+    if (phases)
+        out << "    // Sequencer: r = " << ratio << " phases of " << steps << " per symbol.\n";
+    else
+        out << "    // Sequencer: " << steps << " per sample.\n";
+    out << "    reg active;\n";
+    if (phases) out << "    reg [" << pb - 1 << ":0] phase;\n";
+    out << "    reg [" << sb - 1 << ":0] step;\n"
+        << "    wire step_last = step == " << Unsigned(clocks - 1, sb) << ";\n";
+    if (phases)
+        out << "    wire phase_last = phase == " << Unsigned(ratio - 1, pb) << ";\n"
+            << "    assign in_ready = !rst && (!active || (step_last && phase_last));\n";
+    else
+        out << "    assign in_ready = !rst && (!active || step_last);\n";
+    out << "    always @(posedge clk)\n"
+        << "        if (rst) begin\n"
+        << "            active <= 1'b0;\n";
+    if (phases) out << "            phase <= " << Unsigned(0, pb) << ";\n";
+    out << "            step <= " << Unsigned(0, sb) << ";\n"
+        << "        end else if (take) begin\n"
+        << "            active <= 1'b1;\n";
+    if (phases) out << "            phase <= " << Unsigned(0, pb) << ";\n";
+    out << "            step <= " << Unsigned(0, sb) << ";\n"
+        << "        end else if (active) begin\n"
+        << "            step <= step_last ? " << Unsigned(0, sb) << " : step + " << Unsigned(1, sb) << ";\n"
+        << "            if (step_last) begin\n";
+    if (phases)
+        out << "                phase <= phase_last ? " << Unsigned(0, pb) << " : phase + " << Unsigned(1, pb) << ";\n"
+            << "                active <= !phase_last;\n";
+    else
+        out << "                active <= 1'b0;\n";
+    out << "            end\n"
+        << "        end\n\n";
+}
 
 int ShiftBits(const CoreModel& m) { return IndexBits(m.coef.word); }
 

@@ -62,36 +62,6 @@ const PolyphaseTerm* TermAt(const PolyphaseSchedule& s, const LaneLayout& l, int
     return index < terms.size() ? &terms[index] : nullptr;
 }
 
-void WriteSequencer(std::ostream& out, const LaneLayout& l) {
-    const int sb = l.stepBits;
-    const int pb = l.phaseBits;
-    const bool phases = l.ratio > 1;
-    out << "    // Sequencer: " << l.lanes << " lanes, " << l.clocks << (l.clocks == 1 ? " step" : " steps")
-        << " per output" << (phases ? ", r = " + std::to_string(l.ratio) + " outputs per symbol" : std::string())
-        << ".\n"
-        << "    reg active;\n";
-    if (phases) out << "    reg [" << pb - 1 << ":0] phase;\n";
-    out << "    reg [" << sb - 1 << ":0] step;\n"
-        << "    wire step_last = step == " << Unsigned(l.clocks - 1, sb) << ";\n";
-    if (phases) out << "    wire phase_last = phase == " << Unsigned(l.ratio - 1, pb) << ";\n";
-    out << "    assign in_ready = !rst && (!active || step_last" << (phases ? " && phase_last" : "") << ");\n"
-        << "    always @(posedge clk)\n"
-        << "        if (rst || take) begin\n"
-        << "            active <= !rst;\n";
-    if (phases) out << "            phase <= " << Unsigned(0, pb) << ";\n";
-    out << "            step <= " << Unsigned(0, sb) << ";\n"
-        << "        end else if (active) begin\n"
-        << "            step <= step_last ? " << Unsigned(0, sb) << " : step + " << Unsigned(1, sb) << ";\n"
-        << "            if (step_last) begin\n";
-    if (phases)
-        out << "                phase <= phase_last ? " << Unsigned(0, pb) << " : phase + " << Unsigned(1, pb) << ";\n"
-            << "                active <= !phase_last;\n";
-    else
-        out << "                active <= 1'b0;\n";
-    out << "            end\n"
-        << "        end\n\n";
-}
-
 std::string EntryLabel(const LaneLayout& l, int phase, int step) {
     if (l.ratio == 1) return Unsigned(step, l.stepBits);
     return "{" + Unsigned(phase, l.phaseBits) + ", " + Unsigned(step, l.stepBits) + "}";
@@ -215,7 +185,7 @@ void WriteLaneProduct(std::ostream& out, const CoreModel& m, const LaneLayout& l
 void WriteSharedLanes(std::ostream& out, const CoreModel& m, const PolyphaseSchedule& s, const HardwareTiming& t) {
     const LaneLayout l = LayoutOf(s, t);
     const int w = m.mult.word;
-    WriteSequencer(out, l);
+    WritePhaseSequencer(out, l.ratio, l.clocks);
     std::vector<std::string> copies;
     for (int lane = 0; lane < l.lanes; ++lane) {
         copies.push_back(Lane(lane) + "inputs_a");

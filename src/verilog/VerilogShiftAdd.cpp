@@ -81,6 +81,17 @@ AdderGraph TransposedGraph(const CoreModel& m) {
     return lastGraph;
 }
 
+void WriteGraphInstance(std::ostream& out, const CoreModel& m, const std::string& name, const std::string& x) {
+    const std::vector<std::int64_t> odd = TransposedOddParts(m);
+    auto wire = [](std::int64_t v) { return "odd_" + std::to_string(v); };
+    out << kDroppedBitsOff;
+    for (const std::int64_t v : odd) out << "    " << Signed("wire", OddProductWidth(m.in.word, v)) << " " << wire(v) << ";\n";
+    out << kDroppedBitsOn;
+    out << "    " << ProductsModuleName(name) << " products (.clk(clk), .x(" << x << ")";
+    for (const std::int64_t v : odd) out << ", .p_" << v << "(" << wire(v) << ")";
+    out << ");\n\n";
+}
+
 void WriteGraphProductsModule(std::ostream& out, const std::string& name, const AdderGraph& g,
                               const std::vector<std::int64_t>& targets, int width) {
     const int depth = g.Depth();

@@ -84,7 +84,6 @@ void WriteChecks(std::ostream& out, const CoreModel& m, bool axis, int frame) {
 
 void WriteDriver(std::ostream& out, const CoreModel& m, bool axis) {
     const int ib = m.in.word;
-    const int iw = vlog::ByteWidth(ib);
     out << "        if (in_valid && in_ready) begin\n";
     if (!axis)
         out << "            if (sent > 0 && stimulus[sent][" << ib + 3 << ":" << ib << "] == 0 && cycle - taken_at[sent - 1] != PERIOD) begin\n"
@@ -104,7 +103,6 @@ void WriteDriver(std::ostream& out, const CoreModel& m, bool axis) {
     if (axis) {
         out << "                in_word <= $random(seed);\n";
         out << "                in_word[" << ib - 1 << ":0] <= stimulus[sent][" << ib - 1 << ":0];\n";
-        (void)iw;
     } else {
         out << "                in_data <= stimulus[sent][" << ib - 1 << ":0];\n";
     }

@@ -50,6 +50,9 @@ std::string ProductsModuleName(const std::string& core);
 int OddProductWidth(int width, std::int64_t odd);
 AdderGraph TransposedGraph(const CoreModel& model);
 std::vector<std::int64_t> TransposedOddParts(const CoreModel& model);
+// The wires odd_V (X times each odd part V of the transposed form's coefficients) and the instance
+// of NAME's products module that drives them from X.
+void WriteGraphInstance(std::ostream& out, const CoreModel& model, const std::string& name, const std::string& x);
 void WriteGraphProductsModule(std::ostream& out, const std::string& name, const AdderGraph& graph,
                               const std::vector<std::int64_t>& targets, int width);
 
